@@ -1,0 +1,25 @@
+#include "clock.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace zyra {
+
+int64_t clock_now_seconds()
+{
+    if (zyra_clock_now_ms)
+        return zyra_clock_now_ms() / 1000;
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+void clock_sleep_ms(int64_t ms)
+{
+    if (zyra_clock_sleep_ms) {
+        zyra_clock_sleep_ms(ms);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace zyra
