@@ -131,6 +131,87 @@ VX_ZYRA_EXPORT int vx_zyra_write_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *d
 /* Radio register read: transport result, 2 when the answer's length differs. */
 VX_ZYRA_EXPORT int vx_zyra_read_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t datalen, int timeout);
 
+/* ---- Control commands and XMEGA image files ------------------------------ */
+
+/* Keys of the unit's infrared remote control (key byte of IR_COMMAND). */
+enum vx_zyra_ir_cmd {
+    IR_CMD_DELETE = 2,
+    IR_CMD_LEFT = 4,
+    IR_CMD_RIGHT = 7,
+    IR_CMD_SELECT = 8,
+    IR_CMD_SETUP = 10,
+    IR_CMD_ESC = 11,
+    IR_CMD_OPEN = 13,
+    IR_CMD_UP = 16,
+    IR_CMD_ADD = 30,
+    IR_CMD_DOWN = 31,
+    IR_CMD_FB = 113,
+    IR_CMD_PLAY = 114,
+    IR_CMD_PAUSE = 115,
+    IR_CMD_FW = 116,
+    IR_CMD_STATUS = 127
+};
+
+/* Video module settings kept in its 2048-byte EEPROM image. */
+struct eeprom_settings {
+    uint8_t fan_ctrl_mode; /* 0 always on, 1 record flag, 2 record flag and temperature; low 4 bits stored */
+};
+
+/* Restarts into the application and reconnects. 0, or 1 with the reconnect's
+ * code; a failed send leaves code 10 in the handle but the reconnect decides. */
+VX_ZYRA_EXPORT int vx_zyra_system_restart(vx_zyra_t *h);
+/* Restarts into the bootloader and reconnects. 0, or 1 with code 10 or the reconnect's. */
+VX_ZYRA_EXPORT int vx_zyra_bootloader_restart(vx_zyra_t *h);
+/* Presses one remote-control key (IR_CMD_*). 0, or 1 with codes 10 (send), 11 (receive). */
+VX_ZYRA_EXPORT int vx_zyra_send_ir_command(vx_zyra_t *h, uint8_t cmd);
+/* Receiver pairing menu: IR_CMD_ADD; result of the key press. */
+VX_ZYRA_EXPORT int vx_zyra_rx_start_pairing(vx_zyra_t *h);
+/* Receiver pairing menu: IR_CMD_SELECT; result of the key press. */
+VX_ZYRA_EXPORT int vx_zyra_rx_confirm_pairing(vx_zyra_t *h);
+/* Receiver: ESC, DELETE, SELECT, SELECT, 500 ms apart. Always 0. */
+VX_ZYRA_EXPORT int vx_zyra_rx_unpair(vx_zyra_t *h);
+/* START_REGISTRATION. 1 with code 10 when the send fails, else the receive's
+ * transport result (0, 3 or a negative libusb error) without a message. */
+VX_ZYRA_EXPORT int vx_zyra_start_registration(vx_zyra_t *h);
+/* Copies the version text after "FW" at 0x1DE00 of an XMEGA flash image into
+ * version, which must hold ver_len + 1 bytes. 0 when found, else 1. */
+VX_ZYRA_EXPORT int vx_zyra_xmega_version(char *filename, char *version, int ver_len);
+/* Reads the fan-control setting from an EEPROM image. 0, or -1 (settings untouched). */
+VX_ZYRA_EXPORT int vx_zyra_read_eeprom_settings(char *filename, struct eeprom_settings *settings);
+/* Writes a 2048-byte EEPROM image holding the settings. 0 or -1. */
+VX_ZYRA_EXPORT int vx_zyra_write_eeprom_settings(char *filename, struct eeprom_settings *settings);
+
+/* ---- Application firmware ------------------------------------------------ */
+
+/* Boot agents flashed before the image when the bootloader is 2.0.5 or older:
+ * line-feed-separated Intel HEX text starting with a line feed. */
+extern VX_ZYRA_EXPORT const char VX_ZYRA_TX_BOOT_AGENT[12014];
+extern VX_ZYRA_EXPORT const char VX_ZYRA_RX_BOOT_AGENT[10750];
+/* Template of every FW_DATA_BLOCK frame; bytes 10 (low) and 11 (high) hold
+ * the upper 16 address bits of the last extended linear address record.
+ * Process-wide: two updates must not run at the same time. */
+extern VX_ZYRA_EXPORT uint8_t vx_zyra_app_buf[64];
+
+/* Handles one Intel HEX record at line (need not be NUL-terminated after it).
+ * 0 data record sent (caller receives the ack), 1 end of file, 3 start
+ * segment address, 4 extended linear address (stored), 5 start linear
+ * address, -1 malformed or unsupported record, other negative: send error. */
+VX_ZYRA_EXPORT int vx_zyra_send_app_line(vx_zyra_t *h, const char *line);
+/* Whole application update from Intel HEX text. 0, or 1 with a message and step code. */
+VX_ZYRA_EXPORT int vx_zyra_update_app_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
+                                            firmware_callback_f cb, void *cb_data);
+/* Reads file_name whole and runs vx_zyra_update_app_array; file failures give code 1. */
+VX_ZYRA_EXPORT int vx_zyra_update_app(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
+
+/* ---- MAC firmware --------------------------------------------------------- */
+
+/* Whole radio firmware update from an image of three regions (TX, RX,
+ * daemon), checked before anything is sent. 0, or 1 with a message and step code. */
+VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
+                                            firmware_callback_f cb, void *cb_data);
+/* Reads file_name whole and runs vx_zyra_update_mac_array; file failures give code 1. */
+VX_ZYRA_EXPORT int vx_zyra_update_mac(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
+
 #ifdef __cplusplus
 }
 #endif
