@@ -1,0 +1,118 @@
+// Opening, closing and re-opening the USB session with a unit.
+#include <libusb.h>
+
+#include <cstring>
+
+#include "internal/clock.h"
+#include "internal/commands.h"
+#include "internal/error.h"
+#include "vx_zyra.h"
+
+namespace {
+
+// The unit leaves the bus when it restarts; give it time before looking.
+constexpr int64_t RESET_SETTLE_MS = 2000;
+constexpr int REOPEN_ATTEMPTS = 90;
+constexpr int64_t REOPEN_INTERVAL_MS = 2000;
+// Its application answers only a while after it is back on the bus.
+constexpr int64_t IDENTITY_SETTLE_MS = 5000;
+
+enum SessionError : uint8_t {
+    SETUP_FAILED = 1,
+    INVALID_CONNECTION = 1,
+    READ_FAILED = 1,
+    NOT_FOUND = 2,
+    CLAIM_FAILED = 3,
+    RELEASE_FAILED = 4,
+};
+
+libusb_device_handle *open_unit()
+{
+    return libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
+}
+
+void clear_record(vx_zyra_t *h)
+{
+    std::memset(h, 0, sizeof *h);
+}
+
+int invalid_connection(vx_zyra_t *h)
+{
+    return zyra::fail(h, INVALID_CONNECTION, "Invalid ZYRA device connection");
+}
+
+// A session that could not be (re)opened ends libusb's use, as a disconnect
+// would.
+int end_session(vx_zyra_t *h, uint8_t code, const char *message)
+{
+    if (h->devh != nullptr)
+        libusb_close(h->devh);
+    h->devh = nullptr;
+    libusb_exit(nullptr);
+    return zyra::fail(h, code, message);
+}
+
+// Claims interface 0 of a freshly opened unit, or ends the session.
+int claim(vx_zyra_t *h)
+{
+    if (libusb_claim_interface(h->devh, zyra::USB_INTERFACE) != 0)
+        return end_session(h, CLAIM_FAILED, "Failed to attach to ZYRA device");
+    return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int vx_zyra_connect(vx_zyra_t *h)
+{
+    if (libusb_init(nullptr) != 0)
+        return zyra::fail(h, SETUP_FAILED, "Failed to setup USB interface");
+    clear_record(h);
+    h->devh = open_unit();
+    if (h->devh == nullptr)
+        return end_session(h, NOT_FOUND, "Failed to connect to ZYRA device");
+    return claim(h);
+}
+
+int vx_zyra_disconnect(vx_zyra_t *h)
+{
+    if (h == nullptr || h->devh == nullptr)
+        return h == nullptr ? 1 : invalid_connection(h);
+    int result = 0;
+    if (libusb_release_interface(h->devh, zyra::USB_INTERFACE) != 0)
+        result = zyra::fail(h, RELEASE_FAILED, "Failed to disconnect from ZYRA device");
+    libusb_close(h->devh);
+    libusb_exit(nullptr);
+    h->devh = nullptr;
+    return result;
+}
+
+int vx_zyra_reconnect(vx_zyra_t *h)
+{
+    if (h == nullptr || h->devh == nullptr)
+        return h == nullptr ? 1 : invalid_connection(h);
+    // The unit is going away: these may fail, and nothing depends on them.
+    libusb_release_interface(h->devh, zyra::USB_INTERFACE);
+    libusb_reset_device(h->devh);
+    libusb_close(h->devh);
+    zyra::clock_sleep_ms(RESET_SETTLE_MS);
+
+    clear_record(h);
+    for (int attempt = 0; attempt < REOPEN_ATTEMPTS && h->devh == nullptr; ++attempt) {
+        h->devh = open_unit();
+        if (h->devh == nullptr)
+            zyra::clock_sleep_ms(REOPEN_INTERVAL_MS);
+    }
+    if (h->devh == nullptr)
+        return end_session(h, NOT_FOUND, "Failed to connect to ZYRA device");
+    if (claim(h) != 0)
+        return 1;
+
+    zyra::clock_sleep_ms(IDENTITY_SETTLE_MS);
+    if (vx_zyra_get_info(h) != 0)
+        return zyra::fail(h, READ_FAILED, "Unable to read from ZYRA device");
+    return 0;
+}
+
+}  // extern "C"
