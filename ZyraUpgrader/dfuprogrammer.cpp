@@ -1,0 +1,61 @@
+#include "dfuprogrammer.h"
+
+#include "workerclock.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <utility>
+
+namespace {
+
+#ifdef Q_OS_WIN
+const char executableName[] = "dfu-programmer.exe";
+#else
+const char executableName[] = "dfu-programmer";
+#endif
+
+// A killed child must be reaped before the process object is reused.
+const int reapWaitMs = 5000;
+
+} // namespace
+
+QString DfuProgrammer::locate()
+{
+    const QFileInfo inUtils(QDir("utils"), executableName);
+    if (inUtils.isFile())
+        return QDir::toNativeSeparators(inUtils.absoluteFilePath());
+#ifndef Q_OS_WIN
+    const QString onPath = QStandardPaths::findExecutable(executableName);
+    if (!onPath.isEmpty())
+        return QDir::toNativeSeparators(onPath);
+#endif
+    return {};
+}
+
+DfuProgrammer::DfuProgrammer(QString program)
+    : program_(std::move(program))
+{
+}
+
+DfuProgrammer::Run DfuProgrammer::run(const QStringList &arguments)
+{
+    Run result;
+    process_.start(program_, QStringList{"atxmega128a4u"} + arguments, QIODevice::ReadWrite);
+    const bool finished = process_.waitForFinished(workerclock::processWaitMs());
+    if (!finished && process_.state() != QProcess::NotRunning) {
+        qDebug() << "dfu-programmer did not finish in time; stopping it";
+        process_.kill();
+        process_.waitForFinished(reapWaitMs);
+    }
+    result.standardOutput = process_.readAllStandardOutput();
+    const QByteArray standardError = process_.readAllStandardError();
+    if (finished && process_.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process_.exitCode();
+    qDebug() << "dfu-programmer" << arguments << "exit code" << result.exitCode;
+    qDebug() << "stdout:" << result.standardOutput.size() << "bytes" << result.standardOutput.left(200);
+    qDebug() << "stderr:" << standardError;
+    return result;
+}

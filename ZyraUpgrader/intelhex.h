@@ -1,0 +1,58 @@
+// Intel HEX text, read with full validation and written. Free of Qt so that
+// the stand-in flasher and the sample package generator share it with the
+// worker's package checks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace intelhex {
+
+enum RecordType : uint8_t {
+    Data = 0,
+    EndOfFile = 1,
+    ExtendedSegmentAddress = 2,
+    StartSegmentAddress = 3,
+    ExtendedLinearAddress = 4,
+    StartLinearAddress = 5,
+};
+
+// What a reader of the text accepts beyond the format itself.
+struct Rules {
+    unsigned maxDataBytes = 255;
+    // Bit n set: record type n is accepted (data and end of file always are).
+    unsigned acceptedTypes = 0x3F;
+};
+
+// The data of one data record at its absolute address.
+struct Chunk {
+    uint32_t address = 0;
+    std::vector<uint8_t> bytes;
+};
+
+struct ParseResult {
+    std::string error; // empty when the text is a complete, valid file
+    std::vector<Chunk> chunks;
+    bool ok() const { return error.empty(); }
+};
+
+// Every record must be well formed with a correct checksum and an accepted
+// type, and the text must hold an end-of-file record; blank lines and line
+// ends CR LF or LF are allowed, anything after the end-of-file record is
+// ignored.
+ParseResult parse(std::string_view text, const Rules &rules = {});
+
+// The data at `address` as data records of at most `recordBytes` bytes,
+// extended linear address records where the upper 16 bits change (records
+// never cross a 64 KiB boundary), an optional start linear address record
+// and the end-of-file record; lines end with LF.
+struct WriteOptions {
+    unsigned recordBytes = 16;
+    bool withStartAddress = false;
+    uint32_t startAddress = 0;
+};
+std::string write(uint32_t address, const std::vector<uint8_t> &data, const WriteOptions &options = {});
+
+}  // namespace intelhex

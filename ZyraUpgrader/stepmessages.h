@@ -1,0 +1,12 @@
+// First paragraphs of the worker's error messages; the last paragraph,
+// "Error Code: n", is added where the error is reported.
+#pragma once
+
+namespace stepmessages {
+
+inline const char videoModuleFailed[] = "Error updating Video Module";
+inline const char radio1Failed[] = "Error updating Radio 1";
+inline const char radio2Failed[] = "Error updating Radio 2";
+inline const char configurationFailed[] = "Error updating device configuration";
+
+} // namespace stepmessages

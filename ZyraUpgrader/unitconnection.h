@@ -1,0 +1,9 @@
+// Opening the unit's USB session while it may still be (re)appearing.
+#pragma once
+
+#include "vx_zyra.h"
+
+// Up to `attempts` connects, each followed by a pause of `pauseSeconds`
+// (also the one that succeeds, giving the unit time to settle). Returns the
+// last connect's result.
+int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds);

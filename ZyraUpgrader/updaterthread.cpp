@@ -1,0 +1,150 @@
+#include "updaterthread.h"
+
+#include "dfuprogrammer.h"
+#include "firmwarepackage.h"
+#include "stepmessages.h"
+#include "unitconnection.h"
+#include "workerclock.h"
+
+#include <QDebug>
+#include <QTemporaryFile>
+
+namespace {
+
+const char noDeviceOverUsb[] = "Error, no device Detected.\n\nPlease check your USB connection";
+const char noDeviceInDfuMode[] = "Error, no device Detected.\n\nPlease check your USB connection ";
+const int usbConnectAttempts = 4;
+const int dumpRuns = 5;
+// The XMEGA image keeps its "FW" version line near the end of the dump.
+const qint64 versionAreaBytes = 512;
+// U+FFFD as UTF-8, read back as Latin-1: how the version text ends.
+const QString versionEnd = QString::fromLatin1("\xEF\xBF\xBD");
+
+bool hasVideoModule(int deviceType)
+{
+    return deviceType != 2 && deviceType != 5;
+}
+
+// A dump line as text: its bytes up to the first zero byte, as Latin-1.
+QString lineText(const QByteArray &bytes)
+{
+    const int zero = bytes.indexOf('\0');
+    return QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
+}
+
+// The version texts in the lines of the dump's last bytes, in file order.
+QStringList versionTexts(QIODevice &dump)
+{
+    QStringList texts;
+    while (!dump.atEnd()) {
+        const QString line = lineText(dump.readLine());
+        const int marker = line.indexOf("FW");
+        if (marker < 0)
+            continue;
+        const int start = marker + 2;
+        const int end = line.indexOf(versionEnd, start);
+        texts.append(end < 0 ? line.mid(start) : line.mid(start, end - 2));
+    }
+    return texts;
+}
+
+} // namespace
+
+UpdaterThread::UpdaterThread(QObject *parent)
+    : QObject(parent)
+    , handle(nullptr)
+    , eepromSettings(nullptr)
+    , deviceType(0)
+    , pairingInProgress(false)
+    , recoveryMode(false)
+    , storageFile("storage.ini")
+    , storagePending(false)
+    , region(0)
+    , transmissionMode(0)
+    , frequencyChannels{}
+{
+}
+
+UpdaterThread::~UpdaterThread() = default;
+
+void UpdaterThread::fail(const QString &headline, int errorCode)
+{
+    emit error(QString("%1\n\nError Code: %2").arg(headline).arg(errorCode), errorCode);
+}
+
+bool UpdaterThread::packageIsSound(bool withXmegaImage, bool withRecoveryImages)
+{
+    const int code = FirmwarePackage(deviceType).checkImages(withXmegaImage, withRecoveryImages);
+    switch (code) {
+    case 0:
+        return true;
+    case 11:
+        fail(stepmessages::videoModuleFailed, code);
+        break;
+    case 22:
+        fail(stepmessages::radio1Failed, code);
+        break;
+    default:
+        fail(stepmessages::radio2Failed, code);
+        break;
+    }
+    return false;
+}
+
+void UpdaterThread::closeLostUnit()
+{
+    if (handle->devh)
+        vx_zyra_disconnect(handle);
+}
+
+void UpdaterThread::detectDevice()
+{
+    if (hasVideoModule(deviceType))
+        detectInDfuMode();
+    else
+        detectOverUsb();
+}
+
+void UpdaterThread::detectOverUsb()
+{
+    if (connectWithPauses(handle, usbConnectAttempts, 1) != 0) {
+        fail(noDeviceOverUsb, 0);
+        return;
+    }
+    vx_zyra_get_info(handle);
+    emit detected(QString("%1.%2.%3")
+                      .arg(VX_ZYRA_API_MAJOR_VERSION)
+                      .arg(VX_ZYRA_API_MINOR_VERSION)
+                      .arg(VX_ZYRA_API_BUILD_VERSION));
+}
+
+void UpdaterThread::detectInDfuMode()
+{
+    const QString program = DfuProgrammer::locate();
+    if (program.isEmpty()) {
+        fail(noDeviceInDfuMode, 1);
+        return;
+    }
+    DfuProgrammer dfu(program);
+    DfuProgrammer::Run dump = dfu.run({"dump"});
+    for (int run = 1; run < dumpRuns && !dump.succeeded(); ++run) {
+        dump = dfu.run({"dump"});
+        workerclock::sleepSeconds(1);
+    }
+    if (!dump.succeeded()) {
+        fail(noDeviceInDfuMode, 3);
+        return;
+    }
+    QTemporaryFile file;
+    if (!file.open()) {
+        fail(noDeviceInDfuMode, 2);
+        return;
+    }
+    file.write(dump.standardOutput);
+    file.seek(qMax<qint64>(0, file.size() - versionAreaBytes));
+    const QStringList texts = versionTexts(file);
+    for (const QString &text : texts)
+        emit detected(text);
+    if (texts.isEmpty())
+        emit detected(QString());
+}

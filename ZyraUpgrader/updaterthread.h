@@ -1,0 +1,74 @@
+// The worker that performs every long operation on one unit: detection,
+// the video module's XMEGA through dfu-programmer, both radio images and the
+// unit's configuration. It lives in a QThread of its own, blocks it for
+// seconds to minutes per slot and reports only through its signals.
+#ifndef UPDATERTHREAD_H
+#define UPDATERTHREAD_H
+
+#include "vx_zyra.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+class UpdaterThread : public QObject {
+    Q_OBJECT
+
+public:
+    explicit UpdaterThread(QObject *parent = nullptr);
+    ~UpdaterThread() override;
+
+    // Lent by the creator; the worker opens it but never frees or replaces it.
+    vx_zyra_t *handle;
+    // Fan-control setting that flashEEPROM writes (update runs only).
+    eeprom_settings *eepromSettings;
+    // 0 HDMI TX, 1 SDI TX, 2 HDMI RX, 3 SDI RX, 4 2K TX, 5 2K RX.
+    int deviceType;
+    bool pairingInProgress;
+    // updateAPPFW writes the recovery application image.
+    bool recoveryMode;
+    // Name of the storage configuration file in the firmware directory.
+    QString storageFile;
+    // updateStorage writes back the configuration saved by updateAPPFW.
+    bool storagePending;
+    // The unit's user configuration, saved across an update.
+    uint8_t region;
+    uint8_t transmissionMode;
+    uint8_t frequencyChannels[28];
+
+signals:
+    void finished();
+    void error(QString err, int errorCode);
+    void valueChanged(int newValue);
+    void detected(QString fwVersion);
+    void startRecoveryMode(int connectionStatus);
+    void dfuProgrammerNotPresent(QString msg);
+    void pairReady();
+
+public slots:
+    void updateAPPFW();
+    void updateMACFW();
+    void updateStorage();
+    void reconnect2Device();
+    void updateZYRA();
+    void detectDevice();
+    void readEEPROM();
+    void flashEEPROM();
+    int modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *value, size_t value_len);
+
+private:
+    // Emits error() with the headline and the code as its last paragraph.
+    void fail(const QString &headline, int errorCode);
+    // Checks the package's images before a run touches the unit; on a bad
+    // one emits the error of the step that would have written it.
+    bool packageIsSound(bool withXmegaImage, bool withRecoveryImages);
+    void detectOverUsb();
+    void detectInDfuMode();
+    // Closes the handle of a unit that is gone, so that reporting it as
+    // unreachable also leaves it closed.
+    void closeLostUnit();
+};
+
+#endif // UPDATERTHREAD_H

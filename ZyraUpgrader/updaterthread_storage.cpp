@@ -1,0 +1,142 @@
+// The unit's configuration: the cells of storage.ini and the user's own
+// settings carried across an update or a pairing.
+#include "updaterthread.h"
+
+#include "firmwarepackage.h"
+#include "stepmessages.h"
+#include "storageconfig.h"
+#include "usercells.h"
+#include "workerclock.h"
+
+#include <QDebug>
+#include <QSettings>
+
+namespace {
+
+const int cellWriteAttempts = 7;
+const int cellWritePauseSeconds = 5;
+const int regionReadPasses = 11;
+const int regionReadPauseSeconds = 5;
+const int restartSettleSeconds = 2;
+const int storageProgress = 1500;
+const char configurationReadFailed[] = "Error reading device configuration";
+
+} // namespace
+
+int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *value, size_t value_len)
+{
+    int result = 0;
+    for (int attempt = 0; attempt < cellWriteAttempts; ++attempt) {
+        result = vx_zyra_storage_set(zyra, key, value, value_len);
+        if (result == 0)
+            return 0;
+        qDebug() << "STORAGE WRITE FAILED, id" << key << "result" << result;
+        vx_zyra_reconnect(zyra);
+        workerclock::sleepSeconds(cellWritePauseSeconds);
+    }
+    return result;
+}
+
+void UpdaterThread::updateStorage()
+{
+    const bool writeBackSaved = storagePending;
+    storagePending = false;
+    qDebug() << "UPDATING STORAGE...";
+
+    if (vx_zyra_get_info(handle) != 0) {
+        qDebug() << "ERROR READING ZYRA INFO";
+        fail(stepmessages::configurationFailed, 40);
+        return;
+    }
+    const uint8_t side = handle->side;
+    if (sideText(side).isEmpty()) {
+        fail(stepmessages::configurationFailed, 41);
+        return;
+    }
+    const FirmwarePackage package(deviceType);
+    if (!package.hasFile(storageFile)) {
+        fail(QString("R ") + stepmessages::configurationFailed, 42);
+        return;
+    }
+    QSettings settings(package.nativePath(storageFile), QSettings::IniFormat);
+    settings.beginGroup("STORAGE_" + sideText(side));
+    const StorageGroup group = readStorageGroup(settings);
+    settings.endGroup();
+    if (!group.error.isEmpty()) {
+        qDebug() << "BAD STORAGE CONFIGURATION:" << group.error;
+        fail(stepmessages::configurationFailed, 46);
+        return;
+    }
+
+    uint8_t regionRead = 0;
+    for (int failedReads = 0;;) {
+        qDebug() << "READ REGION CONFIG";
+        if (usercells::read(handle, usercells::regionId, &regionRead, usercells::regionBytes))
+            break;
+        vx_zyra_reconnect(handle);
+        workerclock::sleepSeconds(regionReadPauseSeconds);
+        if (++failedReads == regionReadPasses) {
+            fail(configurationReadFailed, 43);
+            return;
+        }
+    }
+
+    const bool is2K = is2KDeviceType(deviceType);
+    if (!writeBackSaved) {
+        region = regionRead;
+        qDebug() << " -> REGION = " << region;
+        if (is2K) {
+            qDebug() << "READ FREQUENCY CHANNELS";
+            usercells::read(handle, usercells::frequencyChannelsId(side), frequencyChannels, usercells::frequencyChannelsBytes);
+            qDebug() << " -> FREQUENCY CHANNELS = " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
+            qDebug() << "READ TRANSMISSION MODE";
+            if (!usercells::read(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes)) {
+                fail(configurationReadFailed, 44);
+                return;
+            }
+            qDebug() << " -> TRANSMISSION MODE = " << transmissionMode;
+        }
+    }
+
+    if (pairingInProgress || group.restore) {
+        qDebug() << "Restoring storage";
+        if (vx_zyra_storage_restore(handle) != 0) {
+            fail(stepmessages::configurationFailed, 45);
+            return;
+        }
+    }
+
+    for (const StorageCellValue &cell : group.cells) {
+        qDebug() << (cell.isList ? "Writing storage values: " : "Writing storage value: ") << cell.id
+                 << (cell.isList ? QVariant(cell.texts) : QVariant(cell.texts.value(0)));
+        uint8_t value[maxStorageValueBytes] = {};
+        std::copy(cell.bytes.begin(), cell.bytes.end(), value);
+        if (modifyStorageCell(handle, cell.id, value, static_cast<size_t>(cell.bytes.size())) != 0) {
+            fail(stepmessages::configurationFailed, 46);
+            return;
+        }
+    }
+
+    if (pairingInProgress || writeBackSaved || group.restore) {
+        qDebug() << "WRITE BACK REGION: " << region;
+        bool writtenBack = modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == 0;
+        if (is2K) {
+            qDebug() << "WRITE BACK TRANSMISSION MODE:" << transmissionMode;
+            modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes);
+            qDebug() << "WRITE BACK FREQUENCY CHANNELS: " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
+            writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
+                                            usercells::frequencyChannelsBytes) == 0 && writtenBack;
+        }
+        if (!writtenBack) {
+            fail("Error writing back User configuration", 48);
+            return;
+        }
+        if (writeBackSaved) {
+            vx_zyra_system_restart(handle);
+            workerclock::sleepSeconds(restartSettleSeconds);
+        }
+    }
+
+    emit finished();
+    emit valueChanged(storageProgress);
+}

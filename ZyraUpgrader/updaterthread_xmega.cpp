@@ -1,0 +1,108 @@
+// The video module: erasing, flashing and starting the XMEGA and writing
+// its EEPROM, all through dfu-programmer.
+#include "updaterthread.h"
+
+#include "dfuprogrammer.h"
+#include "firmwarepackage.h"
+#include "intelhex.h"
+#include "stepmessages.h"
+#include "workerclock.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+#include <vector>
+
+namespace {
+
+const char dfuRunFailed[] = "Error while connecting to ZYRA";
+const int milestoneProgress = 1000;
+const int eepromRuns = 5;
+const qint64 eepromBytes = 2048;
+
+// The raw EEPROM image as Intel HEX, the only form dfu-programmer reads.
+bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
+{
+    QFile raw(rawImage);
+    if (!raw.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = raw.readAll();
+    if (bytes.size() != eepromBytes || !hexImage->open())
+        return false;
+    const std::string text = intelhex::write(0, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    const bool written = hexImage->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    hexImage->close();
+    return written;
+}
+
+} // namespace
+
+void UpdaterThread::updateZYRA()
+{
+    const QString program = DfuProgrammer::locate();
+    if (program.isEmpty()) {
+        fail(stepmessages::videoModuleFailed, 10);
+        return;
+    }
+    const FirmwarePackage package(deviceType);
+    // Checked before the erase, which would leave the XMEGA blank.
+    if (!package.hasFile(xmegaImageFile)) {
+        fail(stepmessages::videoModuleFailed, 11);
+        return;
+    }
+    if (!packageIsSound(true, false))
+        return;
+
+    DfuProgrammer dfu(program);
+    emit valueChanged(milestoneProgress);
+    if (!dfu.run({"erase"}).succeeded()) {
+        emit dfuProgrammerNotPresent(dfuRunFailed);
+        return;
+    }
+    emit valueChanged(milestoneProgress);
+    if (!dfu.run({"flash", "--suppress-bootloader-mem", package.nativePath(xmegaImageFile)}).succeeded()) {
+        emit dfuProgrammerNotPresent(dfuRunFailed);
+        return;
+    }
+    flashEEPROM();
+    if (!dfu.run({"start"}).succeeded()) {
+        emit dfuProgrammerNotPresent(dfuRunFailed);
+        return;
+    }
+    reconnect2Device();
+}
+
+void UpdaterThread::flashEEPROM()
+{
+    QTemporaryFile rawImage;
+    const bool rawWritten = eepromSettings && rawImage.open();
+    if (rawWritten) {
+        QByteArray name = rawImage.fileName().toLatin1();
+        vx_zyra_write_eeprom_settings(name.data(), eepromSettings);
+        rawImage.close();
+    }
+    const QString program = DfuProgrammer::locate();
+    if (program.isEmpty()) {
+        fail(stepmessages::videoModuleFailed, 101);
+        return;
+    }
+    QTemporaryFile hexImage(QDir::tempPath() + "/zyra-eeprom-XXXXXX.eep");
+    if (!rawWritten || !writeEepromHex(rawImage.fileName(), &hexImage)) {
+        qDebug() << "NO EEPROM IMAGE, EEPROM LEFT AS IT IS";
+        return;
+    }
+    DfuProgrammer dfu(program);
+    const QStringList arguments{"flash-eeprom", QDir::toNativeSeparators(hexImage.fileName())};
+    DfuProgrammer::Run run = dfu.run(arguments);
+    for (int runs = 1; runs < eepromRuns && !run.succeeded(); ++runs) {
+        run = dfu.run(arguments);
+        workerclock::sleepSeconds(1);
+    }
+    qDebug() << (run.succeeded() ? "EEPROM FLASHED" : "EEPROM NOT FLASHED");
+}
+
+void UpdaterThread::readEEPROM()
+{
+}

@@ -1,0 +1,45 @@
+#include "usercells.h"
+
+#include <QDebug>
+
+#include <cstring>
+
+namespace usercells {
+
+namespace {
+// vx_zyra_storage_get copies the whole answer, up to a full response.
+const size_t storageAnswerBytes = 64;
+} // namespace
+
+uint16_t transmissionModeId(uint8_t side)
+{
+    return side == VX_ZYRA_TX ? 8 : 7;
+}
+
+uint16_t frequencyChannelsId(uint8_t side)
+{
+    return side == VX_ZYRA_TX ? 127 : 118;
+}
+
+bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+{
+    uint8_t answer[storageAnswerBytes] = {};
+    size_t answerLength = length;
+    vx_zyra_storage_get(handle, id, answer, &answerLength);
+    answerLength = length;
+    if (vx_zyra_storage_get(handle, id, answer, &answerLength) != 0)
+        return false;
+    if (answerLength != length) {
+        qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;
+        return false;
+    }
+    std::memcpy(dest, answer, length);
+    return true;
+}
+
+QString hex(const uint8_t *bytes, size_t length)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes), static_cast<int>(length)).toHex().toUpper();
+}
+
+} // namespace usercells
