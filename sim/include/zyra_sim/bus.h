@@ -1,0 +1,55 @@
+// The USB bus as the libusb drop-in sees it: at most one attached unit
+// (0x22CA:0x1111), plus counters of what the host did with libusb.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "zyra_sim/virtual_unit.h"
+
+namespace zyra_sim {
+
+class Bus {
+public:
+    static Bus &instance();
+
+    void attach(std::shared_ptr<VirtualUnit> unit);
+    void detach();
+    std::shared_ptr<VirtualUnit> unit() const;
+
+    // libusb_init fails with LIBUSB_ERROR_OTHER while set.
+    void setInitFails(bool fails);
+
+    int initCount() const;
+    int exitCount() const;
+    int openAttempts() const;
+    int openHandles() const; // opened and not yet closed
+    int claimedInterfaces() const;
+    // IN transfers asked to wait without limit (timeout 0, or a negative
+    // timeout turned into a huge unsigned one): a host fault.
+    int unboundedWaits() const;
+    // Calls on a closed or unknown handle, opens before libusb_init: host faults.
+    int misuses() const;
+    int resetCount() const; // libusb_reset_device calls
+
+    // The video module's state shared with the dfu-programmer stand-in. When
+    // a state directory is set and holds xmega.mode, the unit is on the bus
+    // only while that file says "running" and only once the delay (default
+    // 2000 ms) has passed since the bus first saw "running".
+    void setStateDir(const std::string &path);
+    std::string stateDir() const;
+    void setRadioDelayAfterStartMs(int64_t ms);
+
+    // Detaches the unit, zeroes the counters and resets the clock.
+    void reset();
+
+    // Model internals used by the libusb drop-in.
+    struct State;
+    State &state();
+
+private:
+    Bus();
+    std::shared_ptr<State> state_;
+};
+
+}  // namespace zyra_sim

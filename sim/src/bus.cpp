@@ -1,0 +1,167 @@
+#include "zyra_sim/bus.h"
+
+#include <fstream>
+
+#include "bus_state.h"
+#include "model_lock.h"
+#include "zyra_sim/clock.h"
+
+namespace zyra_sim {
+
+Bus::Bus() : state_(std::make_shared<State>()) {}
+
+Bus &Bus::instance()
+{
+    static auto *bus = new Bus;
+    return *bus;
+}
+
+Bus::State &Bus::state()
+{
+    return *state_;
+}
+
+void Bus::attach(std::shared_ptr<VirtualUnit> unit)
+{
+    ModelLock lock = lockModel();
+    state_->unit = std::move(unit);
+    state_->attachedByCode = true;
+}
+
+void Bus::detach()
+{
+    ModelLock lock = lockModel();
+    state_->unit.reset();
+}
+
+std::shared_ptr<VirtualUnit> Bus::unit() const
+{
+    ModelLock lock = lockModel();
+    return state_->unit;
+}
+
+void Bus::setInitFails(bool fails)
+{
+    ModelLock lock = lockModel();
+    state_->initFails = fails;
+}
+
+int Bus::initCount() const
+{
+    ModelLock lock = lockModel();
+    return state_->initCount;
+}
+
+int Bus::exitCount() const
+{
+    ModelLock lock = lockModel();
+    return state_->exitCount;
+}
+
+int Bus::openAttempts() const
+{
+    ModelLock lock = lockModel();
+    return state_->openAttempts;
+}
+
+int Bus::openHandles() const
+{
+    ModelLock lock = lockModel();
+    int count = 0;
+    for (const UsbHandle &handle : state_->handles)
+        count += handle.open ? 1 : 0;
+    return count;
+}
+
+int Bus::claimedInterfaces() const
+{
+    ModelLock lock = lockModel();
+    int count = 0;
+    for (const UsbHandle &handle : state_->handles)
+        count += handle.open && handle.claimed ? 1 : 0;
+    return count;
+}
+
+int Bus::unboundedWaits() const
+{
+    ModelLock lock = lockModel();
+    return state_->unboundedWaits;
+}
+
+int Bus::misuses() const
+{
+    ModelLock lock = lockModel();
+    return state_->misuses;
+}
+
+int Bus::resetCount() const
+{
+    ModelLock lock = lockModel();
+    return state_->resets;
+}
+
+void Bus::setStateDir(const std::string &path)
+{
+    ModelLock lock = lockModel();
+    state_->stateDir = path;
+    state_->runningSinceMs.reset();
+}
+
+std::string Bus::stateDir() const
+{
+    ModelLock lock = lockModel();
+    return state_->stateDir;
+}
+
+void Bus::setRadioDelayAfterStartMs(int64_t ms)
+{
+    ModelLock lock = lockModel();
+    state_->radioDelayAfterStartMs = ms;
+}
+
+void Bus::reset()
+{
+    ModelLock lock = lockModel();
+    State &state = *state_;
+    state.unit.reset();
+    state.attachedByCode = false;
+    state.initFails = false;
+    state.initCount = state.exitCount = state.openAttempts = 0;
+    state.unboundedWaits = state.misuses = state.resets = 0;
+    for (UsbHandle &handle : state.handles)
+        handle.open = false;
+    ++state.busEpoch;
+    state.stateDir.clear();
+    state.radioDelayAfterStartMs = 2000;
+    state.runningSinceMs.reset();
+    Clock::instance().reset();
+}
+
+bool Bus::State::radioAllowed(int64_t nowMs)
+{
+    if (stateDir.empty())
+        return true;
+    std::ifstream file(stateDir + "/xmega.mode");
+    if (!file)
+        return true;
+    std::string mode;
+    file >> mode;
+    if (mode != "running") {
+        if (runningSinceMs) {
+            runningSinceMs.reset();
+            ++busEpoch; // the radio went down with the video module
+        }
+        return false;
+    }
+    if (!runningSinceMs)
+        runningSinceMs = nowMs;
+    return nowMs - *runningSinceMs >= radioDelayAfterStartMs;
+}
+
+bool Bus::State::stale(const UsbHandle &handle) const
+{
+    return handle.busEpoch != busEpoch || !unit || handle.unit.get() != &unit->impl() ||
+           handle.unitGeneration != handle.unit->generation || !handle.unit->onBus;
+}
+
+}  // namespace zyra_sim

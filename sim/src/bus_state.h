@@ -1,0 +1,54 @@
+// The inside of the Bus: the attached unit, the handles the host opened and
+// the counters. Every member is used with the model mutex held.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "unit_impl.h"
+#include "zyra_sim/bus.h"
+
+namespace zyra_sim {
+
+// What a libusb_device_handle of the drop-in points to.
+struct UsbHandle {
+    std::shared_ptr<VirtualUnit::Impl> unit;
+    uint64_t unitGeneration = 0;
+    uint64_t busEpoch = 0;
+    bool open = true;
+    bool claimed = false;
+};
+
+struct Bus::State {
+    std::shared_ptr<VirtualUnit> unit;
+    bool attachedByCode = false; // since the last reset
+
+    bool initFails = false;
+    int initCount = 0;
+    int exitCount = 0;
+    int openAttempts = 0;
+    int unboundedWaits = 0;
+    int misuses = 0;
+    int resets = 0;
+
+    // Handles live as long as the process, so that a host using one after
+    // closing it is counted as a misuse instead of touching freed memory.
+    std::deque<UsbHandle> handles;
+    std::set<const UsbHandle *> known;
+    uint64_t busEpoch = 0; // bumped when every handle goes stale at once
+
+    std::string stateDir;
+    int64_t radioDelayAfterStartMs = 2000;
+    std::optional<int64_t> runningSinceMs;
+
+    bool libusbActive() const { return initCount > exitCount; }
+    // Whether the video module lets the radio unit onto the bus.
+    bool radioAllowed(int64_t nowMs);
+    bool stale(const UsbHandle &handle) const;
+};
+
+}  // namespace zyra_sim

@@ -1,0 +1,20 @@
+// The one mutex of the model: the clock, the bus and every unit share it,
+// because a library call on a worker thread touches all three while the test
+// thread scripts the unit. Recursive, since scripted actions and command
+// handlers call back into the unit.
+#pragma once
+
+#include <mutex>
+
+namespace zyra_sim {
+
+std::recursive_mutex &modelMutex();
+
+using ModelLock = std::unique_lock<std::recursive_mutex>;
+
+inline ModelLock lockModel()
+{
+    return ModelLock(modelMutex());
+}
+
+}  // namespace zyra_sim

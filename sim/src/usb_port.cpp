@@ -1,0 +1,216 @@
+#include "usb_port.h"
+
+#include <libusb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#include "bus_state.h"
+#include "model_lock.h"
+#include "zyra_sim/clock.h"
+
+namespace zyra_sim::usb {
+
+namespace {
+
+Bus::State &bus()
+{
+    return Bus::instance().state();
+}
+
+int64_t now()
+{
+    return Clock::instance().nowMs();
+}
+
+// A handle the host may use: one it opened and has not closed.
+bool usable(const UsbHandle *handle)
+{
+    if (handle && bus().known.count(handle) && handle->open)
+        return true;
+    ++bus().misuses;
+    return false;
+}
+
+// libusb takes 0 as "wait forever"; a negative timeout computed by the host
+// arrives as a huge unsigned one. Either would hang a faulty host, so both
+// are counted and time out at once.
+bool unbounded(unsigned int timeoutMs)
+{
+    return timeoutMs == 0 || timeoutMs > static_cast<unsigned int>(INT_MAX);
+}
+
+std::optional<int64_t> earliest(std::optional<int64_t> a, std::optional<int64_t> b)
+{
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return std::min(*a, *b);
+}
+
+int bulkOut(UsbHandle &handle, const uint8_t *data, int length, int *transferred)
+{
+    Clock::instance().runDue();
+    if (bus().stale(handle))
+        return LIBUSB_ERROR_NO_DEVICE;
+    handle.unit->receive(Bytes(data, data + length), now());
+    *transferred = length;
+    return 0;
+}
+
+// An IN transfer with nothing pending waits in virtual time: up to the next
+// scheduled event of the unit when that falls inside the timeout, else the
+// whole timeout. A zero-length-packet unit completes at once, after one frame.
+int bulkIn(ModelLock &lock, UsbHandle &handle, uint8_t *data, int length, int *transferred, unsigned int timeoutMs)
+{
+    Clock &clock = Clock::instance();
+    if (unbounded(timeoutMs)) {
+        ++bus().unboundedWaits;
+        return LIBUSB_ERROR_TIMEOUT;
+    }
+    const int64_t deadline = clock.nowMs() + timeoutMs;
+    for (;;) {
+        clock.runDue();
+        if (bus().stale(handle))
+            return LIBUSB_ERROR_NO_DEVICE;
+        VirtualUnit::Impl &unit = *handle.unit;
+        if (std::optional<Bytes> block = unit.takeBlock(clock.nowMs())) {
+            size_t count = std::min(block->size(), static_cast<size_t>(length));
+            std::copy(block->begin(), block->begin() + static_cast<std::ptrdiff_t>(count), data);
+            *transferred = static_cast<int>(count);
+            return 0;
+        }
+        if (unit.emptyIn == EmptyIn::ZeroLengthPacket) {
+            int64_t frameEnd = clock.nowMs() + unit.zeroLengthCostMs;
+            lock.unlock();
+            clock.advanceTo(frameEnd);
+            return 0;
+        }
+        if (clock.realTime()) {
+            if (clock.nowMs() >= deadline)
+                return LIBUSB_ERROR_TIMEOUT;
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            lock.lock();
+            continue;
+        }
+        std::optional<int64_t> next = earliest(clock.nextDueMs(), unit.nextNoiseMs());
+        if (next && *next <= deadline) {
+            clock.advanceTo(*next);
+            continue;
+        }
+        clock.advanceTo(deadline);
+        return LIBUSB_ERROR_TIMEOUT;
+    }
+}
+
+}  // namespace
+
+int init()
+{
+    ModelLock lock = lockModel();
+    if (bus().initFails)
+        return LIBUSB_ERROR_OTHER;
+    ++bus().initCount;
+    return 0;
+}
+
+void exit()
+{
+    ModelLock lock = lockModel();
+    ++bus().exitCount;
+}
+
+UsbHandle *open(uint16_t vendor, uint16_t product)
+{
+    ModelLock lock = lockModel();
+    Bus::State &state = bus();
+    ++state.openAttempts;
+    if (!state.libusbActive()) {
+        ++state.misuses;
+        return nullptr;
+    }
+    Clock::instance().runDue();
+    if (vendor != vendorId || product != productId || !state.unit)
+        return nullptr;
+    if (!state.radioAllowed(now()))
+        return nullptr;
+    VirtualUnit::Impl &unit = state.unit->impl();
+    if (!unit.tryOpen(now()))
+        return nullptr;
+    UsbHandle &handle = state.handles.emplace_back();
+    handle.unit = unit.self.lock();
+    handle.unitGeneration = unit.generation;
+    handle.busEpoch = state.busEpoch;
+    state.known.insert(&handle);
+    return &handle;
+}
+
+int claim(UsbHandle *handle, int interfaceNumber)
+{
+    ModelLock lock = lockModel();
+    if (!usable(handle))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    if (bus().stale(*handle))
+        return LIBUSB_ERROR_NO_DEVICE;
+    if (interfaceNumber != 0)
+        return LIBUSB_ERROR_NOT_FOUND;
+    if (handle->unit->claimRefusals > 0) {
+        --handle->unit->claimRefusals;
+        return LIBUSB_ERROR_BUSY;
+    }
+    handle->claimed = true;
+    return 0;
+}
+
+int release(UsbHandle *handle, int interfaceNumber)
+{
+    ModelLock lock = lockModel();
+    if (!usable(handle))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    if (interfaceNumber != 0 || !handle->claimed)
+        return LIBUSB_ERROR_NOT_FOUND;
+    handle->claimed = false;
+    return bus().stale(*handle) ? LIBUSB_ERROR_NO_DEVICE : 0;
+}
+
+void close(UsbHandle *handle)
+{
+    ModelLock lock = lockModel();
+    if (!usable(handle))
+        return;
+    handle->open = false;
+    handle->claimed = false;
+}
+
+int reset(UsbHandle *handle)
+{
+    ModelLock lock = lockModel();
+    if (!usable(handle))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    ++bus().resets;
+    return bus().stale(*handle) ? LIBUSB_ERROR_NOT_FOUND : 0;
+}
+
+int bulk(UsbHandle *handle, uint8_t endpoint, uint8_t *data, int length, int *transferred, unsigned int timeoutMs)
+{
+    ModelLock lock = lockModel();
+    int ignored = 0;
+    if (!transferred)
+        transferred = &ignored;
+    *transferred = 0;
+    if (!usable(handle))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    if (length < 0 || (length > 0 && !data))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    if (endpoint == outEndpoint)
+        return bulkOut(*handle, data, length, transferred);
+    if (endpoint == inEndpoint)
+        return bulkIn(lock, *handle, data, length, transferred, timeoutMs);
+    return LIBUSB_ERROR_NOT_FOUND;
+}
+
+}  // namespace zyra_sim::usb

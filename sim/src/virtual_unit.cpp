@@ -1,0 +1,329 @@
+// The scripting interface of the unit: every call locks the model.
+#include "zyra_sim/virtual_unit.h"
+
+#include "model_lock.h"
+#include "unit_impl.h"
+#include "zyra_sim/clock.h"
+
+namespace zyra_sim {
+
+namespace {
+
+std::array<uint8_t, 64> defaultSerial()
+{
+    const std::string text = "ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-0123456789ABCDE";
+    std::array<uint8_t, 64> serial{};
+    std::copy(text.begin(), text.begin() + serial.size(), serial.begin());
+    return serial;
+}
+
+constexpr uint16_t macVersionRegister = 0x0010;
+constexpr uint16_t boardSerialRegister = 0x0030;
+
+}  // namespace
+
+VirtualUnit::VirtualUnit(uint8_t side) : impl_(std::make_shared<Impl>())
+{
+    impl_->self = impl_;
+    impl_->signature = side == 2 ? "ZYRA RX VIRTUAL UNIT" : "ZYRA TX VIRTUAL UNIT";
+    impl_->noiseSinceMs = Clock::instance().nowMs();
+    setSide(side);
+    setMacVersion(4, 5, 6, 7);
+    setBoardSerial(defaultSerial());
+}
+
+VirtualUnit::VirtualUnit(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+VirtualUnit::Impl &VirtualUnit::impl()
+{
+    return *impl_;
+}
+
+void VirtualUnit::setSide(uint8_t side)
+{
+    ModelLock lock = lockModel();
+    impl_->side = side;
+    impl_->installSideDefaults();
+}
+
+uint8_t VirtualUnit::side() const
+{
+    ModelLock lock = lockModel();
+    return impl_->side;
+}
+
+void VirtualUnit::setAppVersion(uint8_t major, uint8_t minor, uint8_t debug)
+{
+    ModelLock lock = lockModel();
+    impl_->appVersion = {major, minor, debug};
+}
+
+std::array<uint8_t, 3> VirtualUnit::appVersion() const
+{
+    ModelLock lock = lockModel();
+    return impl_->appVersion;
+}
+
+void VirtualUnit::setSignature(const std::string &signature)
+{
+    ModelLock lock = lockModel();
+    impl_->signature = signature;
+}
+
+void VirtualUnit::setMacVersion(uint8_t major, uint8_t minor, uint8_t debug, uint8_t build)
+{
+    writeRegisters(macVersionRegister, {major, minor, debug, build});
+}
+
+void VirtualUnit::setBoardSerial(const std::array<uint8_t, 64> &serial)
+{
+    writeRegisters(boardSerialRegister, Bytes(serial.begin(), serial.end()));
+}
+
+void VirtualUnit::setStorageDefault(uint16_t id, const Bytes &value)
+{
+    ModelLock lock = lockModel();
+    impl_->storageDefaults[id] = value;
+    impl_->storage[id] = value;
+}
+
+void VirtualUnit::setStorage(uint16_t id, const Bytes &value)
+{
+    ModelLock lock = lockModel();
+    impl_->storage[id] = value;
+}
+
+void VirtualUnit::eraseStorage(uint16_t id)
+{
+    ModelLock lock = lockModel();
+    impl_->storage.erase(id);
+    impl_->storageDefaults.erase(id);
+}
+
+std::optional<Bytes> VirtualUnit::storage(uint16_t id) const
+{
+    ModelLock lock = lockModel();
+    auto value = impl_->storage.find(id);
+    if (value == impl_->storage.end())
+        return std::nullopt;
+    return value->second;
+}
+
+int VirtualUnit::restoreCount() const
+{
+    ModelLock lock = lockModel();
+    return impl_->restoreCount;
+}
+
+int VirtualUnit::printCount() const
+{
+    ModelLock lock = lockModel();
+    return impl_->printCount;
+}
+
+void VirtualUnit::writeRegisters(uint16_t address, const Bytes &data)
+{
+    ModelLock lock = lockModel();
+    for (size_t i = 0; i < data.size(); ++i)
+        impl_->registers[(address + i) & 0xFFFF] = data[i];
+}
+
+Bytes VirtualUnit::readRegisters(uint16_t address, size_t count) const
+{
+    ModelLock lock = lockModel();
+    Bytes data(count);
+    for (size_t i = 0; i < count; ++i)
+        data[i] = impl_->registers[(address + i) & 0xFFFF];
+    return data;
+}
+
+std::vector<ReceivedFrame> VirtualUnit::frames() const
+{
+    ModelLock lock = lockModel();
+    return impl_->frames;
+}
+
+std::vector<ReceivedFrame> VirtualUnit::framesWithCode(uint8_t code) const
+{
+    ModelLock lock = lockModel();
+    std::vector<ReceivedFrame> matching;
+    for (const ReceivedFrame &frame : impl_->frames)
+        if (frame.framed && frame.code == code)
+            matching.push_back(frame);
+    return matching;
+}
+
+void VirtualUnit::clearFrames()
+{
+    ModelLock lock = lockModel();
+    impl_->frames.clear();
+}
+
+void VirtualUnit::respond(uint8_t code, const Bytes &payload)
+{
+    ModelLock lock = lockModel();
+    impl_->respond(code, payload);
+}
+
+void VirtualUnit::pushStream(const Bytes &stream, const std::vector<size_t> &chunkSizes)
+{
+    ModelLock lock = lockModel();
+    impl_->in.push(stream, chunkSizes);
+}
+
+void VirtualUnit::pushBlock(const Bytes &block)
+{
+    ModelLock lock = lockModel();
+    impl_->in.pushBlock(block);
+}
+
+size_t VirtualUnit::pendingBlocks() const
+{
+    ModelLock lock = lockModel();
+    return impl_->in.pending();
+}
+
+void VirtualUnit::setChunking(const std::vector<size_t> &chunkSizes)
+{
+    ModelLock lock = lockModel();
+    impl_->chunking = chunkSizes;
+}
+
+void VirtualUnit::precedeNextResponse(const Bytes &stream)
+{
+    ModelLock lock = lockModel();
+    impl_->precede.insert(impl_->precede.end(), stream.begin(), stream.end());
+}
+
+void VirtualUnit::setBlockFiller(uint8_t lead0, uint8_t lead1, uint8_t trail)
+{
+    ModelLock lock = lockModel();
+    impl_->in.setFiller(lead0, lead1, trail);
+}
+
+void VirtualUnit::setEmptyIn(EmptyIn mode)
+{
+    ModelLock lock = lockModel();
+    impl_->emptyIn = mode;
+}
+
+void VirtualUnit::setZeroLengthPacketCostMs(int64_t ms)
+{
+    ModelLock lock = lockModel();
+    impl_->zeroLengthCostMs = ms;
+}
+
+void VirtualUnit::setIdleNoise(int64_t intervalMs)
+{
+    ModelLock lock = lockModel();
+    impl_->noiseIntervalMs = intervalMs;
+    impl_->noiseSinceMs = Clock::instance().nowMs();
+}
+
+void VirtualUnit::after(int64_t delayMs, std::function<void(VirtualUnit &)> action)
+{
+    ModelLock lock = lockModel();
+    impl_->after(delayMs, std::move(action));
+}
+
+void VirtualUnit::onCommand(uint8_t code, CommandHandler handler)
+{
+    ModelLock lock = lockModel();
+    impl_->handlers[code] = std::move(handler);
+}
+
+void VirtualUnit::clearHandler(uint8_t code)
+{
+    ModelLock lock = lockModel();
+    impl_->handlers.erase(code);
+}
+
+void VirtualUnit::handleNormally(const ReceivedFrame &frame)
+{
+    ModelLock lock = lockModel();
+    impl_->handleNormally(frame);
+}
+
+void VirtualUnit::silenceCommand(uint8_t code)
+{
+    onCommand(code, [](VirtualUnit &, const ReceivedFrame &) {});
+}
+
+void VirtualUnit::dropOffBusAt(uint8_t code, int64_t backAfterMs)
+{
+    onCommand(code, [backAfterMs](VirtualUnit &unit, const ReceivedFrame &) { unit.dropOffBus(backAfterMs); });
+}
+
+void VirtualUnit::answerLate(uint8_t code, int64_t delayMs)
+{
+    onCommand(code, [delayMs](VirtualUnit &unit, const ReceivedFrame &frame) {
+        unit.after(delayMs, [frame](VirtualUnit &late) { late.handleNormally(frame); });
+    });
+}
+
+void VirtualUnit::setSilent(bool silent)
+{
+    ModelLock lock = lockModel();
+    impl_->silent = silent;
+}
+
+bool VirtualUnit::silent() const
+{
+    ModelLock lock = lockModel();
+    return impl_->silent;
+}
+
+void VirtualUnit::fallSilentAt(uint8_t code)
+{
+    onCommand(code, [](VirtualUnit &unit, const ReceivedFrame &) { unit.setSilent(true); });
+}
+
+void VirtualUnit::dropOffBus(int64_t backAfterMs, int backAfterOpenAttempts)
+{
+    ModelLock lock = lockModel();
+    impl_->dropOffBus(Clock::instance().nowMs(), backAfterMs, backAfterOpenAttempts);
+}
+
+bool VirtualUnit::present() const
+{
+    ModelLock lock = lockModel();
+    return impl_->presentNow(Clock::instance().nowMs());
+}
+
+void VirtualUnit::setRestartTimeMs(int64_t ms)
+{
+    ModelLock lock = lockModel();
+    impl_->restartTimeMs = ms;
+}
+
+void VirtualUnit::setRestartDropDelayMs(int64_t ms)
+{
+    ModelLock lock = lockModel();
+    impl_->restartDropDelayMs = ms;
+}
+
+int VirtualUnit::restartCount() const
+{
+    ModelLock lock = lockModel();
+    return impl_->restartCount;
+}
+
+Firmware VirtualUnit::running() const
+{
+    ModelLock lock = lockModel();
+    return impl_->running;
+}
+
+void VirtualUnit::setRunning(Firmware firmware)
+{
+    ModelLock lock = lockModel();
+    impl_->running = firmware;
+}
+
+void VirtualUnit::refuseClaim(int times)
+{
+    ModelLock lock = lockModel();
+    impl_->claimRefusals = times;
+}
+
+}  // namespace zyra_sim

@@ -1,0 +1,90 @@
+// Faults a test scripts into the unit: silence, late and wrong answers,
+// leaving the bus at a command.
+#include "usb_host.h"
+
+namespace zyra_sim::test {
+namespace {
+
+using Scripting = SimTest;
+
+TEST_F(Scripting, SilencedCommandIsLoggedButNotAnswered)
+{
+    unit->silenceCommand(0x7A);
+    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
+    EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT);
+    EXPECT_EQ(unit->framesWithCode(0x7A).size(), 1u);
+    EXPECT_EQ(host.ask(0xE2), (Bytes{1, 2, 3})) << "other commands are still answered";
+    unit->clearHandler(0x7A);
+    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+}
+
+TEST_F(Scripting, LateAnswerArrivesInsideAWaitAtItsTime)
+{
+    unit->answerLate(0x7A, 2500);
+    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
+    int64_t sent = clock().nowMs();
+    EXPECT_EQ(host.read(2000).result, LIBUSB_ERROR_TIMEOUT);
+    EXPECT_EQ(clock().nowMs() - sent, 2000);
+    InTransfer late = host.read(10000);
+    EXPECT_EQ(late.result, 0);
+    EXPECT_EQ(clock().nowMs() - sent, 2500) << "the wait ends when the answer is due";
+}
+
+TEST_F(Scripting, HandlerCanPutOtherRecordsBeforeTheNormalAnswer)
+{
+    unit->onCommand(0x7A, [](VirtualUnit &u, const ReceivedFrame &frame) {
+        u.respond(0xE2, {9, 9, 9});
+        u.handleNormally(frame);
+    });
+    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
+    EXPECT_EQ(host.awaitPayload(0xE2), (Bytes{9, 9, 9}));
+    EXPECT_EQ(host.awaitPayload(0x7A), Bytes{1});
+}
+
+TEST_F(Scripting, HandlerCanAnswerWithAWrongLength)
+{
+    unit->onCommand(0xE2, [](VirtualUnit &u, const ReceivedFrame &frame) { u.respond(frame.code, {1, 2}); });
+    EXPECT_EQ(host.ask(0xE2), (Bytes{1, 2}));
+}
+
+TEST_F(Scripting, DropOffAtCommandLeavesWithoutAnswer)
+{
+    unit->dropOffBusAt(0xD2, 4000);
+    ASSERT_EQ(host.sendFrame(0xD2, {0x01, 0x00}), 0);
+    EXPECT_FALSE(unit->present());
+    EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE);
+}
+
+TEST_F(Scripting, FallingSilentStopsEveryAnswerFromThatCommandOn)
+{
+    unit->fallSilentAt(0x8B);
+    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    ASSERT_EQ(host.sendFrame(0x8B, {0x01, 0x00, 0x02}), 0);
+    EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT);
+    EXPECT_FALSE(host.ask(0x7A).has_value());
+    EXPECT_EQ(unit->storage(1), Bytes{4}) << "a silent unit does not carry out the command either";
+    unit->setSilent(false);
+    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+}
+
+TEST_F(Scripting, ActionsScheduledAtTheSameTimeRunInOrder)
+{
+    unit->after(100, [](VirtualUnit &u) { u.respond(0xE2, {1}); });
+    unit->after(100, [](VirtualUnit &u) { u.respond(0xE2, {2}); });
+    EXPECT_EQ(host.awaitPayload(0xE2, 1000), Bytes{1});
+    EXPECT_EQ(host.awaitPayload(0xE2, 1000), Bytes{2});
+    EXPECT_EQ(clock().nowMs(), 100);
+}
+
+TEST_F(Scripting, ActionOfADestroyedUnitDoesNothing)
+{
+    auto other = std::make_shared<VirtualUnit>();
+    bool ran = false;
+    other->after(10, [&ran](VirtualUnit &) { ran = true; });
+    other.reset();
+    clock().advanceMs(20);
+    EXPECT_FALSE(ran);
+}
+
+}  // namespace
+}  // namespace zyra_sim::test

@@ -1,0 +1,101 @@
+#include "usb_host.h"
+
+namespace zyra_sim::test {
+
+namespace {
+
+std::optional<Bytes> findRecord(const Bytes &stream, uint8_t code)
+{
+    for (size_t p = 0; p + 8 <= stream.size(); ++p) {
+        if (stream[p] != 0x00 || stream[p + 1] != 0x24 || stream[p + 2] != 0x01 || stream[p + 5] != code)
+            continue;
+        size_t length = static_cast<size_t>(stream[p + 6] << 8 | stream[p + 7]);
+        if (stream.size() - p - 8 < length)
+            return std::nullopt;
+        return Bytes(stream.begin() + static_cast<std::ptrdiff_t>(p + 8),
+                     stream.begin() + static_cast<std::ptrdiff_t>(p + 8 + length));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+libusb_device_handle *UsbHost::connect()
+{
+    if (libusb_init(nullptr) != 0)
+        return nullptr;
+    handle_ = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    if (handle_ && libusb_claim_interface(handle_, 0) != 0) {
+        libusb_close(handle_);
+        handle_ = nullptr;
+    }
+    return handle_;
+}
+
+void UsbHost::disconnect()
+{
+    if (!handle_)
+        return;
+    libusb_release_interface(handle_, 0);
+    libusb_close(handle_);
+    libusb_exit(nullptr);
+    handle_ = nullptr;
+}
+
+int UsbHost::send(const Bytes &transfer)
+{
+    Bytes copy = transfer;
+    int sent = -1;
+    int result = libusb_bulk_transfer(handle_, 0x02, copy.data(), static_cast<int>(copy.size()), &sent, 1000);
+    if (result == 0) {
+        EXPECT_EQ(sent, static_cast<int>(copy.size())) << "an OUT transfer is taken whole";
+    }
+    return result;
+}
+
+InTransfer UsbHost::read(unsigned int timeoutMs, int capacity)
+{
+    InTransfer in;
+    in.data.resize(static_cast<size_t>(capacity));
+    int got = -1;
+    in.result = libusb_bulk_transfer(handle_, 0x81, in.data.data(), capacity, &got, timeoutMs);
+    in.data.resize(in.result == 0 ? static_cast<size_t>(got) : 0);
+    return in;
+}
+
+std::optional<Bytes> UsbHost::awaitPayload(uint8_t code, unsigned int timeoutMs)
+{
+    Bytes stream;
+    for (;;) {
+        InTransfer in = read(timeoutMs);
+        if (in.result != 0 || in.data.empty())
+            return std::nullopt;
+        if (in.data.size() >= 3)
+            stream.insert(stream.end(), in.data.begin() + 2, in.data.end() - 1);
+        if (std::optional<Bytes> payload = findRecord(stream, code))
+            return payload;
+    }
+}
+
+std::optional<Bytes> UsbHost::ask(uint8_t code, const Bytes &payload)
+{
+    if (sendFrame(code, payload) != 0)
+        return std::nullopt;
+    return awaitPayload(code);
+}
+
+void SimTest::SetUp()
+{
+    bus().reset();
+    unit = std::make_shared<VirtualUnit>();
+    bus().attach(unit);
+    ASSERT_NE(host.connect(), nullptr) << "the default unit must open and claim";
+}
+
+void SimTest::TearDown()
+{
+    host.disconnect();
+    bus().reset();
+}
+
+}  // namespace zyra_sim::test
