@@ -1,0 +1,42 @@
+#include "aboutdialog.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+
+#include "ui_aboutdialog.h"
+
+AboutDialog::AboutDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::AboutDialog)
+{
+    ui->setupUi(this);
+    ui->verticalLayout->setAlignment(ui->utilityVersionLabel, Qt::AlignCenter);
+    ui->verticalLayout->setAlignment(ui->label_3, Qt::AlignCenter);
+    loadLicense();
+    connect(ui->aboutDialogPushButton, SIGNAL(clicked()), this, SLOT(hide()));
+}
+
+AboutDialog::~AboutDialog()
+{
+    delete ui;
+}
+
+void AboutDialog::setVersion(QString version)
+{
+    ui->utilityVersionLabel->setText(QString("ZYRA UTILITY Version %1").arg(version));
+    ui->utilityVersionLabel->setStyleSheet("font: 18pt;");
+}
+
+void AboutDialog::loadLicense()
+{
+    QFile license(QCoreApplication::applicationDirPath() + "/../licenses/LICENSE.TXT");
+    if (!license.open(QIODevice::ReadOnly)) {
+        qDebug() << "Error Openning Licenses File";
+        ui->textBrowser->setText(QCoreApplication::applicationDirPath());
+        return;
+    }
+    const QByteArray bytes = license.readAll();
+    // A stray NUL ends the text, as a C string would.
+    const int end = bytes.indexOf('\0');
+    ui->textBrowser->setText(QString::fromUtf8(end < 0 ? bytes : bytes.left(end)));
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+#include "vx_zyra.h"
+
+namespace Ui {
+class DashBoard;
+}
+class AboutDialog;
+class InstructionsDialog;
+class TxRxDialog;
+class UpdaterThread;
+class modeSelectionDialog;
+class QMovie;
+
+// Main window and hub of the program: owns every dialog, routes between
+// them and runs the firmware update of the chosen unit step by step.
+class DashBoard : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit DashBoard(QWidget *parent = nullptr);
+    ~DashBoard() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void initDeviceType(int type);
+    void selectMode(int mode);
+    void showModeSelectionDialog();
+    void back2TxRxDialog();
+    void showInstructionsDialog();
+    void showAboutBox();
+    void quit();
+
+    void showInstructionsLayout();
+    void showUpdateLayout();
+    void showErrorLayout();
+    void restartUpdater();
+
+    void updateWithNoFanControl();
+    void updateWithRecFanControl();
+    void updateWithTempRecFanControl();
+
+    void detectDevice();
+    void deviceDetected(QString fwVersion);
+    void updateZYRA();
+    void reconnected();
+    void appFWUpdated();
+    void macFWUpdated();
+    void appFWReUpdated();
+    void storageUpdated();
+    void progressUpdated(int progress);
+    void errorString(QString err, int errorCode);
+    void videoModuleFailed(QString msg);
+    void startRecoveryMode(int connectionStatus);
+    void reconnect();
+    void showThreadFinished();
+
+private:
+    enum class RunKind { Detection, Update, Recovery };
+
+    void setAppVersion();
+    void updateScreen();
+
+    void createRun(RunKind kind);
+    void startRun(const char *firstStep);
+    void handOver(const char *doneSlot, const char *nextSlot, const char *nextStep);
+    void finishRunAfter(const char *doneSlot, const char *lastStep);
+    void showProgress(const QString &status);
+    bool runInProgress() const;
+    void abandonRunOnExit();
+
+    void startUpdate(uint8_t mode);
+    void disconnectDevice();
+    void leadOnlyTo(QObject *button, const char *slot);
+    QString handleMessage() const;
+
+    Ui::DashBoard *ui;
+    TxRxDialog *txRxDialog;
+    InstructionsDialog *instructionsDialog;
+    modeSelectionDialog *modeSelection;
+    AboutDialog *aboutDialog;
+    QMovie *loadingAnimation = nullptr;
+
+    vx_zyra_t deviceHandle{};
+    eeprom_settings eepromSettings{};
+    QString xmegaVersion;
+    QString appVersion;
+
+    // A run's thread deletes itself when it ends; the guard tells whether it still exists.
+    QPointer<QThread> currentThread;
+    QPointer<UpdaterThread> currentWorker;
+    int deviceType = 0;
+    int connectionStatus = 1;
+    bool recoveryMode = false;
+    int errorCount = 0;
+    int totalProgress = 0;
+    uint8_t fanControlMode = 2;
+};

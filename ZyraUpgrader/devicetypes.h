@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The six unit types the program knows, by the value TxRxDialog emits.
+namespace DeviceTypes {
+
+constexpr int Count = 6;
+
+bool isValid(int type);
+// HDMI RX and 2K RX carry no video module and are reached over USB directly.
+bool hasVideoModule(int type);
+bool isTransmitter(int type);
+// Resource paths of the pictures; empty for an unknown type.
+QString updatePicture(int type);
+QString recoveryPicture(int type);
+
+}  // namespace DeviceTypes

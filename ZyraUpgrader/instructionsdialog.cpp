@@ -1,0 +1,36 @@
+#include "instructionsdialog.h"
+
+#include <QPixmap>
+
+#include "devicetypes.h"
+#include "ui_instructionsdialog.h"
+
+InstructionsDialog::InstructionsDialog(QWidget *parent)
+    : QDialog(parent), ui(new Ui::InstructionsDialog)
+{
+    ui->setupUi(this);
+    connect(ui->nextButton, SIGNAL(clicked()), this, SLOT(emitNext()));
+    connect(ui->backButton, SIGNAL(clicked()), this, SLOT(emitBack()));
+}
+
+InstructionsDialog::~InstructionsDialog()
+{
+    delete ui;
+}
+
+void InstructionsDialog::emitNext()
+{
+    hide();
+    emit next();
+}
+
+void InstructionsDialog::emitBack()
+{
+    hide();
+    emit back();
+}
+
+void InstructionsDialog::loadInstructions()
+{
+    ui->label->setPixmap(QPixmap(DeviceTypes::recoveryPicture(deviceType), "PNG"));
+}

@@ -1,0 +1,25 @@
+# The ZyraUpgrader program: its windows as a static library that the tests
+# link too, the pictures as resources, and the executable around them.
+find_package(Qt5 REQUIRED COMPONENTS Widgets)
+
+add_library(zyra_gui STATIC
+  aboutdialog.cpp aboutdialog.h aboutdialog.ui
+  dashboard.cpp dashboard.h dashboard.ui
+  devicetypes.cpp devicetypes.h
+  instructionsdialog.cpp instructionsdialog.h instructionsdialog.ui
+  modeselectiondialog.cpp modeselectiondialog.h modeselectiondialog.ui
+  screens.h
+  txrxdialog.cpp txrxdialog.h txrxdialog.ui)
+set_target_properties(zyra_gui PROPERTIES AUTOMOC ON AUTOUIC ON)
+target_include_directories(zyra_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(zyra_gui PUBLIC zyra_worker vx_zyra Qt5::Widgets)
+
+# Object files, not an archive: every program and test that links this gets
+# the resources registered without Q_INIT_RESOURCE.
+include(${CMAKE_CURRENT_SOURCE_DIR}/Images/images.cmake)
+qt5_add_resources(ZYRA_IMAGES_RCC ${ZYRA_IMAGES_QRC})
+add_library(zyra_gui_images OBJECT ${ZYRA_IMAGES_RCC})
+add_dependencies(zyra_gui_images zyra_images)
+
+add_executable(ZyraUpgrader main.cpp)
+target_link_libraries(ZyraUpgrader PRIVATE zyra_gui zyra_gui_images)
