@@ -1,0 +1,35 @@
+# Compares the dynamic symbols a shared library defines with a list of
+# expected names. Usage: cmake -DLIBRARY=... -DEXPECTED=... -DNM=... -P check_exports.cmake
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE nm_output RESULT_VARIABLE nm_result)
+if(NOT nm_result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+
+string(REGEX MATCHALL "[^\n]+" nm_lines "${nm_output}")
+set(exported)
+foreach(line IN LISTS nm_lines)
+  # "address type name"; the version node of the library's SONAME is no export.
+  if(line MATCHES "^[0-9a-fA-F]* +([A-Za-z]) +([^ ]+)$" AND NOT CMAKE_MATCH_1 STREQUAL "A")
+    list(APPEND exported ${CMAKE_MATCH_2})
+  endif()
+endforeach()
+
+file(STRINGS ${EXPECTED} expected_lines)
+set(expected)
+foreach(line IN LISTS expected_lines)
+  if(NOT line MATCHES "^#" AND NOT line STREQUAL "")
+    list(APPEND expected ${line})
+  endif()
+endforeach()
+
+set(unexpected ${exported})
+list(REMOVE_ITEM unexpected ${expected})
+set(missing ${expected})
+list(REMOVE_ITEM missing ${exported})
+if(unexpected OR missing)
+  message(FATAL_ERROR "exports of ${LIBRARY} differ from ${EXPECTED}\n"
+    "  exported but not expected: ${unexpected}\n  expected but not exported: ${missing}")
+endif()
+list(LENGTH exported count)
+message(STATUS "${count} exported names, as expected")

@@ -1,0 +1,91 @@
+// A virtual unit on a fresh bus, in virtual time from 0, and a handle
+// connected to it: the starting point of every library test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <libusb.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "vx_zyra.h"
+#include "zyra_sim/bus.h"
+#include "zyra_sim/clock.h"
+#include "zyra_sim/frame.h"
+#include "zyra_sim/virtual_unit.h"
+
+namespace zyra_test {
+
+using zyra_sim::Bytes;
+
+// Command codes as the unit knows them; written out here rather than taken
+// from the library, so that a wrong code there shows.
+namespace wire {
+constexpr uint8_t MAC_REG_WRITE = 0x1C;
+constexpr uint8_t MAC_REG_READ = 0x1D;
+constexpr uint8_t GET_SIDE = 0x7A;
+constexpr uint8_t STORAGE_RESTORE = 0x8A;
+constexpr uint8_t STORAGE_SET = 0x8B;
+constexpr uint8_t STORAGE_PRINT = 0xCF;
+constexpr uint8_t STORAGE_GET = 0xD2;
+constexpr uint8_t GET_SIGNATURE = 0xD4;
+constexpr uint8_t GET_APP_VERSION = 0xE2;
+}  // namespace wire
+
+// A receive that saw blocks but not the awaited record before its deadline.
+constexpr int DEADLINE_PASSED = 3;
+
+class UnitTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        zyra_sim::Bus::instance().reset();
+        unit = std::make_shared<zyra_sim::VirtualUnit>();
+        zyra_sim::Bus::instance().attach(unit);
+        ASSERT_EQ(vx_zyra_connect(&h), 0) << "connect failed: " << h.error_msg;
+        unit->clearFrames();
+        clock().clearSleeps();
+    }
+
+    void TearDown() override
+    {
+        if (h.devh != nullptr)
+            vx_zyra_disconnect(&h);
+        EXPECT_EQ(bus().unboundedWaits(), 0) << "an IN transfer was asked to wait without limit";
+        zyra_sim::Bus::instance().reset();
+    }
+
+    static zyra_sim::Bus &bus() { return zyra_sim::Bus::instance(); }
+    static zyra_sim::Clock &clock() { return zyra_sim::Clock::instance(); }
+    static int64_t nowMs() { return clock().nowMs(); }
+
+    // Payloads of the frames with this code the unit received, in order.
+    std::vector<Bytes> payloadsSent(uint8_t code) const
+    {
+        std::vector<Bytes> payloads;
+        for (const zyra_sim::ReceivedFrame &frame : unit->framesWithCode(code))
+            payloads.push_back(frame.payload);
+        return payloads;
+    }
+
+    // The unit never answers this command but keeps sending unrelated records
+    // from then on, so the receive ends with its deadline.
+    void chatterInsteadOfAnswering(uint8_t code)
+    {
+        unit->onCommand(code, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.setIdleNoise(300); });
+    }
+
+    // The drain in front of the next command succeeds (one zero-length
+    // packet); then the unit leaves the bus before the command goes out.
+    void loseUnitAfterTheDrain()
+    {
+        unit->setEmptyIn(zyra_sim::EmptyIn::ZeroLengthPacket);
+        unit->after(1, [](zyra_sim::VirtualUnit &u) { u.dropOffBus(60'000); });
+    }
+
+    std::shared_ptr<zyra_sim::VirtualUnit> unit;
+    vx_zyra_t h{};
+};
+
+}  // namespace zyra_test
