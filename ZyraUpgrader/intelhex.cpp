@@ -144,27 +144,29 @@ ParseResult parse(std::string_view text, const Rules &rules)
     return result;
 }
 
-std::string write(uint32_t address, const std::vector<uint8_t> &data, const WriteOptions &options)
+std::string write(const std::vector<Chunk> &segments, const WriteOptions &options)
 {
     std::string out;
     const unsigned recordBytes = options.recordBytes == 0 ? 16 : (options.recordBytes > 255 ? 255 : options.recordBytes);
     uint32_t upper = 0;
-    size_t done = 0;
-    while (done < data.size()) {
-        const uint32_t at = address + static_cast<uint32_t>(done);
-        if (at >> 16 != upper) {
-            upper = at >> 16;
-            const uint8_t value[2] = {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)};
-            appendRecord(&out, ExtendedLinearAddress, 0, value, 2);
+    for (const Chunk &segment : segments) {
+        size_t done = 0;
+        while (done < segment.bytes.size()) {
+            const uint32_t at = segment.address + static_cast<uint32_t>(done);
+            if (at >> 16 != upper) {
+                upper = at >> 16;
+                const uint8_t value[2] = {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)};
+                appendRecord(&out, ExtendedLinearAddress, 0, value, 2);
+            }
+            const uint32_t toBoundary = 0x10000 - (at & 0xFFFF);
+            size_t count = segment.bytes.size() - done;
+            if (count > recordBytes)
+                count = recordBytes;
+            if (count > toBoundary)
+                count = toBoundary;
+            appendRecord(&out, Data, static_cast<uint16_t>(at), segment.bytes.data() + done, count);
+            done += count;
         }
-        const uint32_t toBoundary = 0x10000 - (at & 0xFFFF);
-        size_t count = data.size() - done;
-        if (count > recordBytes)
-            count = recordBytes;
-        if (count > toBoundary)
-            count = toBoundary;
-        appendRecord(&out, Data, static_cast<uint16_t>(at), data.data() + done, count);
-        done += count;
     }
     if (options.withStartAddress) {
         const uint32_t s = options.startAddress;

@@ -44,15 +44,15 @@ struct ParseResult {
 // ignored.
 ParseResult parse(std::string_view text, const Rules &rules = {});
 
-// The data at `address` as data records of at most `recordBytes` bytes,
-// extended linear address records where the upper 16 bits change (records
-// never cross a 64 KiB boundary), an optional start linear address record
-// and the end-of-file record; lines end with LF.
+// The segments as data records of at most `recordBytes` bytes, extended
+// linear address records where the upper 16 bits change (records never
+// cross a 64 KiB boundary), an optional start linear address record and the
+// end-of-file record; lines end with LF.
 struct WriteOptions {
     unsigned recordBytes = 16;
     bool withStartAddress = false;
     uint32_t startAddress = 0;
 };
-std::string write(uint32_t address, const std::vector<uint8_t> &data, const WriteOptions &options = {});
+std::string write(const std::vector<Chunk> &segments, const WriteOptions &options = {});
 
 }  // namespace intelhex

@@ -31,7 +31,7 @@ bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
     const QByteArray bytes = raw.readAll();
     if (bytes.size() != eepromBytes || !hexImage->open())
         return false;
-    const std::string text = intelhex::write(0, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    const std::string text = intelhex::write({{0, std::vector<uint8_t>(bytes.begin(), bytes.end())}});
     const bool written = hexImage->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
     hexImage->close();
     return written;

@@ -1,0 +1,147 @@
+// Stand-in for dfu-programmer 0.6.1 driving the virtual video module of
+// xmega_state.h. It accepts exactly the command lines the program uses:
+//   atxmega128a4u dump | erase | start
+//   atxmega128a4u flash --suppress-bootloader-mem FILE
+//   atxmega128a4u flash-eeprom FILE
+// Like 0.6.1 it reads FILE as Intel HEX only, writes its messages to
+// standard error, exits 1 on every failure and writes a dump as raw bytes
+// to standard output.
+#include "intelhex.h"
+#include "xmega_state.h"
+
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+using zyra_dfu::XmegaState;
+
+namespace {
+
+const char target[] = "atxmega128a4u";
+
+int failure(const std::string &message)
+{
+    std::cerr << message << "\n";
+    return 1;
+}
+
+bool isKnownCommandLine(const std::vector<std::string> &args)
+{
+    if (args.size() < 2 || args[0] != target)
+        return false;
+    const std::string &command = args[1];
+    if (command == "dump" || command == "erase" || command == "start")
+        return args.size() == 2;
+    if (command == "flash")
+        return args.size() == 4 && args[2] == "--suppress-bootloader-mem";
+    if (command == "flash-eeprom")
+        return args.size() == 3;
+    return false;
+}
+
+// The HEX file's data, or an error text.
+std::string readHex(const std::string &fileName, std::vector<intelhex::Chunk> *chunks)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return "Error opening the file.";
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    intelhex::ParseResult parsed = intelhex::parse(text);
+    if (!parsed.ok())
+        return "Something went wrong with creating the memory image: " + parsed.error;
+    *chunks = std::move(parsed.chunks);
+    return {};
+}
+
+// Data for the boot section is left out, as --suppress-bootloader-mem asks.
+int flash(XmegaState &state, const std::string &fileName)
+{
+    std::vector<intelhex::Chunk> chunks;
+    const std::string fault = readHex(fileName, &chunks);
+    if (!fault.empty())
+        return failure(fault);
+    std::vector<uint8_t> memory = state.flash();
+    for (const intelhex::Chunk &chunk : chunks) {
+        for (size_t i = 0; i < chunk.bytes.size(); ++i) {
+            const uint64_t address = uint64_t{chunk.address} + i;
+            if (address >= zyra_dfu::flashBytes)
+                return failure("Hex file error - data outside the flash memory.");
+            if (address < zyra_dfu::applicationFlashBytes)
+                memory[address] = chunk.bytes[i];
+        }
+    }
+    state.setFlash(memory);
+    return 0;
+}
+
+int flashEeprom(XmegaState &state, const std::string &fileName)
+{
+    std::vector<intelhex::Chunk> chunks;
+    const std::string fault = readHex(fileName, &chunks);
+    if (!fault.empty())
+        return failure(fault);
+    std::vector<uint8_t> memory = state.eeprom();
+    for (const intelhex::Chunk &chunk : chunks) {
+        if (uint64_t{chunk.address} + chunk.bytes.size() > zyra_dfu::eepromBytes)
+            return failure("Hex file error - data outside the EEPROM.");
+        std::copy(chunk.bytes.begin(), chunk.bytes.end(), memory.begin() + chunk.address);
+    }
+    state.setEeprom(memory);
+    return 0;
+}
+
+int dump(const XmegaState &state, bool empty)
+{
+    if (empty)
+        return 0;
+    const std::vector<uint8_t> memory = state.flash();
+    std::cout.write(reinterpret_cast<const char *>(memory.data()), static_cast<std::streamsize>(memory.size()));
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+// A device that stopped answering: the run never ends on its own.
+[[noreturn]] void hang()
+{
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<XmegaState> state = XmegaState::fromEnvironment();
+    zyra_dfu::Fault fault = zyra_dfu::Fault::None;
+    if (state) {
+        std::string line;
+        for (const std::string &arg : args)
+            line += (line.empty() ? "" : " ") + arg;
+        fault = state->faultOfRun(state->recordRun(line));
+    }
+    if (!isKnownCommandLine(args))
+        return failure("dfu-programmer: unsupported command line.");
+    if (fault == zyra_dfu::Fault::Hang)
+        hang();
+    if (!state || fault == zyra_dfu::Fault::Fail || state->mode() != zyra_dfu::Mode::Dfu)
+        return failure("dfu-programmer: no device present.");
+
+    const std::string &command = args[1];
+    if (command == "dump")
+        return dump(*state, fault == zyra_dfu::Fault::EmptyDump);
+    if (command == "erase") {
+        state->setFlash(std::vector<uint8_t>(zyra_dfu::applicationFlashBytes, 0xFF));
+        return 0;
+    }
+    if (command == "flash")
+        return flash(*state, args[3]);
+    if (command == "flash-eeprom")
+        return flashEeprom(*state, args[2]);
+    state->setMode(zyra_dfu::Mode::Running);
+    return 0;
+}

@@ -1,0 +1,194 @@
+#include "worker_fixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+namespace {
+
+void copyDirectory(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QString &name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+} // namespace
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList &list, std::ostream *out)
+{
+    *out << "{";
+    for (const QString &text : list) {
+        *out << "\n  ";
+        PrintTo(text, out);
+    }
+    *out << "\n}";
+}
+
+void SignalLog::record(const QString &event)
+{
+    QMutexLocker lock(&mutex_);
+    events_.append(event);
+}
+
+void SignalLog::clear()
+{
+    QMutexLocker lock(&mutex_);
+    events_.clear();
+}
+
+QStringList SignalLog::events() const
+{
+    QMutexLocker lock(&mutex_);
+    return events_;
+}
+
+QStringList SignalLog::milestones() const
+{
+    QStringList kept;
+    for (const QString &event : events()) {
+        if (!event.startsWith("progress ") || event.mid(9).toInt() > 100)
+            kept.append(event);
+    }
+    return kept;
+}
+
+QList<int> SignalLog::libraryProgress() const
+{
+    QList<int> values;
+    for (const QString &event : events()) {
+        if (event.startsWith("progress ") && event.mid(9).toInt() <= 100)
+            values.append(event.mid(9).toInt());
+    }
+    return values;
+}
+
+QString errorEvent(int code, const QString &text)
+{
+    return QString("error %1: %2").arg(code).arg(text);
+}
+
+void WorkerFixture::SetUp()
+{
+    ASSERT_TRUE(directory.isValid());
+    copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware"));
+    copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k"));
+    QDir().mkpath(path("utils"));
+    ASSERT_TRUE(QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer")));
+    QDir().mkpath(path("state"));
+    // Nothing on PATH: the installed dfu-programmer must never be found.
+    QDir().mkpath(path("empty-bin"));
+    previousPath_ = qgetenv("PATH");
+    qputenv("PATH", path("empty-bin").toLocal8Bit());
+    qputenv("ZYRA_SIM_STATE_DIR", path("state").toLocal8Bit());
+    previousDirectory_ = QDir::currentPath();
+    QDir::setCurrent(directory.path());
+
+    zyra_sim::Bus::instance().reset();
+    zyra_sim::Bus::instance().setStateDir(path("state").toStdString());
+
+    worker = std::make_unique<UpdaterThread>();
+    worker->handle = &handle;
+    fanControl.fan_ctrl_mode = 2;
+    worker->eepromSettings = &fanControl;
+    UpdaterThread *w = worker.get();
+    QObject::connect(w, &UpdaterThread::finished, [this] { log.record("finished"); });
+    QObject::connect(w, &UpdaterThread::error, [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
+    QObject::connect(w, &UpdaterThread::valueChanged, [this](int value) { log.record(QString("progress %1").arg(value)); });
+    QObject::connect(w, &UpdaterThread::detected, [this](const QString &text) { log.record("detected " + text); });
+    QObject::connect(w, &UpdaterThread::startRecoveryMode, [this](int status) { log.record(QString("recovery %1").arg(status)); });
+    QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent, [this](const QString &text) { log.record("dfuNotPresent " + text); });
+    QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
+}
+
+void WorkerFixture::TearDown()
+{
+    if (handle.devh)
+        vx_zyra_disconnect(&handle);
+    worker.reset();
+    zyra_sim::Bus::instance().reset();
+    QDir::setCurrent(previousDirectory_);
+    qputenv("PATH", previousPath_);
+    qunsetenv("ZYRA_SIM_STATE_DIR");
+}
+
+void WorkerFixture::useDeviceType(int type)
+{
+    worker->deviceType = type;
+    if (type == 2 || type == 5)
+        return;
+    std::vector<uint8_t> flash(zyra_dfu::applicationFlashBytes, 0xFF);
+    const char marker[] = "FWv1.3";
+    std::copy(marker, marker + sizeof marker, flash.begin() + 0x1DE00);
+    xmega().setFlash(flash);
+    xmega().setMode(zyra_dfu::Mode::Dfu);
+}
+
+std::shared_ptr<zyra_sim::VirtualUnit> WorkerFixture::attachUnit(uint8_t side)
+{
+    auto unit = std::make_shared<zyra_sim::VirtualUnit>(side);
+    zyra_sim::Bus::instance().attach(unit);
+    return unit;
+}
+
+zyra_dfu::XmegaState WorkerFixture::xmega() const
+{
+    return zyra_dfu::XmegaState(path("state").toStdString());
+}
+
+QString WorkerFixture::path(const QString &relative) const
+{
+    return directory.filePath(relative);
+}
+
+void WorkerFixture::writeFile(const QString &relative, const QByteArray &content)
+{
+    QFile file(path(relative));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << relative.toStdString();
+    file.write(content);
+}
+
+void WorkerFixture::removeFile(const QString &relative)
+{
+    ASSERT_TRUE(QFile::remove(path(relative))) << relative.toStdString();
+}
+
+QByteArray WorkerFixture::packageFile(const QString &relative) const
+{
+    QFile file(path(relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WorkerFixture::runChain(const std::vector<Step> &steps)
+{
+    QThread thread;
+    UpdaterThread *w = worker.get();
+    QThread *home = QThread::currentThread();
+    w->moveToThread(&thread);
+    QObject::connect(&thread, &QThread::started, w, [&] {
+        for (Step step : steps) {
+            const int finishedBefore = log.events().count("finished");
+            (w->*step)();
+            if (log.events().count("finished") == finishedBefore)
+                break;
+        }
+        w->moveToThread(home);
+        thread.quit();
+    }, Qt::DirectConnection);
+    struct Join {
+        QThread &thread;
+        ~Join() { thread.wait(); }
+    } join{thread};
+    thread.start();
+}
+
+int64_t WorkerFixture::virtualSeconds() const
+{
+    return zyra_sim::Clock::instance().nowMs() / 1000;
+}

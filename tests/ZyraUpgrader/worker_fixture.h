@@ -1,0 +1,82 @@
+// A working directory laid out like the program's (the sample package in
+// "firmware" and "firmware2k", the stand-in dfu-programmer in "utils", the
+// video module's shared state in "state"), a virtual unit on the virtual
+// bus, a worker and a record of every signal it emits.
+#pragma once
+
+#include "updaterthread.h"
+#include "xmega_state.h"
+
+#include "zyra_sim/bus.h"
+#include "zyra_sim/clock.h"
+#include "zyra_sim/virtual_unit.h"
+
+#include <QMutex>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <memory>
+#include <vector>
+
+// Readable failure messages for Qt strings.
+void PrintTo(const QString &text, std::ostream *out);
+void PrintTo(const QStringList &list, std::ostream *out);
+
+// Signals as text, in the order emitted: "finished", "error <code>: <text>",
+// "progress <n>", "detected <text>", "recovery <status>",
+// "dfuNotPresent <text>", "pairReady".
+class SignalLog {
+public:
+    void record(const QString &event);
+    void clear();
+    QStringList events() const;
+    // Without the library's own progress reports (1 to 100).
+    QStringList milestones() const;
+    // The progress values the library reported, in order.
+    QList<int> libraryProgress() const;
+
+private:
+    mutable QMutex mutex_;
+    QStringList events_;
+};
+
+QString errorEvent(int code, const QString &text);
+
+using Step = void (UpdaterThread::*)();
+
+class WorkerFixture : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sets the worker's device type; for a type with a video module the
+    // XMEGA waits in DFU mode with an older image ("FWv1.3").
+    void useDeviceType(int type);
+    std::shared_ptr<zyra_sim::VirtualUnit> attachUnit(uint8_t side);
+    zyra_dfu::XmegaState xmega() const;
+
+    QString path(const QString &relative) const;
+    void writeFile(const QString &relative, const QByteArray &content);
+    void removeFile(const QString &relative);
+    QByteArray packageFile(const QString &relative) const;
+
+    // Runs the steps one after the other in a thread of the worker's own,
+    // each only after the one before emitted finished(), as the main window
+    // chains them.
+    void runChain(const std::vector<Step> &steps);
+    int64_t virtualSeconds() const;
+
+    QTemporaryDir directory;
+    vx_zyra_t handle{};
+    eeprom_settings fanControl{};
+    std::unique_ptr<UpdaterThread> worker;
+    SignalLog log;
+
+private:
+    QString previousDirectory_;
+    QByteArray previousPath_;
+};
