@@ -1,0 +1,47 @@
+// The hex-byte parser on every pair of characters: it reads exactly two
+// (none past them: the pair is not terminated), and its value is right
+// wherever the parse is unambiguous.
+#include <cstdint>
+#include <memory>
+
+#include "fuzz_check.h"
+#include "vx_zyra.h"
+
+namespace {
+
+int hexDigitValue(uint8_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void checkPair(uint8_t first, uint8_t second)
+{
+    const std::unique_ptr<char[]> pair(new char[2]{static_cast<char>(first), static_cast<char>(second)});
+    const uint8_t value = vx_zyra_read_hex_byte(pair.get());
+
+    const int high = hexDigitValue(first);
+    const int low = hexDigitValue(second);
+    if (first & 0x80)
+        ZYRA_FUZZ_CHECK(value == first, "a first character with its top bit set is the value");
+    else if (second & 0x80)
+        ZYRA_FUZZ_CHECK(value == second, "a second character with its top bit set is the value");
+    else if (high >= 0 && low >= 0)
+        ZYRA_FUZZ_CHECK(value == high * 16 + low, "two hex digits give their value");
+    else if (high >= 0)
+        ZYRA_FUZZ_CHECK(value == high, "the parse stops at the first non-hex character");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    for (size_t i = 0; i + 1 < size; i += 2)
+        checkPair(data[i], data[i + 1]);
+    return 0;
+}

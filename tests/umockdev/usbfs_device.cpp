@@ -1,0 +1,272 @@
+#include "usbfs_device.h"
+
+#include <linux/ioctl.h>
+#include <linux/usbdevice_fs.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <stdexcept>
+
+namespace zyra_umockdev {
+namespace {
+
+constexpr unsigned char kEndpointOut = 0x02;
+constexpr unsigned char kEndpointIn = 0x81;
+constexpr const char *kSysPath = "/sys/devices/zyra1";
+constexpr const char *kDevNode = "/dev/bus/usb/001/001";
+
+// A full-speed unit 0x22CA:0x1111 with one configuration holding interface
+// 0 and its two bulk endpoints, 0x02 OUT and 0x81 IN.
+constexpr const char *kDevice =
+    "P: /devices/zyra1\n"
+    "N: bus/usb/001/001\n"
+    "E: SUBSYSTEM=usb\n"
+    "E: DEVTYPE=usb_device\n"
+    "E: DRIVER=usb\n"
+    "E: BUSNUM=001\n"
+    "E: DEVNUM=001\n"
+    "E: DEVNAME=/dev/bus/usb/001/001\n"
+    "A: dev=189:0\\n\n"
+    "A: busnum=1\\n\n"
+    "A: devnum=1\\n\n"
+    "A: bConfigurationValue=1\\n\n"
+    "A: speed=12\\n\n"
+    "H: descriptors="
+    "12010002000000" "40" "ca22" "1111" "0001" "000000" "01"
+    "0902" "2000" "010100" "80" "32"
+    "0904" "000002" "ff0000" "00"
+    "0705" "02" "02" "4000" "00"
+    "0705" "81" "02" "4000" "00"
+    "\n";
+
+usbdevfs_urb &urbOf(UMockdevIoctlData *data)
+{
+    return *reinterpret_cast<usbdevfs_urb *>(data->data);
+}
+
+// Ends an ioctl with 0 or, for a non-zero errno, -1 and that errno.
+void finish(UMockdevIoctlClient *client, int error)
+{
+    umockdev_ioctl_client_complete(client, error ? -1 : 0, error);
+}
+
+unsigned interfaceOf(UMockdevIoctlData *arg)
+{
+    UMockdevIoctlData *value = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned), nullptr);
+    unsigned number = 0;
+    std::memcpy(&number, value->data, sizeof number);
+    umockdev_ioctl_data_unref(value);
+    return number;
+}
+
+std::vector<uint8_t> bytesOf(UMockdevIoctlData *urb)
+{
+    const int length = urbOf(urb).buffer_length;
+    UMockdevIoctlData *buffer =
+        umockdev_ioctl_data_resolve(urb, offsetof(usbdevfs_urb, buffer), static_cast<gsize>(length), nullptr);
+    std::vector<uint8_t> bytes(buffer->data, buffer->data + length);
+    umockdev_ioctl_data_unref(buffer);
+    return bytes;
+}
+
+}  // namespace
+
+UsbfsDevice::UsbfsDevice(UnitPort &port)
+    : port_(port), testbed_(umockdev_testbed_new()), handler_(umockdev_ioctl_base_new())
+{
+    g_signal_connect_after(handler_, "handle-ioctl", G_CALLBACK(&UsbfsDevice::onIoctl), this);
+}
+
+UsbfsDevice::~UsbfsDevice()
+{
+    if (plugged())
+        unplug();
+    g_object_unref(testbed_);
+    g_object_unref(handler_);
+    for (UMockdevIoctlData *urb : inFlight_)
+        umockdev_ioctl_data_unref(urb);
+    for (UMockdevIoctlData *urb : discarded_)
+        umockdev_ioctl_data_unref(urb);
+}
+
+bool UsbfsDevice::emulated()
+{
+    return umockdev_in_mock_environment();
+}
+
+void UsbfsDevice::plug()
+{
+    GError *error = nullptr;
+    // The handler must be in place before the add event lets libusb open.
+    if (!umockdev_testbed_attach_ioctl(testbed_, kDevNode, handler_, &error) ||
+        !umockdev_testbed_add_from_string(testbed_, kDevice, &error)) {
+        const std::string message = error ? error->message : "unknown error";
+        g_clear_error(&error);
+        throw std::runtime_error("umockdev could not add the unit: " + message);
+    }
+    plugged_ = true;
+}
+
+void UsbfsDevice::unplug()
+{
+    plugged_ = false;
+    umockdev_testbed_uevent(testbed_, kSysPath, "remove");
+    umockdev_testbed_remove_device(testbed_, kSysPath);
+    umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
+}
+
+bool UsbfsDevice::plugged() const
+{
+    return plugged_;
+}
+
+void UsbfsDevice::followUnit()
+{
+    const bool present = port_.present();
+    if (present && !plugged())
+        plug();
+    else if (!present && plugged())
+        unplug();
+}
+
+gboolean UsbfsDevice::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)
+{
+    return static_cast<UsbfsDevice *>(self)->handle(client);
+}
+
+bool UsbfsDevice::handle(UMockdevIoctlClient *client)
+{
+    UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
+    switch (umockdev_ioctl_client_get_request(client)) {
+    case USBDEVFS_GET_CAPABILITIES: {
+        // libusb asks this first thing after opening the node.
+        port_.opened();
+        UMockdevIoctlData *caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(uint32_t), nullptr);
+        const uint32_t value = USBDEVFS_CAP_NO_PACKET_SIZE_LIM | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
+        std::memcpy(caps->data, &value, sizeof value);
+        umockdev_ioctl_data_unref(caps);
+        finish(client, 0);
+        return true;
+    }
+    case USBDEVFS_CLAIMINTERFACE:
+        finish(client, plugged_ ? port_.claim(interfaceOf(arg)) : ENODEV);
+        return true;
+    case USBDEVFS_RELEASEINTERFACE:
+        finish(client, plugged_ ? port_.release(interfaceOf(arg)) : ENODEV);
+        return true;
+    case USBDEVFS_RESET:
+        finish(client, plugged_ ? port_.reset() : ENODEV);
+        return true;
+    case USBDEVFS_SUBMITURB:
+        submit(client, arg);
+        return true;
+    case USBDEVFS_REAPURB:
+    case USBDEVFS_REAPURBNDELAY:
+        reap(client, arg);
+        return true;
+    case USBDEVFS_DISCARDURB:
+        discard(client, arg);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void UsbfsDevice::submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
+{
+    UMockdevIoctlData *urb = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
+    const usbdevfs_urb &u = urbOf(urb);
+    int error = 0;
+    if (!plugged_)
+        error = ENODEV;
+    else if (u.type != USBDEVFS_URB_TYPE_BULK || (u.endpoint != kEndpointOut && u.endpoint != kEndpointIn))
+        error = EINVAL;
+    else if (u.endpoint == kEndpointOut)
+        error = port_.out(bytesOf(urb));
+    if (error != 0) {
+        umockdev_ioctl_data_unref(urb);
+        finish(client, error);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        inFlight_.push_back(urb);
+    }
+    finish(client, 0);
+}
+
+bool UsbfsDevice::complete(UMockdevIoctlData *urb)
+{
+    usbdevfs_urb &u = urbOf(urb);
+    u.actual_length = 0;
+    u.status = 0;
+    if (!plugged_) {
+        u.status = -ENODEV;
+        return true;
+    }
+    if (u.endpoint == kEndpointOut) {
+        u.actual_length = u.buffer_length;
+        return true;
+    }
+    const std::optional<InCompletion> done = port_.in(static_cast<size_t>(u.buffer_length));
+    if (!done)
+        return false;
+    // The handler runs inside the test process, so the URB's buffer
+    // pointer is valid here.
+    std::memcpy(u.buffer, done->block.data(), done->block.size());
+    u.actual_length = static_cast<int>(done->block.size());
+    u.status = -done->error;
+    return true;
+}
+
+void UsbfsDevice::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
+{
+    UMockdevIoctlData *done = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!discarded_.empty()) {
+            done = discarded_.front();
+            discarded_.pop_front();
+            urbOf(done).status = -ENOENT;
+            urbOf(done).actual_length = 0;
+        }
+    }
+    if (!done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        std::deque<UMockdevIoctlData *> waiting = inFlight_;
+        lock.unlock();
+        auto ready = std::find_if(waiting.begin(), waiting.end(),
+                                  [this](UMockdevIoctlData *urb) { return complete(urb); });
+        if (ready == waiting.end()) {
+            finish(client, EAGAIN);
+            return;
+        }
+        done = *ready;
+        lock.lock();
+        inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), done));
+    }
+    UMockdevIoctlData *slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void *), nullptr);
+    umockdev_ioctl_data_set_ptr(slot, 0, done);
+    finish(client, 0);
+    umockdev_ioctl_data_unref(slot);
+    umockdev_ioctl_data_unref(done);
+}
+
+void UsbfsDevice::discard(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
+{
+    const gulong address = reinterpret_cast<gulong>(*reinterpret_cast<void **>(arg->data));
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto urb = std::find_if(inFlight_.begin(), inFlight_.end(),
+                            [address](UMockdevIoctlData *u) { return u->client_addr == address; });
+    if (urb == inFlight_.end()) {
+        finish(client, EINVAL);
+        return;
+    }
+    discarded_.push_back(*urb);
+    inFlight_.erase(urb);
+    finish(client, 0);
+}
+
+}  // namespace zyra_umockdev
