@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "flash_model.h"
 #include "in_stream.h"
 #include "zyra_sim/virtual_unit.h"
 
@@ -43,7 +44,45 @@ struct VirtualUnit::Impl {
 
     // scripting
     std::map<uint8_t, CommandHandler> handlers;
+    std::map<uint8_t, RecordHook> recordHooks;
+    std::map<uint8_t, int> recordCounts;
     bool silent = false;
+
+    // application processor
+    std::array<uint8_t, 3> bootloaderVersion{2, 1, 0};
+    uint32_t versionRecordAddress = 0x08005C00;
+    int64_t eraseTimeMs = 1000;
+    FlashModel flash;
+    bool erased = false; // since the last completed image: data blocks may be written
+    std::optional<Firmware> flashedImage = Firmware::Application; // the factory application
+    bool imageFromModel = false; // the flashed application came through FW_DATA_BLOCK
+    int eraseCount = 0;
+    int dataBlocksWritten = 0;
+    int rejectedDataBlocks = 0;
+    size_t flashOverwrites = 0;
+
+    // radio (MAC) update
+    MacUpdate mac = MacUpdate::Idle;
+    Bytes macStart;
+    Bytes daemonHeader;
+    Bytes daemonData;
+    Bytes macRegion;
+    std::vector<size_t> macBlocks;
+    std::vector<uint16_t> macSizes{64};
+    bool macCapAtRemaining = true;
+    size_t macSizeIndex = 0;
+    uint32_t pullLength = 0;
+    uint32_t pulled = 0;
+    uint16_t lastRequest = 0;
+    std::optional<uint32_t> daemonLengthSet;
+    std::optional<uint32_t> regionLengthSet;
+    size_t macVersionOffset = 0;
+    int64_t macStepDelayMs = 0;
+    int macOversizedBlocks = 0;
+
+    // remote control and registration
+    std::vector<uint8_t> keys;
+    int registrations = 0;
 
     // bus presence
     bool onBus = true;
@@ -69,6 +108,9 @@ struct VirtualUnit::Impl {
     std::optional<int64_t> nextNoiseMs() const;
 
     void respond(uint8_t code, const Bytes &payload);
+    // A record of the unit's own, past its hook; later when delayMs > 0.
+    void send(uint8_t code, const Bytes &payload);
+    void sendAfter(int64_t delayMs, uint8_t code, const Bytes &payload);
     void after(int64_t delayMs, std::function<void(VirtualUnit &)> action);
 
     // ---- presence ---------------------------------------------------------
@@ -82,9 +124,26 @@ struct VirtualUnit::Impl {
     // ---- identity and storage defaults ------------------------------------
     void installSideDefaults();
 
+    // ---- application processor ----------------------------------------------
+    bool oldBootloader() const;
+    void startFlashedApplication();
+
+    // ---- radio (MAC) update ---------------------------------------------------
+    bool pullingMacData() const;
+    void takeMacData(const Bytes &block);
+    void startPull(MacUpdate phase, uint32_t length);
+    void requestNextBlock();
+    void daemonReceived();
+    void finishMacUpdateAtRestart();
+
     // ---- commands -----------------------------------------------------------
     using Command = void (Impl::*)(const ReceivedFrame &);
-    static const std::map<uint8_t, Command> &commands();
+    struct CommandEntry {
+        Command run;
+        bool inApplication;
+        bool inBootloader; // also a running boot agent
+    };
+    static const std::map<uint8_t, CommandEntry> &commands();
 
     void getSide(const ReceivedFrame &frame);
     void getAppVersion(const ReceivedFrame &frame);
@@ -97,12 +156,26 @@ struct VirtualUnit::Impl {
     void storagePrint(const ReceivedFrame &frame);
     void macRegRead(const ReceivedFrame &frame);
     void macRegWrite(const ReceivedFrame &frame);
+    void isBootloader(const ReceivedFrame &frame);
+    void execBootloader(const ReceivedFrame &frame);
+    void bootloaderConfig(const ReceivedFrame &frame);
+    void startUpgrade(const ReceivedFrame &frame);
+    void firmwareDataBlock(const ReceivedFrame &frame);
+    void firmwareUpdateCompleted(const ReceivedFrame &frame);
+    void updateMacStart(const ReceivedFrame &frame);
+    void irCommand(const ReceivedFrame &frame);
+    void startRegistration(const ReceivedFrame &frame);
 };
 
-// Little-endian 16-bit field of a request payload.
+// Little-endian fields of a request payload or an image header.
 inline uint16_t le16(const Bytes &bytes, size_t at)
 {
     return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+}
+
+inline uint32_t le32(const Bytes &bytes, size_t at)
+{
+    return static_cast<uint32_t>(le16(bytes, at)) | static_cast<uint32_t>(le16(bytes, at + 2)) << 16;
 }
 
 }  // namespace zyra_sim

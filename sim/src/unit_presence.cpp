@@ -37,6 +37,9 @@ void VirtualUnit::Impl::comeBack()
     precede.clear();
     noiseSinceMs = Clock::instance().nowMs();
     running = bootTarget;
+    if (running == Firmware::Application)
+        startFlashedApplication();
+    finishMacUpdateAtRestart();
 }
 
 void VirtualUnit::Impl::restartInto(Firmware target)

@@ -45,7 +45,7 @@ void VirtualUnit::Impl::storageSet(const ReceivedFrame &frame)
     if (frame.payload.size() < 2)
         return;
     storage[le16(frame.payload, 0)] = Bytes(frame.payload.begin() + 2, frame.payload.end());
-    respond(frame.code, {});
+    send(frame.code, {});
 }
 
 void VirtualUnit::Impl::storageGet(const ReceivedFrame &frame)
@@ -53,20 +53,20 @@ void VirtualUnit::Impl::storageGet(const ReceivedFrame &frame)
     if (frame.payload.size() < 2)
         return;
     auto value = storage.find(le16(frame.payload, 0));
-    respond(frame.code, value == storage.end() ? Bytes{} : value->second);
+    send(frame.code, value == storage.end() ? Bytes{} : value->second);
 }
 
 void VirtualUnit::Impl::storageRestore(const ReceivedFrame &frame)
 {
     ++restoreCount;
     storage = storageDefaults;
-    respond(frame.code, {});
+    send(frame.code, {});
 }
 
 void VirtualUnit::Impl::storagePrint(const ReceivedFrame &frame)
 {
     ++printCount;
-    respond(frame.code, {});
+    send(frame.code, {});
 }
 
 // The answer holds as many bytes as the count field asks for; the request's
@@ -79,7 +79,7 @@ void VirtualUnit::Impl::macRegRead(const ReceivedFrame &frame)
     uint16_t address = le16(frame.payload, 0);
     for (size_t i = 0; i < value.size(); ++i)
         value[i] = registers[(address + i) & 0xFFFF];
-    respond(frame.code, value);
+    send(frame.code, value);
 }
 
 void VirtualUnit::Impl::macRegWrite(const ReceivedFrame &frame)
@@ -90,7 +90,7 @@ void VirtualUnit::Impl::macRegWrite(const ReceivedFrame &frame)
     size_t count = std::min<size_t>(le16(frame.payload, 2), frame.payload.size() - 4);
     for (size_t i = 0; i < count; ++i)
         registers[(address + i) & 0xFFFF] = frame.payload[4 + i];
-    respond(frame.code, {});
+    send(frame.code, {});
 }
 
 }  // namespace zyra_sim

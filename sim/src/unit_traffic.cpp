@@ -21,6 +21,12 @@ VirtualUnit VirtualUnit::Impl::facade()
 void VirtualUnit::Impl::receive(const Bytes &transfer, int64_t nowMs)
 {
     frames.push_back(parseTransfer(transfer, nowMs));
+    // While the radio pulls data every transfer is data, however it looks.
+    if (pullingMacData()) {
+        frames.back().data = true;
+        takeMacData(transfer);
+        return;
+    }
     ReceivedFrame frame = frames.back();
     if (frame.framed)
         dispatch(frame);
@@ -43,8 +49,11 @@ void VirtualUnit::Impl::dispatch(const ReceivedFrame &frame)
 void VirtualUnit::Impl::handleNormally(const ReceivedFrame &frame)
 {
     auto command = commands().find(frame.code);
-    if (command != commands().end())
-        (this->*command->second)(frame);
+    if (command == commands().end())
+        return;
+    const CommandEntry &entry = command->second;
+    if (running == Firmware::Application ? entry.inApplication : entry.inBootloader)
+        (this->*entry.run)(frame);
 }
 
 void VirtualUnit::Impl::respond(uint8_t code, const Bytes &payload)
@@ -54,6 +63,29 @@ void VirtualUnit::Impl::respond(uint8_t code, const Bytes &payload)
     Bytes record = makeRecord(code, payload);
     stream.insert(stream.end(), record.begin(), record.end());
     in.push(stream, chunking);
+}
+
+void VirtualUnit::Impl::send(uint8_t code, const Bytes &payload)
+{
+    ++recordCounts[code];
+    auto hook = recordHooks.find(code);
+    if (hook != recordHooks.end()) {
+        RecordHook decide = hook->second; // it may replace itself
+        VirtualUnit unit = facade();
+        if (!decide(unit, code, payload))
+            return;
+    }
+    if (onBus && !silent) // a unit off the bus has nobody to send to
+        respond(code, payload);
+}
+
+void VirtualUnit::Impl::sendAfter(int64_t delayMs, uint8_t code, const Bytes &payload)
+{
+    if (delayMs <= 0) {
+        send(code, payload);
+        return;
+    }
+    after(delayMs, [code, payload](VirtualUnit &unit) { unit.impl().send(code, payload); });
 }
 
 std::optional<Bytes> VirtualUnit::Impl::takeBlock(int64_t nowMs)

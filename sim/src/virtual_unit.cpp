@@ -278,6 +278,42 @@ void VirtualUnit::fallSilentAt(uint8_t code)
     onCommand(code, [](VirtualUnit &unit, const ReceivedFrame &) { unit.setSilent(true); });
 }
 
+void VirtualUnit::onRecord(uint8_t code, RecordHook hook)
+{
+    ModelLock lock = lockModel();
+    impl_->recordHooks[code] = std::move(hook);
+}
+
+void VirtualUnit::clearRecordHook(uint8_t code)
+{
+    ModelLock lock = lockModel();
+    impl_->recordHooks.erase(code);
+}
+
+int VirtualUnit::recordCount(uint8_t code) const
+{
+    ModelLock lock = lockModel();
+    auto count = impl_->recordCounts.find(code);
+    return count == impl_->recordCounts.end() ? 0 : count->second;
+}
+
+void VirtualUnit::dropOffBusAtRecord(uint8_t code, int occurrence, int64_t backAfterMs)
+{
+    auto seen = std::make_shared<int>(0);
+    onRecord(code, [seen, occurrence, backAfterMs](VirtualUnit &unit, uint8_t, const Bytes &) {
+        if ((*seen)++ != occurrence)
+            return true;
+        unit.dropOffBus(backAfterMs);
+        return false;
+    });
+}
+
+void VirtualUnit::withholdRecordFrom(uint8_t code, int occurrence)
+{
+    auto seen = std::make_shared<int>(0);
+    onRecord(code, [seen, occurrence](VirtualUnit &, uint8_t, const Bytes &) { return (*seen)++ < occurrence; });
+}
+
 void VirtualUnit::dropOffBus(int64_t backAfterMs, int backAfterOpenAttempts)
 {
     ModelLock lock = lockModel();

@@ -92,6 +92,13 @@ void SimTest::SetUp()
     ASSERT_NE(host.connect(), nullptr) << "the default unit must open and claim";
 }
 
+void SimTest::reconnectAfterRestart()
+{
+    clock().sleepMs(10000);
+    host.disconnect();
+    ASSERT_NE(host.connect(), nullptr) << "the unit should be back 10 s after a restart";
+}
+
 void SimTest::TearDown()
 {
     host.disconnect();

@@ -51,6 +51,8 @@ protected:
     void TearDown() override;
 
     Bus &bus() { return Bus::instance(); }
+    // Sleeps past a restart and opens the unit that came back.
+    void reconnectAfterRestart();
     Clock &clock() { return Clock::instance(); }
 
     std::shared_ptr<VirtualUnit> unit;

@@ -4,10 +4,43 @@
 // read back everything it received.
 //
 // Defaults: a transmitter (side 1) with application 1.2.3, MAC 4.5.6.7,
-// signature "ZYRA TX VIRTUAL UNIT", a 64-character board serial, storage
-// cells 1 (region 4), the transmission mode cell (8 on TX, 7 on RX: 4,
-// unicast) and the frequency-channel cell (127 on TX, 118 on RX: 28 bytes,
-// 5670 MHz switched off). Answers start at the beginning of a fresh block.
+// bootloader 2.1.0, signature "ZYRA TX VIRTUAL UNIT", a 64-character board
+// serial, storage cells 1 (region 4), the transmission mode cell (8 on TX,
+// 7 on RX: 4, unicast) and the frequency-channel cell (127 on TX, 118 on RX:
+// 28 bytes, 5670 MHz switched off). Answers start at the beginning of a
+// fresh block.
+//
+// Application processor. The application answers identity, storage,
+// register, restart, IS_BOOTLDR (one byte 00), EXEC_BOOTLOADER,
+// UPDATE_MAC_START, IR_COMMAND and START_REGISTRATION. The bootloader and a
+// running boot agent answer GET_SIDE, IS_BOOTLDR (01 00), BL_GET_CONFIG
+// (version major, minor, debug), START_UPGRADE (answer, erase, ERASE_DONE
+// after the erase time), FW_DATA_BLOCK, BL_FWU_COMPLETED and the restarts;
+// anything else goes unanswered. FW_DATA_BLOCK is acknowledged (empty
+// payload) only after an erase, with a word count of ceil(n / 4) and at most
+// 64 data bytes; others are refused without answer. BL_FWU_COMPLETED makes
+// the flashed image bootable: a bootloader of version 2.0.5 or older takes
+// it as a boot agent (the only thing such a bootloader starts), a newer
+// bootloader or a running agent as the application. SYSTEM_RESTART starts
+// that image, or the bootloader when the flash holds no completed image.
+// An application started from a flashed image reports as its version the
+// three bytes at the version record address (default 0x08005C00; erased
+// flash reads FF FF FF).
+//
+// Radio (MAC) update, driven by the unit: UPDATE_MAC_START (29 bytes,
+// 01 00 and bytes 0-26 of a region header) → BOOT_LOADER_STARTED → a
+// DATA_BYTE request (payload: count 16-bit LE, then the offset in the pulled
+// part 32-bit LE) for the 33-byte daemon header, taken from the next OUT
+// transfer → DATA_BYTE requests for the daemon data, whose length is the
+// daemon header's bytes 25-28 (LE, the layout of a region header) unless a
+// test sets it → BOOT_LOADER_READY → DATA_BYTE requests for the region,
+// whose length is bytes 25-26 of the header in UPDATE_MAC_START (the host
+// passes only the low half) unless a test sets it. Every OUT transfer
+// answers the pending request, whatever its size. Request sizes follow the
+// test's sequence. After the whole region, the next restart gives the MAC
+// version register the four region bytes at the MAC version offset
+// (default 0); a restart in the middle leaves the radio without firmware
+// (MAC version 0.0.0.0).
 #pragma once
 
 #include <array>
@@ -38,10 +71,23 @@ enum class Firmware {
     BootAgent // a flashed boot agent: it takes an image like the bootloader
 };
 
+// Where a radio (MAC) update stands.
+enum class MacUpdate {
+    Idle,
+    PullingDaemonHeader,
+    PullingDaemon,
+    PullingRegion,
+    Complete // region received; the host restarts the unit next
+};
+
 class VirtualUnit;
 // Replaces the unit's own handling of one command code. Inside, the handler
 // may call respond(), handleNormally(), dropOffBus(), after() ...
 using CommandHandler = std::function<void(VirtualUnit &unit, const ReceivedFrame &frame)>;
+// Sees a record the unit is about to send of its own accord (an answer, or a
+// request such as DATA_BYTE); returns false to keep it back. May also make
+// the unit drop off the bus.
+using RecordHook = std::function<bool(VirtualUnit &unit, uint8_t code, const Bytes &payload)>;
 
 class VirtualUnit {
 public:
@@ -123,6 +169,59 @@ public:
     bool silent() const;
     // From this command on (itself included) the unit is silent.
     void fallSilentAt(uint8_t code);
+
+    // Hooks on the unit's own records, and how many it sent of a code.
+    void onRecord(uint8_t code, RecordHook hook);
+    void clearRecordHook(uint8_t code);
+    int recordCount(uint8_t code) const;
+    // The unit drops off the bus instead of sending its record number
+    // `occurrence` (counting from 0) of this code.
+    void dropOffBusAtRecord(uint8_t code, int occurrence, int64_t backAfterMs);
+    // The unit keeps back every record of this code from number `occurrence` on.
+    void withholdRecordFrom(uint8_t code, int occurrence);
+
+    // ---- application processor -------------------------------------------
+    void setBootloaderVersion(uint8_t major, uint8_t minor, uint8_t debug);
+    void setVersionRecordAddress(uint32_t address);
+    // Time between START_UPGRADE's answer and ERASE_DONE (default 1000 ms).
+    void setEraseTimeMs(int64_t ms);
+    // Flash content; bytes never written since the last erase read 0xFF.
+    Bytes flash(uint32_t address, size_t count) const;
+    // Every run of bytes written since the last erase, by start address.
+    std::map<uint32_t, Bytes> flashSegments() const;
+    size_t flashBytesWritten() const;
+    int eraseCount() const;
+    int dataBlocksWritten() const;
+    // FW_DATA_BLOCKs refused (no erase before, wrong word count, over 64 bytes).
+    int rejectedDataBlocks() const;
+    // Bytes written twice without an erase between.
+    size_t flashOverwrites() const;
+    // What a restart would start, if the flash holds a completed image.
+    std::optional<Firmware> flashedImage() const;
+
+    // ---- radio (MAC) update -------------------------------------------------
+    // Request sizes, used in turn and from the start again for each pull;
+    // with capAtRemaining a request never asks for more than is left (a
+    // size of 0 is still asked for as 0). Default {64}, capped.
+    void setMacBlockSizes(const std::vector<uint16_t> &sizes, bool capAtRemaining = true);
+    void setDaemonLength(std::optional<uint32_t> length);
+    void setRegionLength(std::optional<uint32_t> length);
+    void setMacVersionOffset(size_t offset);
+    // Time the unit takes before each record of the update (default 0).
+    void setMacStepDelayMs(int64_t ms);
+    MacUpdate macUpdate() const;
+    Bytes macStartPayload() const;
+    Bytes daemonHeader() const;
+    Bytes daemonData() const;
+    Bytes macRegion() const;
+    // Sizes of the data transfers the unit was sent, in order.
+    std::vector<size_t> macBlocksReceived() const;
+    // Data transfers larger than the request they answered.
+    int macOversizedBlocks() const;
+
+    // ---- remote control and registration -------------------------------------
+    std::vector<uint8_t> keys() const; // IR_COMMAND key codes, in order
+    int registrationCount() const;
 
     // ---- bus presence -----------------------------------------------------
     // Leaves the bus now: open handles go stale (LIBUSB_ERROR_NO_DEVICE) and
