@@ -1,0 +1,158 @@
+# Pictures of the ZyraUpgrader program.
+#
+# The SVG files beside this one are the sources; this file renders them at build
+# time into the build tree (PNG, the animated loading.gif, the icon's .ico and
+# .icns) and writes the Qt resource file that lists them.
+#
+# Use it from the program's CMakeLists.txt with include() (not add_subdirectory):
+#
+#   include(${CMAKE_SOURCE_DIR}/ZyraUpgrader/Images/images.cmake)
+#   qt5_add_resources(ZYRA_IMAGES_RCC ${ZYRA_IMAGES_QRC})
+#   add_executable(ZyraUpgrader ... ${ZYRA_IMAGES_RCC})
+#   add_dependencies(ZyraUpgrader zyra_images)
+#
+# It defines, in the including scope:
+#   ZYRA_IMAGES_QRC    the generated .qrc, written when configuring; its files are
+#                      ":/myresources/Images/<name>" and ":/icons/Images/appIcon.png",
+#                      ":/icons/Images/appIcon.ico", ":/icons/Images/appIcon.icns".
+#   ZYRA_IMAGES_FILES  the rendered files the .qrc lists.
+#   zyra_images        a target that renders them all.
+#
+# Tools: rsvg-convert (librsvg2-bin), ImageMagick's convert (imagemagick),
+# png2icns (icnsutils); the texts need the fonts "Liberation Sans" or "DejaVu Sans".
+
+include_guard(GLOBAL)
+
+find_program(ZYRA_RSVG_CONVERT rsvg-convert REQUIRED)
+# Another program named "convert" may come first on PATH; ImageMagick's is the
+# one the distribution installs in /usr/bin.
+find_program(ZYRA_IMAGEMAGICK_CONVERT convert PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+find_program(ZYRA_PNG2ICNS png2icns REQUIRED)
+
+set(_ZYRA_IMAGES_SOURCE_DIR "${CMAKE_CURRENT_LIST_DIR}")
+
+# Pictures rendered one to one from <name>.svg to <name>.png.
+set(_ZYRA_IMAGES_PICTURES
+  hdmi_tx_update hdmi_tx_recovery
+  sdi_tx_update sdi_tx_recovery
+  hdmi_rx_update hdmi_rx_recovery
+  sdi_rx_update sdi_rx_recovery
+  sdi_2k_tx_update sdi_2k_tx_recovery
+  sdi_2k_rx_update sdi_2k_rx_recovery
+  device_select_all zyra_logo warning thumbs-up
+  hdmi_rx_pairing sdi_rx_pairing sdi_2k_rx_pairing
+  sdi_2k_rx_pairing_s1 sdi_2k_rx_pairing_s2)
+
+# The drawing of loading.svg is rotated by this step for each frame; it has as
+# many spokes as frames, so the loop closes without a jump.
+set(_ZYRA_IMAGES_SPINNER_FRAMES 12)
+set(_ZYRA_IMAGES_SPINNER_SIZE 28)
+# Frame colour behind half-transparent edges: GIF has only on/off transparency,
+# so edges are blended with the window colour of the default Qt style.
+set(_ZYRA_IMAGES_SPINNER_MATTE "#efefef")
+
+function(_zyra_images_add_rendering output source)
+  add_custom_command(OUTPUT "${output}"
+    COMMAND "${ZYRA_RSVG_CONVERT}" --format=png ${ARGN} --output "${output}" "${source}"
+    DEPENDS "${source}" ${_ZYRA_IMAGES_SHARED}
+    COMMENT "Rendering ${output}"
+    VERBATIM)
+endfunction()
+
+function(_zyra_images_add_spinner output_dir work_dir)
+  set(drawing "${work_dir}/loading-4x.png")
+  _zyra_images_add_rendering("${drawing}" "${_ZYRA_IMAGES_SOURCE_DIR}/loading.svg" --zoom=4)
+
+  math(EXPR step "360 / ${_ZYRA_IMAGES_SPINNER_FRAMES}")
+  math(EXPR last "${_ZYRA_IMAGES_SPINNER_FRAMES} - 1")
+  set(size "${_ZYRA_IMAGES_SPINNER_SIZE}x${_ZYRA_IMAGES_SPINNER_SIZE}")
+  set(frames)
+  foreach(index RANGE ${last})
+    math(EXPR angle "${index} * ${step}")
+    list(APPEND frames
+      "(" "${drawing}" -virtual-pixel none -distort SRT ${angle} -resize ${size}
+        "(" +clone -alpha extract -threshold 35% ")"
+        "(" -clone 0 -background "${_ZYRA_IMAGES_SPINNER_MATTE}" -alpha remove -alpha off ")"
+        -delete 0 +swap -compose CopyOpacity -composite ")")
+  endforeach()
+  add_custom_command(OUTPUT "${output_dir}/loading.gif"
+    COMMAND "${ZYRA_IMAGEMAGICK_CONVERT}" ${frames}
+            -set delay 8 -set dispose Background -loop 0 "${output_dir}/loading.gif"
+    DEPENDS "${drawing}"
+    COMMENT "Animating ${output_dir}/loading.gif"
+    VERBATIM)
+endfunction()
+
+function(_zyra_images_add_icon output_dir work_dir)
+  set(source "${_ZYRA_IMAGES_SOURCE_DIR}/appIcon.svg")
+  _zyra_images_add_rendering("${output_dir}/appIcon.png" "${source}" --width=128 --height=128)
+  foreach(size 16 24 32 48 64 128 256 512)
+    set(sized_${size} "${work_dir}/appIcon-${size}.png")
+    _zyra_images_add_rendering("${sized_${size}}" "${source}" --width=${size} --height=${size})
+  endforeach()
+
+  set(ico_sizes ${sized_16} ${sized_24} ${sized_32} ${sized_48} ${sized_64} ${sized_256})
+  add_custom_command(OUTPUT "${output_dir}/appIcon.ico"
+    COMMAND "${ZYRA_IMAGEMAGICK_CONVERT}" ${ico_sizes} "${output_dir}/appIcon.ico"
+    DEPENDS ${ico_sizes}
+    COMMENT "Packing ${output_dir}/appIcon.ico"
+    VERBATIM)
+
+  set(icns_sizes ${sized_16} ${sized_32} ${sized_48} ${sized_128} ${sized_256} ${sized_512})
+  add_custom_command(OUTPUT "${output_dir}/appIcon.icns"
+    COMMAND "${ZYRA_PNG2ICNS}" "${output_dir}/appIcon.icns" ${icns_sizes}
+    DEPENDS ${icns_sizes}
+    COMMENT "Packing ${output_dir}/appIcon.icns"
+    VERBATIM)
+endfunction()
+
+function(_zyra_images_write_qrc qrc pictures icons)
+  set(content "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n")
+  string(APPEND content "  <qresource prefix=\"/myresources/Images\">\n")
+  foreach(name IN LISTS pictures)
+    string(APPEND content "    <file>${name}</file>\n")
+  endforeach()
+  string(APPEND content "  </qresource>\n  <qresource prefix=\"/icons/Images\">\n")
+  foreach(name IN LISTS icons)
+    string(APPEND content "    <file>${name}</file>\n")
+  endforeach()
+  string(APPEND content "  </qresource>\n</RCC>\n")
+  # Rewritten only when it changes, so configuring again does not rebuild the resources.
+  file(CONFIGURE OUTPUT "${qrc}" CONTENT "${content}" @ONLY)
+endfunction()
+
+function(_zyra_images_define)
+  set(output_dir "${CMAKE_BINARY_DIR}/zyra_images")
+  set(work_dir "${output_dir}/work")
+  file(MAKE_DIRECTORY "${work_dir}")
+
+  # Every picture draws on the shared parts and style sheet.
+  set(_ZYRA_IMAGES_SHARED
+    "${_ZYRA_IMAGES_SOURCE_DIR}/zyra.css"
+    "${_ZYRA_IMAGES_SOURCE_DIR}/parts-units.svg"
+    "${_ZYRA_IMAGES_SOURCE_DIR}/parts-scene.svg"
+    "${_ZYRA_IMAGES_SOURCE_DIR}/parts-connect.svg"
+    "${_ZYRA_IMAGES_SOURCE_DIR}/parts-pairing.svg")
+
+  set(pictures)
+  foreach(name IN LISTS _ZYRA_IMAGES_PICTURES)
+    _zyra_images_add_rendering("${output_dir}/${name}.png" "${_ZYRA_IMAGES_SOURCE_DIR}/${name}.svg")
+    list(APPEND pictures "${name}.png")
+  endforeach()
+  _zyra_images_add_spinner("${output_dir}" "${work_dir}")
+  list(APPEND pictures loading.gif)
+  _zyra_images_add_icon("${output_dir}" "${work_dir}")
+  set(icons appIcon.png appIcon.ico appIcon.icns)
+
+  set(qrc "${output_dir}/zyra_images.qrc")
+  _zyra_images_write_qrc("${qrc}" "${pictures}" "${icons}")
+
+  set(files ${pictures} ${icons})
+  list(TRANSFORM files PREPEND "${output_dir}/")
+  add_custom_target(zyra_images DEPENDS ${files})
+
+  set(ZYRA_IMAGES_QRC "${qrc}" PARENT_SCOPE)
+  set(ZYRA_IMAGES_FILES ${files} PARENT_SCOPE)
+endfunction()
+
+_zyra_images_define()
