@@ -1,0 +1,164 @@
+// Whole updates through the program's windows: the worker, the library, the
+// stand-in dfu-programmer and the virtual unit are real, time is virtual.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+#include "flowdriver.h"
+#include "guitest.h"
+#include "package_images.h"
+#include "workspace.h"
+#include "zyra_sim/bus.h"
+
+using guitest::FlowDriver;
+using guitest::Workspace;
+
+namespace {
+
+const QString txSuccess =
+    "ZYRA firmware update successful!\nNOTE: You may need to re-pair this transmitter with paired receivers.";
+const QString rxSuccess = "ZYRA firmware update successful!";
+
+samplepackage::Description packageOf(int type)
+{
+    const std::string directory = type == 4 || type == 5 ? "firmware2k" : "firmware";
+    for (const auto &package : samplepackage::samplePackages())
+        if (package.directory == directory)
+            return package;
+    return {};
+}
+
+QString versionText(const std::array<uint8_t, 3> &version)
+{
+    return QString("%1.%2.%3").arg(version[0]).arg(version[1]).arg(version[2]);
+}
+
+}  // namespace
+
+class UpdateFlowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fullUpdateEndsInSuccess_data();
+    void fullUpdateEndsInSuccess();
+    void busyGuiAtEveryHandOverChangesNothing();
+
+private:
+    // Detection from the instructions layout, then the start button.
+    void detectAndStart(int type);
+
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<FlowDriver> flow;
+};
+
+void UpdateFlowTest::init()
+{
+    workspace = std::make_unique<Workspace>();
+    QVERIFY(workspace->isValid());
+    flow = std::make_unique<FlowDriver>();
+}
+
+void UpdateFlowTest::cleanup()
+{
+    flow.reset();
+    workspace.reset();
+}
+
+void UpdateFlowTest::detectAndStart(int type)
+{
+    flow->openUpdate(type);
+    flow->click("nextPushButton");
+    QVERIFY2(flow->waitForRest(), "detection should end");
+    QVERIFY2(flow->shown("recFanControlButton"), qPrintable("no update layout; error: " + flow->text("errorLabel")));
+    flow->forgetRecord();
+    flow->click("recFanControlButton");
+    if (type == 2 || type == 5)
+        QCOMPARE(flow->widget<QProgressBar>("progressBar")->value(), 1000);
+    QCOMPARE(flow->text("ready2beginLabel"), QString("Upgrade in progress..."));
+    QVERIFY2(!flow->widget<QPushButton>("backPushButton")->isEnabled(), "Back must be locked during the run");
+    QVERIFY2(flow->waitForRest(), "the update should end");
+}
+
+void UpdateFlowTest::fullUpdateEndsInSuccess_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("HDMI TX") << 0;
+    QTest::newRow("SDI TX") << 1;
+    QTest::newRow("HDMI RX") << 2;
+    QTest::newRow("SDI RX") << 3;
+    QTest::newRow("2K TX") << 4;
+    QTest::newRow("2K RX") << 5;
+}
+
+void UpdateFlowTest::fullUpdateEndsInSuccess()
+{
+    QFETCH(int, type);
+    const bool videoModule = type != 2 && type != 5;
+    const bool transmitter = type == 0 || type == 1 || type == 4;
+    auto unit = workspace->prepareUnit(type);
+    const samplepackage::Description package = packageOf(type);
+
+    detectAndStart(type);
+
+    QStringList expected{"Updating Radio 1 of 2", "Updating Radio 2 of 2", "Updating device configuration ",
+                         transmitter ? txSuccess : rxSuccess};
+    if (videoModule)
+        expected.prepend("Updating Video Module");
+    QCOMPARE(flow->statuses(), expected);
+    QCOMPARE(flow->text("statusLabel"), transmitter ? txSuccess : rxSuccess);
+    QCOMPARE(flow->text("ready2beginLabel"), QString("Your ZYRA firmware is up-to-date"));
+    QVERIFY(flow->barValues().contains(11062));
+    QCOMPARE(flow->text("recFanControlButton"), QString("Done"));
+    QVERIFY(flow->shown("doneButton"));
+    QVERIFY(flow->shown("reconnectPushButton"));
+    QCOMPARE(flow->text("reconnectPushButton"), QString("Update Next"));
+    QVERIFY(!flow->shown("progressBar"));
+    QVERIFY(!flow->shown("NewFWLabelInfo"));
+    QCOMPARE(flow->shown("APPVersionInfo"), videoModule);
+    QCOMPARE(flow->text("APPVersionInfo"), QString("v%1").arg(QString::fromStdString(package.xmegaVersion)));
+
+    QCOMPARE(versionText(unit->appVersion()), versionText(package.applicationVersion));
+    if (videoModule) {
+        const std::vector<uint8_t> flash = workspace->xmega().flash();
+        const QByteArray marker = "FWv" + QByteArray::fromStdString(package.xmegaVersion);
+        QVERIFY2(QByteArray(reinterpret_cast<const char *>(flash.data()) + samplepackage::xmegaVersionAddress,
+                            marker.size()) == marker,
+                 "the video module should run the package's image");
+    }
+    QCOMPARE(zyra_sim::Bus::instance().openHandles(), 0);
+}
+
+void UpdateFlowTest::busyGuiAtEveryHandOverChangesNothing()
+{
+    // With the GUI thread late at every hand-over, each step ends long before
+    // the window has handled the one before: the order must still hold.
+    const int type = 4;
+    workspace->prepareUnit(type);
+    detectAndStart(type);
+    const QStringList calmStatuses = flow->statuses();
+    const QVector<int> calmValues = flow->barValues();
+    const int calmRestarts = zyra_sim::Bus::instance().unit()->restartCount();
+    flow.reset();
+    workspace.reset();
+
+    workspace = std::make_unique<Workspace>();
+    auto unit = workspace->prepareUnit(type);
+    flow = std::make_unique<FlowDriver>();
+    flow->onNewStatus = [](const QString &) { QThread::msleep(300); };
+    detectAndStart(type);
+
+    QCOMPARE(flow->statuses(), calmStatuses);
+    QCOMPARE(flow->barValues(), calmValues);
+    QCOMPARE(unit->restartCount(), calmRestarts);
+}
+
+QTEST_MAIN(UpdateFlowTest)
+#include "tst_updateflow.moc"
