@@ -9,9 +9,13 @@ endif()
 string(REGEX MATCHALL "[^\n]+" nm_lines "${nm_output}")
 set(exported)
 foreach(line IN LISTS nm_lines)
-  # "address type name"; the version node of the library's SONAME is no export.
+  # "address type name". Version nodes (type A) are no exports, nor are the
+  # markers a sanitizer build adds for every exported variable.
   if(line MATCHES "^[0-9a-fA-F]* +([A-Za-z]) +([^ ]+)$" AND NOT CMAKE_MATCH_1 STREQUAL "A")
-    list(APPEND exported ${CMAKE_MATCH_2})
+    set(name ${CMAKE_MATCH_2})
+    if(NOT name MATCHES "^__(odr_)?asan")
+      list(APPEND exported ${name})
+    endif()
   endif()
 endforeach()
 

@@ -36,6 +36,14 @@ constexpr uint8_t GET_APP_VERSION = 0xE2;
 // A receive that saw blocks but not the awaited record before its deadline.
 constexpr int DEADLINE_PASSED = 3;
 
+// An operation that failed the library's way: result 1, code and message.
+inline void expectFailure(const vx_zyra_t &h, int rc, uint8_t code, const char *message)
+{
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(h.error, code);
+    EXPECT_STREQ(h.error_msg, message);
+}
+
 class UnitTest : public ::testing::Test {
 protected:
     void SetUp() override
