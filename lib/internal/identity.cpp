@@ -15,6 +15,8 @@ constexpr int GET_SIDE_ATTEMPTS = 10;
 constexpr int64_t GET_SIDE_RETRY_MS = 5000;
 // The unit answers GET_APP_VERSION at once; a slow send means trouble.
 constexpr int APP_VERSION_SEND_TIMEOUT_S = 1;
+// major, minor, debug
+constexpr size_t APP_VERSION_LENGTH = 3;
 
 constexpr uint16_t MAC_VERSION_REGISTER = 0x0010;
 constexpr uint16_t BOARD_SERIAL_REGISTER = 0x0030;
@@ -56,7 +58,7 @@ int vx_zyra_version_app(vx_zyra_t *h)
                                   zyra::Drain::first);
     if (reply.result != 0)
         return reply.result;
-    if (reply.length == 3) {
+    if (reply.length == APP_VERSION_LENGTH) {
         h->version.app.major = h->buf[0];
         h->version.app.minor = h->buf[1];
         h->version.app.debug = h->buf[2];

@@ -96,6 +96,8 @@ int vx_zyra_clear_cmd(libusb_device_handle *devh, uint8_t *buf)
 
 uint8_t vx_zyra_read_hex_byte(const char *pos)
 {
+    if (pos == nullptr)
+        return 0;
     if (has_top_bit(pos[0]))
         return static_cast<uint8_t>(pos[0]);
     if (has_top_bit(pos[1]))
