@@ -31,8 +31,8 @@ std::vector<File> files(const Description &package);
 // Radio application image for side 1 (TX) or 2 (RX): Intel HEX, 16-byte
 // records from linear address applicationBase, with the version bytes at
 // applicationVersionAddress.
-const uint32_t applicationBase = 0x08008000;
-const uint32_t applicationVersionAddress = applicationBase + 0x100;
+const uint32_t applicationBase = 0x08005800;
+const uint32_t applicationVersionAddress = 0x08005C00;
 const size_t applicationBytes = 2048;
 std::string radioApplication(const Description &package, uint8_t side, bool recovery);
 // The bytes a radio application image puts into flash from applicationBase.
