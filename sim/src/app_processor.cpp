@@ -14,6 +14,8 @@ constexpr size_t maxBlockData = 64;   // the bootloader's receive buffer
 
 bool VirtualUnit::Impl::oldBootloader() const
 {
+    if (bootloaderConfigLength < bootloaderVersion.size())
+        return true;
     const auto &[major, minor, debug] = bootloaderVersion;
     return major < 2 || (major == 2 && minor == 0 && debug <= 5);
 }
@@ -39,7 +41,9 @@ void VirtualUnit::Impl::execBootloader(const ReceivedFrame &frame)
 
 void VirtualUnit::Impl::bootloaderConfig(const ReceivedFrame &frame)
 {
-    send(frame.code, Bytes(bootloaderVersion.begin(), bootloaderVersion.end()));
+    Bytes config(bootloaderVersion.begin(), bootloaderVersion.end());
+    config.resize(bootloaderConfigLength, 0x00);
+    send(frame.code, config);
 }
 
 void VirtualUnit::Impl::startUpgrade(const ReceivedFrame &frame)

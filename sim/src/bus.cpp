@@ -36,32 +36,27 @@ void Bus::detach()
 
 std::shared_ptr<VirtualUnit> Bus::unit() const
 {
-    ModelLock lock = lockModel();
-    return state_->unit;
+    return lockedRead(*state_, &State::unit);
 }
 
 void Bus::setInitFails(bool fails)
 {
-    ModelLock lock = lockModel();
-    state_->initFails = fails;
+    lockedWrite(*state_, &State::initFails, fails);
 }
 
 int Bus::initCount() const
 {
-    ModelLock lock = lockModel();
-    return state_->initCount;
+    return lockedRead(*state_, &State::initCount);
 }
 
 int Bus::exitCount() const
 {
-    ModelLock lock = lockModel();
-    return state_->exitCount;
+    return lockedRead(*state_, &State::exitCount);
 }
 
 int Bus::openAttempts() const
 {
-    ModelLock lock = lockModel();
-    return state_->openAttempts;
+    return lockedRead(*state_, &State::openAttempts);
 }
 
 int Bus::openHandles() const
@@ -84,20 +79,17 @@ int Bus::claimedInterfaces() const
 
 int Bus::unboundedWaits() const
 {
-    ModelLock lock = lockModel();
-    return state_->unboundedWaits;
+    return lockedRead(*state_, &State::unboundedWaits);
 }
 
 int Bus::misuses() const
 {
-    ModelLock lock = lockModel();
-    return state_->misuses;
+    return lockedRead(*state_, &State::misuses);
 }
 
 int Bus::resetCount() const
 {
-    ModelLock lock = lockModel();
-    return state_->resets;
+    return lockedRead(*state_, &State::resets);
 }
 
 void Bus::setStateDir(const std::string &path)
@@ -109,14 +101,12 @@ void Bus::setStateDir(const std::string &path)
 
 std::string Bus::stateDir() const
 {
-    ModelLock lock = lockModel();
-    return state_->stateDir;
+    return lockedRead(*state_, &State::stateDir);
 }
 
 void Bus::setRadioDelayAfterStartMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    state_->radioDelayAfterStartMs = ms;
+    lockedWrite(*state_, &State::radioDelayAfterStartMs, ms);
 }
 
 void Bus::reset()

@@ -18,3 +18,22 @@ inline ModelLock lockModel()
 }
 
 }  // namespace zyra_sim
+
+namespace zyra_sim {
+
+// One field of a model object, read or set under the model mutex.
+template <typename Object, typename Field>
+Field lockedRead(const Object &object, Field Object::*field)
+{
+    ModelLock lock = lockModel();
+    return object.*field;
+}
+
+template <typename Object, typename Field, typename Value>
+void lockedWrite(Object &object, Field Object::*field, Value &&value)
+{
+    ModelLock lock = lockModel();
+    object.*field = std::forward<Value>(value);
+}
+
+}  // namespace zyra_sim

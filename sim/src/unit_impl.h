@@ -50,6 +50,7 @@ struct VirtualUnit::Impl {
 
     // application processor
     std::array<uint8_t, 3> bootloaderVersion{2, 1, 0};
+    size_t bootloaderConfigLength = 3;
     uint32_t versionRecordAddress = 0x08005C00;
     int64_t eraseTimeMs = 1000;
     FlashModel flash;

@@ -48,26 +48,22 @@ void VirtualUnit::setSide(uint8_t side)
 
 uint8_t VirtualUnit::side() const
 {
-    ModelLock lock = lockModel();
-    return impl_->side;
+    return lockedRead(*impl_, &Impl::side);
 }
 
 void VirtualUnit::setAppVersion(uint8_t major, uint8_t minor, uint8_t debug)
 {
-    ModelLock lock = lockModel();
-    impl_->appVersion = {major, minor, debug};
+    lockedWrite(*impl_, &Impl::appVersion, std::array<uint8_t, 3>{major, minor, debug});
 }
 
 std::array<uint8_t, 3> VirtualUnit::appVersion() const
 {
-    ModelLock lock = lockModel();
-    return impl_->appVersion;
+    return lockedRead(*impl_, &Impl::appVersion);
 }
 
 void VirtualUnit::setSignature(const std::string &signature)
 {
-    ModelLock lock = lockModel();
-    impl_->signature = signature;
+    lockedWrite(*impl_, &Impl::signature, signature);
 }
 
 void VirtualUnit::setMacVersion(uint8_t major, uint8_t minor, uint8_t debug, uint8_t build)
@@ -111,14 +107,12 @@ std::optional<Bytes> VirtualUnit::storage(uint16_t id) const
 
 int VirtualUnit::restoreCount() const
 {
-    ModelLock lock = lockModel();
-    return impl_->restoreCount;
+    return lockedRead(*impl_, &Impl::restoreCount);
 }
 
 int VirtualUnit::printCount() const
 {
-    ModelLock lock = lockModel();
-    return impl_->printCount;
+    return lockedRead(*impl_, &Impl::printCount);
 }
 
 void VirtualUnit::writeRegisters(uint16_t address, const Bytes &data)
@@ -139,8 +133,7 @@ Bytes VirtualUnit::readRegisters(uint16_t address, size_t count) const
 
 std::vector<ReceivedFrame> VirtualUnit::frames() const
 {
-    ModelLock lock = lockModel();
-    return impl_->frames;
+    return lockedRead(*impl_, &Impl::frames);
 }
 
 std::vector<ReceivedFrame> VirtualUnit::framesWithCode(uint8_t code) const
@@ -185,8 +178,7 @@ size_t VirtualUnit::pendingBlocks() const
 
 void VirtualUnit::setChunking(const std::vector<size_t> &chunkSizes)
 {
-    ModelLock lock = lockModel();
-    impl_->chunking = chunkSizes;
+    lockedWrite(*impl_, &Impl::chunking, chunkSizes);
 }
 
 void VirtualUnit::precedeNextResponse(const Bytes &stream)
@@ -203,14 +195,12 @@ void VirtualUnit::setBlockFiller(uint8_t lead0, uint8_t lead1, uint8_t trail)
 
 void VirtualUnit::setEmptyIn(EmptyIn mode)
 {
-    ModelLock lock = lockModel();
-    impl_->emptyIn = mode;
+    lockedWrite(*impl_, &Impl::emptyIn, mode);
 }
 
 void VirtualUnit::setZeroLengthPacketCostMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    impl_->zeroLengthCostMs = ms;
+    lockedWrite(*impl_, &Impl::zeroLengthCostMs, ms);
 }
 
 void VirtualUnit::setIdleNoise(int64_t intervalMs)
@@ -263,14 +253,12 @@ void VirtualUnit::answerLate(uint8_t code, int64_t delayMs)
 
 void VirtualUnit::setSilent(bool silent)
 {
-    ModelLock lock = lockModel();
-    impl_->silent = silent;
+    lockedWrite(*impl_, &Impl::silent, silent);
 }
 
 bool VirtualUnit::silent() const
 {
-    ModelLock lock = lockModel();
-    return impl_->silent;
+    return lockedRead(*impl_, &Impl::silent);
 }
 
 void VirtualUnit::fallSilentAt(uint8_t code)
@@ -328,38 +316,32 @@ bool VirtualUnit::present() const
 
 void VirtualUnit::setRestartTimeMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    impl_->restartTimeMs = ms;
+    lockedWrite(*impl_, &Impl::restartTimeMs, ms);
 }
 
 void VirtualUnit::setRestartDropDelayMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    impl_->restartDropDelayMs = ms;
+    lockedWrite(*impl_, &Impl::restartDropDelayMs, ms);
 }
 
 int VirtualUnit::restartCount() const
 {
-    ModelLock lock = lockModel();
-    return impl_->restartCount;
+    return lockedRead(*impl_, &Impl::restartCount);
 }
 
 Firmware VirtualUnit::running() const
 {
-    ModelLock lock = lockModel();
-    return impl_->running;
+    return lockedRead(*impl_, &Impl::running);
 }
 
 void VirtualUnit::setRunning(Firmware firmware)
 {
-    ModelLock lock = lockModel();
-    impl_->running = firmware;
+    lockedWrite(*impl_, &Impl::running, firmware);
 }
 
 void VirtualUnit::refuseClaim(int times)
 {
-    ModelLock lock = lockModel();
-    impl_->claimRefusals = times;
+    lockedWrite(*impl_, &Impl::claimRefusals, times);
 }
 
 }  // namespace zyra_sim

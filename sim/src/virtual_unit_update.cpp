@@ -6,20 +6,22 @@ namespace zyra_sim {
 
 void VirtualUnit::setBootloaderVersion(uint8_t major, uint8_t minor, uint8_t debug)
 {
-    ModelLock lock = lockModel();
-    impl_->bootloaderVersion = {major, minor, debug};
+    lockedWrite(*impl_, &Impl::bootloaderVersion, std::array<uint8_t, 3>{major, minor, debug});
+}
+
+void VirtualUnit::setBootloaderConfigLength(size_t length)
+{
+    lockedWrite(*impl_, &Impl::bootloaderConfigLength, length);
 }
 
 void VirtualUnit::setVersionRecordAddress(uint32_t address)
 {
-    ModelLock lock = lockModel();
-    impl_->versionRecordAddress = address;
+    lockedWrite(*impl_, &Impl::versionRecordAddress, address);
 }
 
 void VirtualUnit::setEraseTimeMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    impl_->eraseTimeMs = ms;
+    lockedWrite(*impl_, &Impl::eraseTimeMs, ms);
 }
 
 Bytes VirtualUnit::flash(uint32_t address, size_t count) const
@@ -42,32 +44,27 @@ size_t VirtualUnit::flashBytesWritten() const
 
 int VirtualUnit::eraseCount() const
 {
-    ModelLock lock = lockModel();
-    return impl_->eraseCount;
+    return lockedRead(*impl_, &Impl::eraseCount);
 }
 
 int VirtualUnit::dataBlocksWritten() const
 {
-    ModelLock lock = lockModel();
-    return impl_->dataBlocksWritten;
+    return lockedRead(*impl_, &Impl::dataBlocksWritten);
 }
 
 int VirtualUnit::rejectedDataBlocks() const
 {
-    ModelLock lock = lockModel();
-    return impl_->rejectedDataBlocks;
+    return lockedRead(*impl_, &Impl::rejectedDataBlocks);
 }
 
 size_t VirtualUnit::flashOverwrites() const
 {
-    ModelLock lock = lockModel();
-    return impl_->flashOverwrites;
+    return lockedRead(*impl_, &Impl::flashOverwrites);
 }
 
 std::optional<Firmware> VirtualUnit::flashedImage() const
 {
-    ModelLock lock = lockModel();
-    return impl_->flashedImage;
+    return lockedRead(*impl_, &Impl::flashedImage);
 }
 
 void VirtualUnit::setMacBlockSizes(const std::vector<uint16_t> &sizes, bool capAtRemaining)
@@ -79,80 +76,67 @@ void VirtualUnit::setMacBlockSizes(const std::vector<uint16_t> &sizes, bool capA
 
 void VirtualUnit::setDaemonLength(std::optional<uint32_t> length)
 {
-    ModelLock lock = lockModel();
-    impl_->daemonLengthSet = length;
+    lockedWrite(*impl_, &Impl::daemonLengthSet, length);
 }
 
 void VirtualUnit::setRegionLength(std::optional<uint32_t> length)
 {
-    ModelLock lock = lockModel();
-    impl_->regionLengthSet = length;
+    lockedWrite(*impl_, &Impl::regionLengthSet, length);
 }
 
 void VirtualUnit::setMacVersionOffset(size_t offset)
 {
-    ModelLock lock = lockModel();
-    impl_->macVersionOffset = offset;
+    lockedWrite(*impl_, &Impl::macVersionOffset, offset);
 }
 
 void VirtualUnit::setMacStepDelayMs(int64_t ms)
 {
-    ModelLock lock = lockModel();
-    impl_->macStepDelayMs = ms;
+    lockedWrite(*impl_, &Impl::macStepDelayMs, ms);
 }
 
 MacUpdate VirtualUnit::macUpdate() const
 {
-    ModelLock lock = lockModel();
-    return impl_->mac;
+    return lockedRead(*impl_, &Impl::mac);
 }
 
 Bytes VirtualUnit::macStartPayload() const
 {
-    ModelLock lock = lockModel();
-    return impl_->macStart;
+    return lockedRead(*impl_, &Impl::macStart);
 }
 
 Bytes VirtualUnit::daemonHeader() const
 {
-    ModelLock lock = lockModel();
-    return impl_->daemonHeader;
+    return lockedRead(*impl_, &Impl::daemonHeader);
 }
 
 Bytes VirtualUnit::daemonData() const
 {
-    ModelLock lock = lockModel();
-    return impl_->daemonData;
+    return lockedRead(*impl_, &Impl::daemonData);
 }
 
 Bytes VirtualUnit::macRegion() const
 {
-    ModelLock lock = lockModel();
-    return impl_->macRegion;
+    return lockedRead(*impl_, &Impl::macRegion);
 }
 
 std::vector<size_t> VirtualUnit::macBlocksReceived() const
 {
-    ModelLock lock = lockModel();
-    return impl_->macBlocks;
+    return lockedRead(*impl_, &Impl::macBlocks);
 }
 
 int VirtualUnit::macOversizedBlocks() const
 {
-    ModelLock lock = lockModel();
-    return impl_->macOversizedBlocks;
+    return lockedRead(*impl_, &Impl::macOversizedBlocks);
 }
 
 std::vector<uint8_t> VirtualUnit::keys() const
 {
-    ModelLock lock = lockModel();
-    return impl_->keys;
+    return lockedRead(*impl_, &Impl::keys);
 }
 
 int VirtualUnit::registrationCount() const
 {
-    ModelLock lock = lockModel();
-    return impl_->registrations;
+    return lockedRead(*impl_, &Impl::registrations);
 }
 
 }  // namespace zyra_sim

@@ -87,6 +87,19 @@ TEST_F(AppUpdate, BootloaderReportsItsConfiguredVersion)
     EXPECT_EQ(host.ask(0x8D), (Bytes{2, 0, 5}));
 }
 
+TEST_F(AppUpdate, ShortConfigAnswerMarksAnOldBootloader)
+{
+    unit->setBootloaderVersion(2, 1, 0);
+    unit->setBootloaderConfigLength(2);
+    enterBootloader();
+    EXPECT_EQ(host.ask(0x8D), (Bytes{2, 1}));
+    erase();
+    complete();
+    EXPECT_EQ(unit->flashedImage(), Firmware::BootAgent);
+    unit->setBootloaderConfigLength(5);
+    EXPECT_EQ(host.ask(0x8D), (Bytes{2, 1, 0, 0, 0}));
+}
+
 TEST_F(AppUpdate, EraseDoneFollowsAfterTheEraseTime)
 {
     unit->setEraseTimeMs(4000);

@@ -182,6 +182,9 @@ public:
 
     // ---- application processor -------------------------------------------
     void setBootloaderVersion(uint8_t major, uint8_t minor, uint8_t debug);
+    // Bytes in BL_GET_CONFIG's answer (default 3): more are zero padding; a
+    // bootloader answering fewer than 3 is an old one that needs the agent.
+    void setBootloaderConfigLength(size_t length);
     void setVersionRecordAddress(uint32_t address);
     // Time between START_UPGRADE's answer and ERASE_DONE (default 1000 ms).
     void setEraseTimeMs(int64_t ms);
