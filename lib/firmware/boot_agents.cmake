@@ -9,7 +9,7 @@ set(ZYRA_BOOT_AGENT_DIR "" CACHE PATH
 add_executable(zyra_boot_agent_gen ${CMAKE_CURRENT_LIST_DIR}/agent_gen/boot_agent_gen.cpp)
 target_include_directories(zyra_boot_agent_gen PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../include)
 
-set(ZYRA_BOOT_AGENT_SOURCE ${CMAKE_CURRENT_BINARY_DIR}/boot_agents.cpp)
+set(ZYRA_BOOT_AGENT_SOURCE ${CMAKE_CURRENT_BINARY_DIR}/boot_agents.cpp CACHE INTERNAL "Generated source of the boot agents")
 if(ZYRA_BOOT_AGENT_DIR)
   set(tx_agent ${ZYRA_BOOT_AGENT_DIR}/tx_boot_agent.hex)
   set(rx_agent ${ZYRA_BOOT_AGENT_DIR}/rx_boot_agent.hex)
