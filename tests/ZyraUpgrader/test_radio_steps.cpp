@@ -7,7 +7,6 @@
 
 namespace {
 
-const uint8_t getSide = 0x7A;
 const uint8_t execBootloader = 0x92;
 const uint8_t startUpgrade = 0x8C;
 const uint8_t storageGet = 0xD2;
@@ -20,36 +19,12 @@ samplepackage::Description packageOf(int deviceType)
     return samplepackage::samplePackages().at(deviceType >= 4 ? 1 : 0);
 }
 
-uint8_t sideOf(int deviceType)
-{
-    return deviceType == 0 || deviceType == 1 || deviceType == 4 ? VX_ZYRA_TX : VX_ZYRA_RX;
-}
-
 void answerSideUnknown(zyra_sim::VirtualUnit &unit)
 {
-    unit.onCommand(getSide, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(getSide, {0}); });
+    answerSideWith(unit, 0);
 }
 
-// The radio stage runs with the video module started, so the unit is on
-// the bus and the session open, as reconnect2Device leaves it.
 class RadioStep : public WorkerFixture {
-protected:
-    std::shared_ptr<zyra_sim::VirtualUnit> connectUnit(int deviceType)
-    {
-        worker->deviceType = deviceType;
-        auto unit = attachUnit(sideOf(deviceType));
-        EXPECT_EQ(vx_zyra_connect(&handle), 0);
-        EXPECT_EQ(vx_zyra_get_info(&handle), 0);
-        return unit;
-    }
-
-    std::vector<uint16_t> storageIdsRead(const zyra_sim::VirtualUnit &unit) const
-    {
-        std::vector<uint16_t> ids;
-        for (const zyra_sim::ReceivedFrame &frame : unit.framesWithCode(storageGet))
-            ids.push_back(static_cast<uint16_t>(frame.payload.at(0) | frame.payload.at(1) << 8));
-        return ids;
-    }
 };
 
 TEST_F(RadioStep, ReconnectFindsAUnitBackAtTheEleventhAttempt)
@@ -97,7 +72,7 @@ TEST_F(RadioStep, UpdateAppSavesOnlyTheRegionForHdmiAndSdiUnits)
     unit->setStorage(1, {6});
     worker->updateAPPFW();
     EXPECT_EQ(worker->region, 6);
-    EXPECT_EQ(storageIdsRead(*unit), (std::vector<uint16_t>{1, 1})) << "each cell is read twice";
+    EXPECT_EQ(storageIds(*unit, storageGet), (std::vector<uint16_t>{1, 1})) << "each cell is read twice";
 }
 
 TEST_F(RadioStep, UpdateAppSavesRegionChannelsAndModeOfA2KReceiverTranslatingItsRegion)
@@ -111,7 +86,7 @@ TEST_F(RadioStep, UpdateAppSavesRegionChannelsAndModeOfA2KReceiverTranslatingIts
     EXPECT_EQ(worker->region, 3) << "a 2K receiver's region 8 is kept as 3";
     EXPECT_EQ(zyra_sim::Bytes(worker->frequencyChannels, worker->frequencyChannels + 28), channels);
     EXPECT_EQ(worker->transmissionMode, 2);
-    EXPECT_EQ(storageIdsRead(*unit), (std::vector<uint16_t>{1, 1, 118, 118, 7, 7}));
+    EXPECT_EQ(storageIds(*unit, storageGet), (std::vector<uint16_t>{1, 1, 118, 118, 7, 7}));
 }
 
 TEST_F(RadioStep, UpdateAppIgnoresAStoredValueOfTheWrongLength)

@@ -69,6 +69,25 @@ QList<int> SignalLog::libraryProgress() const
     return values;
 }
 
+uint8_t sideOf(int deviceType)
+{
+    return deviceType == 0 || deviceType == 1 || deviceType == 4 ? VX_ZYRA_TX : VX_ZYRA_RX;
+}
+
+void answerSideWith(zyra_sim::VirtualUnit &unit, uint8_t side)
+{
+    const uint8_t getSide = 0x7A;
+    unit.onCommand(getSide, [side](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(getSide, {side}); });
+}
+
+std::vector<uint16_t> storageIds(const zyra_sim::VirtualUnit &unit, uint8_t code)
+{
+    std::vector<uint16_t> ids;
+    for (const zyra_sim::ReceivedFrame &frame : unit.framesWithCode(code))
+        ids.push_back(static_cast<uint16_t>(frame.payload.at(0) | frame.payload.at(1) << 8));
+    return ids;
+}
+
 QString errorEvent(int code, const QString &text)
 {
     return QString("error %1: %2").arg(code).arg(text);
@@ -134,6 +153,15 @@ std::shared_ptr<zyra_sim::VirtualUnit> WorkerFixture::attachUnit(uint8_t side)
 {
     auto unit = std::make_shared<zyra_sim::VirtualUnit>(side);
     zyra_sim::Bus::instance().attach(unit);
+    return unit;
+}
+
+std::shared_ptr<zyra_sim::VirtualUnit> WorkerFixture::connectUnit(int deviceType)
+{
+    worker->deviceType = deviceType;
+    auto unit = attachUnit(sideOf(deviceType));
+    EXPECT_EQ(vx_zyra_connect(&handle), 0);
+    EXPECT_EQ(vx_zyra_get_info(&handle), 0);
     return unit;
 }
 

@@ -48,6 +48,13 @@ QString errorEvent(int code, const QString &text);
 
 using Step = void (UpdaterThread::*)();
 
+// The unit's side for a device type (0, 1, 4 are transmitters).
+uint8_t sideOf(int deviceType);
+// From now on the unit answers GET_SIDE with `side`.
+void answerSideWith(zyra_sim::VirtualUnit &unit, uint8_t side);
+// The storage ids of the frames of one command the unit received, in order.
+std::vector<uint16_t> storageIds(const zyra_sim::VirtualUnit &unit, uint8_t code);
+
 class WorkerFixture : public testing::Test {
 protected:
     void SetUp() override;
@@ -57,6 +64,9 @@ protected:
     // XMEGA waits in DFU mode with an older image ("FWv1.3").
     void useDeviceType(int type);
     std::shared_ptr<zyra_sim::VirtualUnit> attachUnit(uint8_t side);
+    // A unit of the device type on the bus with the session open and its
+    // identity read, as reconnect2Device leaves it.
+    std::shared_ptr<zyra_sim::VirtualUnit> connectUnit(int deviceType);
     zyra_dfu::XmegaState xmega() const;
 
     QString path(const QString &relative) const;
