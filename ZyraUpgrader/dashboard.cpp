@@ -450,7 +450,7 @@ void DashBoard::abandonRunOnExit()
             // Tearing the window down would pull the handle from under the
             // worker; the unit is left for the recovery path instead.
             qWarning() << "LEAVING WHILE THE UNIT IS STILL BEING UPDATED";
-            std::_Exit(EXIT_SUCCESS);
+            std::_Exit(EXIT_FAILURE);
         }
         delete currentWorker;
         delete currentThread;

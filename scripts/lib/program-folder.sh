@@ -1,0 +1,40 @@
+# Shared by scripts/demo and scripts/run: installing what is missing,
+# building, and laying out a working folder the way the program expects it:
+#   FOLDER/bin/ZyraUpgrader          the program (the about box reads its
+#   FOLDER/licenses/LICENSE.TXT      licence from beside the program's folder)
+#   FOLDER/firmware, firmware2k      the firmware package
+#   FOLDER/utils/dfu-programmer      the flasher of the video module
+# The program runs with FOLDER as its working directory.
+
+install_missing() {
+  local missing=() p sudo=""
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+program_packages=(
+  cmake g++ make pkg-config libusb-1.0-0-dev qtbase5-dev
+  librsvg2-bin imagemagick icnsutils fonts-liberation
+)
+
+# build_targets BUILD_DIR TARGET... (the tests' targets bring the sample
+# package and the virtual unit)
+build_targets() {
+  local build_dir=$1
+  shift
+  cmake -S . -B "$build_dir" >/dev/null
+  cmake --build "$build_dir" -j"$(nproc)" --target "$@"
+}
+
+# prepare_folder BUILD_DIR FOLDER
+prepare_folder() {
+  local build_dir=$1 folder=$2
+  mkdir -p "$folder/bin" "$folder/licenses" "$folder/utils"
+  cp -f "$build_dir/ZyraUpgrader/ZyraUpgrader" "$folder/bin/ZyraUpgrader"
+  cp -f ZyraUpgrader/licenses/LICENSE.TXT "$folder/licenses/LICENSE.TXT"
+}

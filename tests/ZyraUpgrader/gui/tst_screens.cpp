@@ -1,0 +1,134 @@
+// Every screen of the program saved as a PNG (build artifacts for a look by
+// eye), each checked to be a real picture with its text drawn.
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+#include "aboutdialog.h"
+#include "flowdriver.h"
+#include "guitest.h"
+#include "instructionsdialog.h"
+#include "modeselectiondialog.h"
+#include "txrxdialog.h"
+#include "workspace.h"
+
+using guitest::FlowDriver;
+using guitest::Workspace;
+
+class ScreensTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void selectionWindows();
+    void updateScreens();
+    void errorScreens();
+    void recoveryScreen();
+
+private:
+    // Saves the window as <name>.png and checks it.
+    void shoot(QWidget *window, const QString &name, QWidget *textWidget);
+    void shootMain(const QString &name, const char *textWidget);
+
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<FlowDriver> flow;
+};
+
+void ScreensTest::init()
+{
+    workspace = std::make_unique<Workspace>();
+    QVERIFY(workspace->isValid());
+    flow = std::make_unique<FlowDriver>();
+}
+
+void ScreensTest::cleanup()
+{
+    flow.reset();
+    workspace.reset();
+}
+
+void ScreensTest::shoot(QWidget *window, const QString &name, QWidget *textWidget)
+{
+    QVERIFY2(window && textWidget, qPrintable(name));
+    const QImage shot = guitest::saveScreenshot(window, name);
+    QVERIFY2(!guitest::isBlank(shot), qPrintable(name + " is blank"));
+    QVERIFY2(textWidget->isVisible() || !window->isVisible(), qPrintable(name + ": text widget hidden"));
+    QVERIFY2(guitest::textIsDrawn(window, textWidget),
+             qPrintable(name + ": no text drawn in " + textWidget->objectName()));
+}
+
+void ScreensTest::shootMain(const QString &name, const char *textWidget)
+{
+    shoot(flow->window(), name, flow->widget<QWidget>(textWidget));
+}
+
+void ScreensTest::selectionWindows()
+{
+    flow->openUpdate(5);
+    auto *selection = guitest::topLevel<TxRxDialog>();
+    shoot(selection, "01-device-selection", selection->findChild<QLabel *>("label_2"));
+
+    auto *modes = guitest::topLevel<modeSelectionDialog>();
+    shoot(modes, "02-mode-selection-2k-rx", modes->findChild<QPushButton *>("transmissionModeButton"));
+
+    flow->click("backPushButton");
+    flow->backToDeviceSelection();
+    guitest::ModalAnswerer ok("OK");
+    QTest::mouseClick(selection->findChild<QPushButton *>("aboutPushButton"), Qt::LeftButton);
+    QVERIFY(ok.answered());
+    auto *about = guitest::topLevel<AboutDialog>();
+    shoot(about, "03-about-box", about->findChild<QLabel *>("utilityVersionLabel"));
+
+    auto *instructions = guitest::topLevel<InstructionsDialog>();
+    shoot(instructions, "04-recovery-instructions-dialog", instructions->findChild<QPushButton *>("nextButton"));
+}
+
+void ScreensTest::updateScreens()
+{
+    workspace->prepareUnit(3);
+    flow->openUpdate(3);
+    shootMain("05-instructions-sdi-rx", "nextPushButton");
+
+    flow->click("nextPushButton");
+    shootMain("06-detecting", "scanningLabel");
+    QVERIFY(flow->waitForRest());
+    shootMain("07-update-layout-fan-choice", "fanControlLabel");
+
+    flow->click("tempRecFanControlButton");
+    shootMain("08-updating", "statusLabel");
+    QVERIFY(flow->waitForRest());
+    QVERIFY2(flow->shown("doneButton"), "the update should succeed");
+    shootMain("09-success", "statusLabel");
+}
+
+void ScreensTest::errorScreens()
+{
+    workspace->prepareUnit(1);
+    QVERIFY(workspace->removeFile("utils/dfu-programmer"));
+    flow->openUpdate(1);
+    QVERIFY(flow->next());
+    shootMain("10-error", "errorLabel");
+    for (int retry = 0; retry < 3; ++retry) {
+        flow->click("reconnectPushButton");
+        QVERIFY(flow->next());
+    }
+    shootMain("11-error-contact", "contactLabel");
+}
+
+void ScreensTest::recoveryScreen()
+{
+    workspace->prepareUnit(4, false);
+    flow->openUpdate(4);
+    QVERIFY(flow->next());
+    QVERIFY(flow->clickIfEnabled("recFanControlButton"));
+    QVERIFY(flow->waitForRest());
+    shootMain("12-recovery-instructions-2k-tx", "nextPushButton");
+}
+
+QTEST_MAIN(ScreensTest)
+#include "tst_screens.moc"
