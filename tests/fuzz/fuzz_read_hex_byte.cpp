@@ -5,28 +5,18 @@
 #include <memory>
 
 #include "fuzz_check.h"
+#include "hex_digit.h"
 #include "vx_zyra.h"
 
 namespace {
-
-int hexDigitValue(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 void checkPair(uint8_t first, uint8_t second)
 {
     const std::unique_ptr<char[]> pair(new char[2]{static_cast<char>(first), static_cast<char>(second)});
     const uint8_t value = vx_zyra_read_hex_byte(pair.get());
 
-    const int high = hexDigitValue(first);
-    const int low = hexDigitValue(second);
+    const int high = zyra_fuzz::hexDigitValue(static_cast<char>(first));
+    const int low = zyra_fuzz::hexDigitValue(static_cast<char>(second));
     if (first & 0x80)
         ZYRA_FUZZ_CHECK(value == first, "a first character with its top bit set is the value");
     else if (second & 0x80)

@@ -1,0 +1,18 @@
+// Value of one hexadecimal digit, -1 for any other character: the fuzz
+// targets' own reading of hex text, independent of the library's.
+#pragma once
+
+namespace zyra_fuzz {
+
+inline int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace zyra_fuzz
