@@ -22,12 +22,14 @@ program_packages=(
   librsvg2-bin imagemagick icnsutils fonts-liberation
 )
 
-# build_targets BUILD_DIR TARGET... (the tests' targets bring the sample
-# package and the virtual unit)
+# build_targets BUILD_DIR TARGET..., configured with the options in the
+# array cmake_options (the tests' targets bring the sample package and the
+# virtual unit)
+cmake_options=()
 build_targets() {
   local build_dir=$1
   shift
-  cmake -S . -B "$build_dir" >/dev/null
+  cmake -S . -B "$build_dir" "${cmake_options[@]}" >/dev/null
   cmake --build "$build_dir" -j"$(nproc)" --target "$@"
 }
 

@@ -12,11 +12,22 @@
 
 namespace guitest {
 
-FlowDriver::FlowDriver() = default;
+FlowDriver::FlowDriver()
+{
+    qApp->installEventFilter(this);
+}
 
 FlowDriver::~FlowDriver()
 {
+    qApp->removeEventFilter(this);
     close();
+}
+
+bool FlowDriver::eventFilter(QObject *watched, QEvent *event)
+{
+    if (dashboard && watched == dashboard.get() && event->type() == QEvent::MetaCall)
+        recordStatus();
+    return false;
 }
 
 void FlowDriver::chooseDevice(int deviceType)
@@ -30,7 +41,11 @@ void FlowDriver::openUpdate(int deviceType)
 {
     dashboard = std::make_unique<DashBoard>();
     connect(widget<QProgressBar>("progressBar"), &QProgressBar::valueChanged, this,
-            [this](int value) { recordBar(value); });
+            [this](int value) {
+                values.append(value);
+                if (onBarValue)
+                    onBarValue(value);
+            });
     chooseDevice(deviceType);
     openUpdateFromModeSelection();
 }
@@ -82,7 +97,9 @@ bool FlowDriver::waitForRest(int timeoutMs)
         // Update layout after a detection: a start button waits.
         return shown("recFanControlButton") && widget<QPushButton>("recFanControlButton")->isEnabled();
     };
-    return QTest::qWaitFor(resting, timeoutMs);
+    const bool rests = QTest::qWaitFor(resting, timeoutMs);
+    recordStatus();
+    return rests;
 }
 
 QString FlowDriver::text(const char *name) const
@@ -97,18 +114,9 @@ bool FlowDriver::shown(const char *name) const
     return w && w->isVisible();
 }
 
-QStringList FlowDriver::statuses() const
-{
-    QStringList texts;
-    for (const auto &entry : record)
-        if (texts.isEmpty() || texts.last() != entry.first)
-            texts << entry.first;
-    return texts;
-}
-
 void FlowDriver::forgetRecord()
 {
-    record.clear();
+    statusTexts.clear();
     values.clear();
 }
 
@@ -117,14 +125,12 @@ void FlowDriver::close()
     dashboard.reset();
 }
 
-void FlowDriver::recordBar(int value)
+void FlowDriver::recordStatus()
 {
     const QString status = text("statusLabel");
-    const bool fresh = record.isEmpty() || record.last().first != status;
-    record.append({status, value});
-    values.append(value);
-    if (fresh && onNewStatus)
-        onNewStatus(status);
+    if (!statusTexts.isEmpty() && statusTexts.last() == status)
+        return;
+    statusTexts.append(status);
 }
 
 }  // namespace guitest

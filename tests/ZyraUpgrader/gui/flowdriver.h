@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -48,23 +47,29 @@ public:
     QString text(const char *name) const;
     bool shown(const char *name) const;
 
-    // Status texts in the order they were shown while the bar moved, each
-    // once per stretch, and every bar value.
-    QStringList statuses() const;
+    // Every text the status line was given, in order, repeats folded, and
+    // every value the bar took.
+    QStringList statuses() const { return statusTexts; }
     QVector<int> barValues() const { return values; }
-    // Called at each new status text (in the GUI thread), for tests that
-    // keep the GUI busy at the hand-over points.
-    std::function<void(const QString &)> onNewStatus;
+    // Called in the GUI thread at every bar change, for tests that keep the
+    // GUI busy while the worker goes on.
+    std::function<void(int)> onBarValue;
 
     void forgetRecord();
     // Ends the program, waiting for its runs.
     void close();
 
+protected:
+    // The window changes its status line only in its slots, and the worker
+    // reaches those only through queued calls: the line is read before each
+    // such call and once more when the run rests.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    void recordBar(int value);
+    void recordStatus();
 
     std::unique_ptr<DashBoard> dashboard;
-    QVector<QPair<QString, int>> record;
+    QStringList statusTexts;
     QVector<int> values;
 };
 
