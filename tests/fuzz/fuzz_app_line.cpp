@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "command_frame.h"
 #include "fuzz_check.h"
 #include "hex_digit.h"
 #include "usb_standin.h"
@@ -67,15 +68,10 @@ Expected expectedFor(const char *text, size_t size)
 std::vector<uint8_t> expectedFrame(const Expected &e, uint8_t upperHigh, uint8_t upperLow)
 {
     size_t count = e.fields[0];
-    std::vector<uint8_t> frame = {0xAA, 0xBB, 0x8E, static_cast<uint8_t>(8 + count),
-                                  static_cast<uint8_t>((count + 3) / 4), 0, 0, 0,
-                                  e.fields[2], e.fields[1], upperLow, upperHigh};
-    frame.insert(frame.end(), e.fields.begin() + 4, e.fields.end());
-    uint8_t checksum = 0;
-    for (uint8_t b : frame)
-        checksum ^= b;
-    frame.push_back(checksum);
-    return frame;
+    std::vector<uint8_t> payload = {static_cast<uint8_t>((count + 3) / 4), 0, 0, 0,
+                                    e.fields[2], e.fields[1], upperLow, upperHigh};
+    payload.insert(payload.end(), e.fields.begin() + 4, e.fields.end());
+    return zyra_fuzz::commandFrame(0x8E, payload);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "command_frame.h"
 #include "fuzz_check.h"
 #include "usb_standin.h"
 #include "vx_zyra.h"
@@ -134,13 +135,9 @@ Pull scriptPull(const Layout &l, uint8_t side, const uint8_t sizes[2])
 
 Bytes startFrame(const uint8_t *image, const Slice &header)
 {
-    Bytes frame = {0xAA, 0xBB, 0x7B, 29, 0x01, 0x00};
-    frame.insert(frame.end(), image + header.offset, image + header.offset + 27);
-    uint8_t checksum = 0;
-    for (uint8_t b : frame)
-        checksum ^= b;
-    frame.push_back(checksum);
-    return frame;
+    Bytes payload = {0x01, 0x00};
+    payload.insert(payload.end(), image + header.offset, image + header.offset + 27);
+    return zyra_fuzz::commandFrame(0x7B, payload);
 }
 
 }  // namespace

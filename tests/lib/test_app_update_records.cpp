@@ -83,7 +83,7 @@ TEST_F(DataBlocks, SixtyFourBytesMakeOneWholeSeventySevenByteFrame)
 TEST_F(DataBlocks, EmptyDataRecordSendsAnEmptyBlock)
 {
     ASSERT_EQ(send(":0000100000"), 0);
-    EXPECT_EQ(blocks(), (std::vector<Bytes>{Bytes{0, 0, 0, 0, 0x00, 0x10, 0, 0}}));
+    EXPECT_EQ(blocks(), (std::vector<Bytes>{Bytes{0, 0, 0, 0, 0x10, 0x00, 0, 0}}));
 }
 
 TEST_F(DataBlocks, LowercaseDigitsAreHexToo)
@@ -115,8 +115,9 @@ TEST_F(UpperAddress, StoredInTheTemplateHighByteInByteEleven)
     EXPECT_EQ(vx_zyra_app_buf[11], 0xAB);
     EXPECT_EQ(vx_zyra_app_buf[10], 0xCD);
     for (size_t i = 0; i < sizeof vx_zyra_app_buf; ++i) {
-        if (i != 10 && i != 11)
+        if (i != 10 && i != 11) {
             EXPECT_EQ(vx_zyra_app_buf[i], 0) << "template byte " << i;
+        }
     }
     EXPECT_TRUE(blocks().empty()) << "nothing is sent for an address record";
 }
