@@ -42,7 +42,8 @@ protected:
         Bytes image(size);
         for (size_t i = 0; i < size; ++i)
             image[i] = static_cast<uint8_t>(i * 7 + 1);
-        std::copy(version.begin(), version.end(), image.begin() + 0x400);
+        for (size_t i = 0; i < version.size(); ++i)
+            image[0x400 + i] = version[i];
         for (size_t at = 0; at < size; at += 16) {
             Bytes chunk(image.begin() + static_cast<std::ptrdiff_t>(at),
                         image.begin() + static_cast<std::ptrdiff_t>(std::min(size, at + 16)));

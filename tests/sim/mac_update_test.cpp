@@ -23,8 +23,10 @@ Bytes pattern(size_t size, uint8_t seed)
 
 Bytes startPayload(const Bytes &regionHeader)
 {
-    Bytes payload{0x01, 0x00};
-    payload.insert(payload.end(), regionHeader.begin(), regionHeader.begin() + 27);
+    Bytes payload(29, 0x00);
+    payload[0] = 0x01;
+    for (size_t i = 0; i < 27; ++i)
+        payload[2 + i] = regionHeader[i];
     return payload;
 }
 
