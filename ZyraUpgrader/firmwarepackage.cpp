@@ -37,11 +37,6 @@ FirmwarePackage::FirmwarePackage(int deviceType)
 {
 }
 
-QString FirmwarePackage::directory() const
-{
-    return directory_;
-}
-
 bool FirmwarePackage::hasFile(const QString &name) const
 {
     return !name.isEmpty() && QFileInfo(QDir(directory_), name).isFile();

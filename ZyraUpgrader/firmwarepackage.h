@@ -18,10 +18,9 @@ QString sideText(uint8_t side);
 
 class FirmwarePackage {
 public:
+    // The package in "firmware2k" for the 2K device types, in "firmware" for the others.
     explicit FirmwarePackage(int deviceType);
 
-    // "firmware2k" for the 2K device types, "firmware" for the others.
-    QString directory() const;
     // The directory holds a regular file of that name (never an empty name).
     bool hasFile(const QString &name) const;
     // Absolute path of a package file in native separators.

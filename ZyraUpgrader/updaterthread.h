@@ -64,6 +64,9 @@ private:
     // Checks the package's images before a run touches the unit; on a bad
     // one emits the error of the step that would have written it.
     bool packageIsSound(bool withXmegaImage, bool withRecoveryImages);
+    // The image firmware.ini names for the side under the key; empty after
+    // reporting a missing firmware.ini (iniMissingCode) or image (the next code).
+    QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as

@@ -49,6 +49,21 @@ uint8_t regionKeptBy2KReceiver(uint8_t region)
 
 } // namespace
 
+QString UpdaterThread::namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode)
+{
+    const FirmwarePackage package(deviceType);
+    if (!package.hasFirmwareIni()) {
+        fail(headline, iniMissingCode);
+        return {};
+    }
+    const QString image = package.imageName(side, key);
+    if (!package.hasFile(image)) {
+        fail(headline, iniMissingCode + 1);
+        return {};
+    }
+    return image;
+}
+
 void UpdaterThread::reconnect2Device()
 {
     qDebug() << "trying to reconnect";
@@ -92,15 +107,9 @@ void UpdaterThread::updateAPPFW()
                         usercells::transmissionModeBytes);
     }
 
-    if (!package.hasFirmwareIni()) {
-        fail(stepmessages::radio1Failed, 21);
+    const QString image = namedImage(side, "app", stepmessages::radio1Failed, 21);
+    if (image.isEmpty())
         return;
-    }
-    const QString image = package.imageName(side, "app");
-    if (!package.hasFile(image)) {
-        fail(stepmessages::radio1Failed, 22);
-        return;
-    }
     QByteArray path = package.nativePath(writesRecoveryImage ? FirmwarePackage::recoveryImageName(side) : image).toLocal8Bit();
     qDebug() << "UPDATING APP FW" << path;
     if (vx_zyra_update_app(handle, path.data(), forwardProgress, this) == 0) {
@@ -125,17 +134,10 @@ void UpdaterThread::updateMACFW()
         fail(QString(" ") + stepmessages::radio2Failed, 30);
         return;
     }
-    const FirmwarePackage package(deviceType);
-    if (!package.hasFirmwareIni()) {
-        fail(stepmessages::radio2Failed, 31);
+    const QString image = namedImage(side, "mac", stepmessages::radio2Failed, 31);
+    if (image.isEmpty())
         return;
-    }
-    const QString image = package.imageName(side, "mac");
-    if (!package.hasFile(image)) {
-        fail(stepmessages::radio2Failed, 32);
-        return;
-    }
-    QByteArray path = package.nativePath(image).toLocal8Bit();
+    QByteArray path = FirmwarePackage(deviceType).nativePath(image).toLocal8Bit();
     qDebug() << "UPDATING MAC FW" << path;
     if (vx_zyra_update_mac(handle, path.data(), forwardProgress, this) == 0) {
         emit finished();

@@ -43,53 +43,46 @@ bool isKnownCommandLine(const std::vector<std::string> &args)
     return false;
 }
 
-// The HEX file's data, or an error text.
-std::string readHex(const std::string &fileName, std::vector<intelhex::Chunk> *chunks)
+// Writes the HEX file's data into memory: addresses from `acceptedEnd` on
+// are refused, those from `keptEnd` on (the boot section, which
+// --suppress-bootloader-mem leaves alone) are passed over. Returns an error
+// text, empty on success.
+std::string loadHex(const std::string &fileName, std::vector<uint8_t> *memory, uint64_t acceptedEnd, uint64_t keptEnd)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         return "Error opening the file.";
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    intelhex::ParseResult parsed = intelhex::parse(text);
+    const intelhex::ParseResult parsed = intelhex::parse(text);
     if (!parsed.ok())
         return "Something went wrong with creating the memory image: " + parsed.error;
-    *chunks = std::move(parsed.chunks);
+    for (const intelhex::Chunk &chunk : parsed.chunks) {
+        if (uint64_t{chunk.address} + chunk.bytes.size() > acceptedEnd)
+            return "Hex file error - data outside the target memory.";
+        for (size_t i = 0; i < chunk.bytes.size(); ++i) {
+            if (chunk.address + i < keptEnd)
+                (*memory)[chunk.address + i] = chunk.bytes[i];
+        }
+    }
     return {};
 }
 
-// Data for the boot section is left out, as --suppress-bootloader-mem asks.
 int flash(XmegaState &state, const std::string &fileName)
 {
-    std::vector<intelhex::Chunk> chunks;
-    const std::string fault = readHex(fileName, &chunks);
+    std::vector<uint8_t> memory = state.flash();
+    const std::string fault = loadHex(fileName, &memory, zyra_dfu::flashBytes, zyra_dfu::applicationFlashBytes);
     if (!fault.empty())
         return failure(fault);
-    std::vector<uint8_t> memory = state.flash();
-    for (const intelhex::Chunk &chunk : chunks) {
-        for (size_t i = 0; i < chunk.bytes.size(); ++i) {
-            const uint64_t address = uint64_t{chunk.address} + i;
-            if (address >= zyra_dfu::flashBytes)
-                return failure("Hex file error - data outside the flash memory.");
-            if (address < zyra_dfu::applicationFlashBytes)
-                memory[address] = chunk.bytes[i];
-        }
-    }
     state.setFlash(memory);
     return 0;
 }
 
 int flashEeprom(XmegaState &state, const std::string &fileName)
 {
-    std::vector<intelhex::Chunk> chunks;
-    const std::string fault = readHex(fileName, &chunks);
+    std::vector<uint8_t> memory = state.eeprom();
+    const std::string fault = loadHex(fileName, &memory, zyra_dfu::eepromBytes, zyra_dfu::eepromBytes);
     if (!fault.empty())
         return failure(fault);
-    std::vector<uint8_t> memory = state.eeprom();
-    for (const intelhex::Chunk &chunk : chunks) {
-        if (uint64_t{chunk.address} + chunk.bytes.size() > zyra_dfu::eepromBytes)
-            return failure("Hex file error - data outside the EEPROM.");
-        std::copy(chunk.bytes.begin(), chunk.bytes.end(), memory.begin() + chunk.address);
-    }
     state.setEeprom(memory);
     return 0;
 }

@@ -41,8 +41,6 @@ public:
     // From ZYRA_SIM_STATE_DIR; empty when it is not set.
     static std::optional<XmegaState> fromEnvironment();
 
-    const std::string &directory() const { return directory_; }
-
     Mode mode() const;
     void setMode(Mode mode);
 

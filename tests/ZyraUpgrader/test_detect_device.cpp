@@ -1,7 +1,6 @@
 // detectDevice: over USB for the types without a video module, through a
 // dfu-programmer dump for the others.
 #include "worker_fixture.h"
-#include "workerclock.h"
 
 #include <QDir>
 
@@ -103,10 +102,9 @@ TEST_F(DetectInDfuMode, FailedDumpsAreRepeatedFiveTimesInAll)
 
 TEST_F(DetectInDfuMode, HungDumpIsStoppedAndRetried)
 {
-    workerclock::setProcessWaitMs(300);
+    ShortProcessWait shortWait;
     xmega().addFault(zyra_dfu::Fault::Hang, 1, 1);
     worker->detectDevice();
-    workerclock::setProcessWaitMs(30000);
     EXPECT_EQ(log.events(), QStringList{"detected v1.3"}) << "a run that never ends counts as failed";
     EXPECT_EQ(xmega().runs().size(), 2u);
 }
@@ -129,11 +127,8 @@ TEST_F(DetectInDfuMode, DfuProgrammerOnPathServesWhenUtilsHasNone)
 
 TEST_F(DetectInDfuMode, TemporaryFileThatCannotBeCreatedIsErrorTwo)
 {
-    const QByteArray previous = qgetenv("TMPDIR");
-    // Qt falls back from a missing directory; nobody can create files in /proc.
-    qputenv("TMPDIR", "/proc");
+    NoTemporaryFiles noTemporaryFiles;
     worker->detectDevice();
-    qputenv("TMPDIR", previous);
     EXPECT_EQ(log.events(), QStringList{errorEvent(2, noDeviceInDfuMode.arg(2))});
 }
 

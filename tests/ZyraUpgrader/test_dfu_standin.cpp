@@ -99,21 +99,4 @@ TEST_F(DfuStandIn, EepromTakesIntelHexOnlyAndARawImageIsRefused)
     EXPECT_EQ(state.eeprom(), settings);
 }
 
-TEST_F(DfuStandIn, ScriptedFaultsHitTheirRunsAndStartLeavesDfuMode)
-{
-    state.setMode(zyra_dfu::Mode::Dfu);
-    state.addFault(zyra_dfu::Fault::Fail, 2, 3);
-    state.addFault(zyra_dfu::Fault::EmptyDump, 4, 4);
-    EXPECT_EQ(run({"atxmega128a4u", "dump"}).exitCode, 0);
-    EXPECT_EQ(run({"atxmega128a4u", "dump"}).exitCode, 1);
-    EXPECT_EQ(run({"atxmega128a4u", "dump"}).exitCode, 1);
-    const Result empty = run({"atxmega128a4u", "dump"});
-    EXPECT_EQ(empty.exitCode, 0);
-    EXPECT_TRUE(empty.out.isEmpty());
-    EXPECT_EQ(run({"atxmega128a4u", "start"}).exitCode, 0);
-    EXPECT_EQ(state.mode(), zyra_dfu::Mode::Running);
-    EXPECT_EQ(run({"atxmega128a4u", "dump"}).exitCode, 1);
-    EXPECT_EQ(state.runs().size(), 6u);
-}
-
 } // namespace

@@ -103,11 +103,8 @@ TEST_F(UpdateStorage, RestoreOnlyGroupRestoresAndWritesBackNothingElse)
 TEST_F(UpdateStorage, RegionReadIsRetriedTenTimesThenErrorFortyThree)
 {
     auto unit = userUnit(3);
-    auto failing = std::make_shared<int>(20);
-    unit->onCommand(storageGet, [failing](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
-        if ((*failing)-- <= 0)
-            u.handleNormally(frame);
-    });
+    // Two reads a pass: the first ten passes fail.
+    const std::shared_ptr<int> failing = ignoreNext(*unit, storageGet, 20);
     worker->updateStorage();
     EXPECT_EQ(log.events(), (QStringList{"finished", "progress 1500"})) << "the 11th read succeeds";
     EXPECT_EQ(zyra_sim::Bus::instance().resetCount(), 10);
@@ -173,11 +170,7 @@ TEST_F(UpdateStorage, OverlongListIsRefusedBeforeTheUnitIsChanged)
 TEST_F(UpdateStorage, ModifyStorageCellRetriesWithReconnectsAndReturnsTheLastResult)
 {
     auto unit = userUnit(0);
-    auto failing = std::make_shared<int>(2);
-    unit->onCommand(storageSet, [failing](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
-        if ((*failing)-- <= 0)
-            u.handleNormally(frame);
-    });
+    const std::shared_ptr<int> failing = ignoreNext(*unit, storageSet, 2);
     uint8_t value[] = {1, 2};
     EXPECT_EQ(worker->modifyStorageCell(&handle, 300, value, 2), 0);
     EXPECT_EQ(unit->storage(300), (zyra_sim::Bytes{1, 2}));

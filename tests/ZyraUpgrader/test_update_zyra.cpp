@@ -2,7 +2,6 @@
 // given its fan-control setting and started through dfu-programmer.
 #include "intelhex.h"
 #include "worker_fixture.h"
-#include "workerclock.h"
 
 #include <QDir>
 
@@ -138,10 +137,9 @@ TEST_F(UpdateZyra, FailedEraseFlashOrStartEndsTheChainWithDfuProgrammerNotPresen
 
 TEST_F(UpdateZyra, HungFlashRunIsStoppedAndCountsAsFailed)
 {
-    workerclock::setProcessWaitMs(300);
+    ShortProcessWait shortWait;
     xmega().addFault(zyra_dfu::Fault::Hang, 2, 2);
     worker->updateZYRA();
-    workerclock::setProcessWaitMs(30000);
     EXPECT_EQ(log.events(), (QStringList{"progress 1000", "progress 1000", dfuRunFailed}));
 }
 
@@ -186,10 +184,8 @@ TEST_F(FlashEeprom, WithoutDfuProgrammerErrorHundredAndOne)
 TEST_F(FlashEeprom, WithoutTemporaryFilesTheEepromIsLeftAlone)
 {
     useDeviceType(3);
-    const QByteArray previous = qgetenv("TMPDIR");
-    qputenv("TMPDIR", "/proc");
+    NoTemporaryFiles noTemporaryFiles;
     worker->flashEEPROM();
-    qputenv("TMPDIR", previous);
     EXPECT_TRUE(log.events().isEmpty());
     EXPECT_TRUE(xmega().runs().empty()) << "no flash-eeprom run with a file that holds nothing";
 }

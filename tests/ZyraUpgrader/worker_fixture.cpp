@@ -1,5 +1,7 @@
 #include "worker_fixture.h"
 
+#include "workerclock.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -67,6 +69,37 @@ QList<int> SignalLog::libraryProgress() const
             values.append(event.mid(9).toInt());
     }
     return values;
+}
+
+NoTemporaryFiles::NoTemporaryFiles()
+    : previous_(qgetenv("TMPDIR"))
+{
+    qputenv("TMPDIR", "/proc");
+}
+
+NoTemporaryFiles::~NoTemporaryFiles()
+{
+    qputenv("TMPDIR", previous_);
+}
+
+ShortProcessWait::ShortProcessWait()
+{
+    workerclock::setProcessWaitMs(300);
+}
+
+ShortProcessWait::~ShortProcessWait()
+{
+    workerclock::setProcessWaitMs(30000);
+}
+
+std::shared_ptr<int> ignoreNext(zyra_sim::VirtualUnit &unit, uint8_t code, int count)
+{
+    auto left = std::make_shared<int>(count);
+    unit.onCommand(code, [left](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
+        if ((*left)-- <= 0)
+            u.handleNormally(frame);
+    });
+    return left;
 }
 
 uint8_t sideOf(int deviceType)

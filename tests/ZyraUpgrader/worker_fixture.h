@@ -48,6 +48,29 @@ QString errorEvent(int code, const QString &text);
 
 using Step = void (UpdaterThread::*)();
 
+// While it lives, no temporary file can be created: Qt falls back from a
+// missing directory, but nobody can create files in /proc.
+class NoTemporaryFiles {
+public:
+    NoTemporaryFiles();
+    ~NoTemporaryFiles();
+
+private:
+    QByteArray previous_;
+};
+
+// While it lives, a dfu-programmer run is given up after 300 real
+// milliseconds, so that a hung stand-in does not hold a test for 30 s.
+class ShortProcessWait {
+public:
+    ShortProcessWait();
+    ~ShortProcessWait();
+};
+
+// The unit leaves the next `count` commands of the code unanswered; the
+// count can be raised later through the pointer.
+std::shared_ptr<int> ignoreNext(zyra_sim::VirtualUnit &unit, uint8_t code, int count);
+
 // The unit's side for a device type (0, 1, 4 are transmitters).
 uint8_t sideOf(int deviceType);
 // From now on the unit answers GET_SIDE with `side`.
