@@ -1,5 +1,6 @@
 #include "flash_model.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zyra_sim {
@@ -13,19 +14,24 @@ void FlashModel::erase()
 size_t FlashModel::write(uint32_t address, const Bytes &data)
 {
     size_t again = 0;
-    for (size_t i = 0; i < data.size(); ++i) {
-        uint32_t at = address + static_cast<uint32_t>(i); // the address space wraps, as the unit's bus does
+    size_t done = 0;
+    while (done < data.size()) {
+        uint32_t at = address + static_cast<uint32_t>(done); // the address space wraps, as the unit's bus does
+        uint32_t offset = at % pageSize;
+        size_t run = std::min<size_t>(pageSize - offset, data.size() - done);
         auto [entry, fresh] = pages_.try_emplace(at / pageSize);
         Page &page = entry->second;
         if (fresh)
             std::memset(page.data, 0xFF, pageSize);
-        uint32_t offset = at % pageSize;
-        if (page.written[offset])
-            ++again;
-        else
-            ++bytesWritten_;
-        page.data[offset] = data[i];
-        page.written[offset] = true;
+        for (size_t i = 0; i < run; ++i, ++offset) {
+            if (page.written[offset])
+                ++again;
+            else
+                ++bytesWritten_;
+            page.data[offset] = data[done + i];
+            page.written[offset] = true;
+        }
+        done += run;
     }
     return again;
 }
@@ -33,11 +39,15 @@ size_t FlashModel::write(uint32_t address, const Bytes &data)
 Bytes FlashModel::read(uint32_t address, size_t count) const
 {
     Bytes data(count, 0xFF);
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t at = address + static_cast<uint32_t>(i);
+    size_t done = 0;
+    while (done < count) {
+        uint32_t at = address + static_cast<uint32_t>(done);
+        uint32_t offset = at % pageSize;
+        size_t run = std::min<size_t>(pageSize - offset, count - done);
         auto page = pages_.find(at / pageSize);
         if (page != pages_.end())
-            data[i] = page->second.data[at % pageSize];
+            std::memcpy(data.data() + done, page->second.data + offset, run);
+        done += run;
     }
     return data;
 }

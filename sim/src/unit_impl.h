@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,7 +31,7 @@ struct VirtualUnit::Impl {
     int restoreCount = 0;
     int printCount = 0;
 
-    std::vector<ReceivedFrame> frames;
+    std::deque<ReceivedFrame> frames; // a long update logs tens of thousands
 
     // IN endpoint
     InStream in;

@@ -133,7 +133,8 @@ Bytes VirtualUnit::readRegisters(uint16_t address, size_t count) const
 
 std::vector<ReceivedFrame> VirtualUnit::frames() const
 {
-    return lockedRead(*impl_, &Impl::frames);
+    ModelLock lock = lockModel();
+    return std::vector<ReceivedFrame>(impl_->frames.begin(), impl_->frames.end());
 }
 
 std::vector<ReceivedFrame> VirtualUnit::framesWithCode(uint8_t code) const
