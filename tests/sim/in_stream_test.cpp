@@ -102,13 +102,5 @@ TEST_F(InBlocks, IdleNoiseFillsWholeBlocksWithUnrelatedRecordsAtItsInterval)
     EXPECT_EQ(host.read(50).result, 0);
 }
 
-TEST_F(InBlocks, AnswerWaitingBehindNoiseStillArrives)
-{
-    unit->setIdleNoise(10);
-    clock().advanceMs(10);
-    ASSERT_EQ(host.read().data.size(), 64u);
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
-}
-
 }  // namespace
 }  // namespace zyra_sim::test
