@@ -227,14 +227,6 @@ TEST_F(AppUpdateFlow, AckThatEndsByItsDeadlineCountsAsAcknowledged)
     EXPECT_EQ(unit->dataBlocksWritten(), 4);
 }
 
-TEST_F(AppUpdateFlow, NullProgressCallbackIsAllowed)
-{
-    ASSERT_EQ(vx_zyra_update_app_array(&h, reinterpret_cast<const uint8_t *>(smallImage().data()),
-                                       static_cast<uint32_t>(smallImage().size()), nullptr, nullptr),
-              0)
-        << h.error_msg;
-}
-
 struct BootloaderCase {
     const char *name;
     Bytes answer; // BL_GET_CONFIG payload

@@ -190,15 +190,6 @@ TEST_F(MacUpdateFlow, EmptyDaemonStillSendsItsHeaderAndGoesOn)
     EXPECT_TRUE(log.percents("daemon percent").empty());
 }
 
-TEST_F(MacUpdateFlow, NullProgressCallbackIsAllowed)
-{
-    const MacImage image(100, 100, 10);
-    ASSERT_EQ(vx_zyra_update_mac_array(&h, image.bytes.data(), static_cast<uint32_t>(image.bytes.size()), nullptr,
-                                       nullptr),
-              0)
-        << h.error_msg;
-}
-
 using BlockRequests = MacUpdate;
 
 TEST_F(BlockRequests, OddSizesAreServedExactly)
@@ -409,21 +400,6 @@ TEST_F(MacUpdateFile, FileIsReadWholeAndSent)
     const std::string file = tempFile(image.bytes);
     ASSERT_EQ(vx_zyra_update_mac(&h, file.c_str(), ProgressLog::callback, &log), 0) << h.error_msg;
     EXPECT_EQ(unit->macRegion(), image.tx);
-}
-
-TEST_F(MacUpdateFile, MissingFileFailsToOpen)
-{
-    expectFailure(vx_zyra_update_mac(&h, "/nonexistent/zyra/mac.bin", ProgressLog::callback, &log), 1,
-                  "Failed to open firmware file");
-    EXPECT_EQ(log.reports(), (std::vector<Report>{{"ERROR - could not open file", 0}}));
-}
-
-TEST_F(MacUpdateFile, EmptyFileFailsToRead)
-{
-    const std::string file = tempFile({});
-    expectFailure(vx_zyra_update_mac(&h, file.c_str(), ProgressLog::callback, &log), 1, "Failed to read file");
-    EXPECT_EQ(log.reports(), (std::vector<Report>{{"ERROR - could not read file", 0}}));
-    EXPECT_TRUE(unit->frames().empty());
 }
 
 }  // namespace
