@@ -222,22 +222,8 @@ void DashBoard::showInstructionsLayout()
         recoveryMode ? DeviceTypes::recoveryPicture(deviceType) : DeviceTypes::updatePicture(deviceType);
     ui->label_2->setPixmap(QPixmap(picture, "PNG"));
 
-    hideAll({ui->APPFWLabel,
-             ui->APPVersionInfo,
-             ui->NewFWLabel,
-             ui->NewFWLabelInfo,
-             ui->ready2beginLabel,
-             ui->progressBar,
-             ui->statusLabel,
-             ui->recFanControlButton,
-             ui->noFanControlButton,
-             ui->tempRecFanControlButton,
-             ui->fanControlLabel,
-             ui->errorLabel,
-             ui->reconnectPushButton,
-             ui->contactLabel,
-             ui->scanningLabel,
-             ui->scanninImageLabel});
+    hideStatusWidgets();
+    hideAll({ui->errorLabel, ui->reconnectPushButton});
     ui->backPushButton->show();
     ui->backPushButton->setEnabled(true);
     ui->nextPushButton->show();
@@ -288,22 +274,8 @@ void DashBoard::showErrorLayout()
     setFixedSize(760, 450);
     ui->label_2->setPixmap(QPixmap(":/myresources/Images/warning.png", "PNG"));
 
-    hideAll({ui->APPFWLabel,
-             ui->APPVersionInfo,
-             ui->NewFWLabel,
-             ui->NewFWLabelInfo,
-             ui->ready2beginLabel,
-             ui->progressBar,
-             ui->statusLabel,
-             ui->recFanControlButton,
-             ui->noFanControlButton,
-             ui->tempRecFanControlButton,
-             ui->fanControlLabel,
-             ui->contactLabel,
-             ui->backPushButton,
-             ui->nextPushButton,
-             ui->scanningLabel,
-             ui->scanninImageLabel});
+    hideStatusWidgets();
+    hideAll({ui->backPushButton, ui->nextPushButton});
     ui->errorLabel->show();
     ui->reconnectPushButton->show();
     ui->reconnectPushButton->setText("Retry");
@@ -315,6 +287,15 @@ void DashBoard::showErrorLayout()
         ui->reconnectPushButton->setText("Exit");
         leadOnlyTo(ui->reconnectPushButton, SLOT(quit()));
     }
+}
+
+// What the instructions and error layouts both hide.
+void DashBoard::hideStatusWidgets()
+{
+    hideAll({ui->APPFWLabel, ui->APPVersionInfo, ui->NewFWLabel, ui->NewFWLabelInfo, ui->ready2beginLabel,
+             ui->progressBar, ui->statusLabel, ui->recFanControlButton, ui->noFanControlButton,
+             ui->tempRecFanControlButton, ui->fanControlLabel, ui->contactLabel, ui->scanningLabel,
+             ui->scanninImageLabel});
 }
 
 void DashBoard::restartUpdater()

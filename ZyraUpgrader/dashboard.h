@@ -68,6 +68,7 @@ private:
 
     void setAppVersion();
     void updateScreen();
+    void hideStatusWidgets();
 
     void createRun(RunKind kind);
     void startRun(const char *firstStep);

@@ -17,21 +17,13 @@ using guitest::Workspace;
 
 namespace {
 
-enum class Fault {
-    NoUnit,
-    NoFlasher,
-    NoVideoModule,
-    NoVideoModuleImage,
-    FlasherFailsOnErase,
-    NoFirmwareIni,
-    NoMacImage,
-    NoStorageIni,
-};
+// What the unit brings to the run: nothing, its radio side only, or all.
+enum class Unit { Absent, RadioOnly, Complete };
 
 const char *const fourthErrorText = "Device update failed\n\nPlease try again \nor contact Corvane Support";
 
 }  // namespace
-Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(Unit)
 
 class ErrorsTest : public QObject
 {
@@ -51,8 +43,10 @@ private slots:
     void newDeviceChoiceAfterUnfinishedRecoveryDetectsAgain();
 
 private:
-    void apply(Fault fault, int type);
     void expectRecoveryInstructions(int type);
+    // An update of a unit whose radio side never comes back after its
+    // video module restarts: the program asks for the recovery procedure.
+    void reachRecovery(int type);
 
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<FlowDriver> flow;
@@ -71,70 +65,51 @@ void ErrorsTest::cleanup()
     workspace.reset();
 }
 
-void ErrorsTest::apply(Fault fault, int type)
-{
-    switch (fault) {
-    case Fault::NoUnit:
-        break;
-    case Fault::NoFlasher:
-        workspace->prepareUnit(type);
-        QVERIFY(workspace->removeFile("utils/dfu-programmer"));
-        break;
-    case Fault::NoVideoModule:
-        workspace->attachRadio(type);
-        break;
-    case Fault::NoVideoModuleImage:
-        workspace->prepareUnit(type);
-        QVERIFY(workspace->removeFile("firmware/firmware.hex"));
-        break;
-    case Fault::FlasherFailsOnErase:
-        workspace->prepareUnit(type);
-        // Run 1 is the detection's dump, run 2 the erase.
-        workspace->xmega().addFault(zyra_dfu::Fault::Fail, 2, 2);
-        break;
-    case Fault::NoFirmwareIni:
-        workspace->prepareUnit(type);
-        QVERIFY(workspace->removeFile("firmware/firmware.ini"));
-        break;
-    case Fault::NoMacImage:
-        workspace->prepareUnit(type);
-        QVERIFY(workspace->removeFile("firmware2k/mac.bin"));
-        break;
-    case Fault::NoStorageIni:
-        workspace->prepareUnit(type);
-        QVERIFY(workspace->removeFile("firmware/storage.ini"));
-        break;
-    }
-}
-
 void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions_data()
 {
-    QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("type");
+    QTest::addColumn<Unit>("unit");
+    QTest::addColumn<QString>("missingFile");
+    QTest::addColumn<bool>("eraseFails");
     QTest::addColumn<QString>("message");
     QTest::newRow("detection, no unit on USB")
-        << Fault::NoUnit << 2 << "Error, no device Detected.\n\nPlease check your USB connection\n\nError Code: 0";
+        << 2 << Unit::Absent << "" << false
+        << "Error, no device Detected.\n\nPlease check your USB connection\n\nError Code: 0";
     QTest::newRow("detection, no dfu-programmer")
-        << Fault::NoFlasher << 1 << "Error, no device Detected.\n\nPlease check your USB connection \n\nError Code: 1";
+        << 1 << Unit::Complete << "utils/dfu-programmer" << false
+        << "Error, no device Detected.\n\nPlease check your USB connection \n\nError Code: 1";
     QTest::newRow("detection, no video module answers")
-        << Fault::NoVideoModule << 0 << "Error, no device Detected.\n\nPlease check your USB connection \n\nError Code: 3";
+        << 0 << Unit::RadioOnly << "" << false
+        << "Error, no device Detected.\n\nPlease check your USB connection \n\nError Code: 3";
     QTest::newRow("video module, image missing")
-        << Fault::NoVideoModuleImage << 1 << "Error updating Video Module\n\nError Code: 11";
+        << 1 << Unit::Complete << "firmware/firmware.hex" << false << "Error updating Video Module\n\nError Code: 11";
     QTest::newRow("video module, dfu-programmer fails")
-        << Fault::FlasherFailsOnErase << 3 << "Error while connecting to ZYRA";
+        << 3 << Unit::Complete << "" << true << "Error while connecting to ZYRA";
     QTest::newRow("radio 1, firmware.ini missing")
-        << Fault::NoFirmwareIni << 2 << "Error updating Radio 1\n\nError Code: 21";
-    QTest::newRow("radio 2, image missing") << Fault::NoMacImage << 5 << "Error updating Radio 2\n\nError Code: 32";
+        << 2 << Unit::Complete << "firmware/firmware.ini" << false << "Error updating Radio 1\n\nError Code: 21";
+    QTest::newRow("radio 2, image missing")
+        << 5 << Unit::Complete << "firmware2k/mac.bin" << false << "Error updating Radio 2\n\nError Code: 32";
     QTest::newRow("configuration, storage.ini missing")
-        << Fault::NoStorageIni << 0 << "R Error updating device configuration\n\nError Code: 42";
+        << 0 << Unit::Complete << "firmware/storage.ini" << false
+        << "R Error updating device configuration\n\nError Code: 42";
 }
 
 void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions()
 {
-    QFETCH(Fault, fault);
     QFETCH(int, type);
+    QFETCH(Unit, unit);
+    QFETCH(QString, missingFile);
+    QFETCH(bool, eraseFails);
     QFETCH(QString, message);
-    apply(fault, type);
+    if (unit == Unit::Complete)
+        workspace->prepareUnit(type);
+    if (unit == Unit::RadioOnly)
+        workspace->attachRadio(type);
+    if (!missingFile.isEmpty())
+        QVERIFY(workspace->removeFile(missingFile));
+    // Run 1 is the detection's dump, run 2 the erase.
+    if (eraseFails)
+        workspace->xmega().addFault(zyra_dfu::Fault::Fail, 2, 2);
     flow->openUpdate(type);
 
     QVERIFY(flow->next());
@@ -162,7 +137,8 @@ void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions()
 
 void ErrorsTest::fourthErrorInARowOffersExitAndContact()
 {
-    apply(Fault::NoFlasher, 1);
+    workspace->prepareUnit(1);
+    QVERIFY(workspace->removeFile("utils/dfu-programmer"));
     flow->openUpdate(1);
     for (int attempt = 1; attempt <= 3; ++attempt) {
         QVERIFY(flow->next());
@@ -184,7 +160,8 @@ void ErrorsTest::fourthErrorInARowOffersExitAndContact()
 
 void ErrorsTest::successResetsTheErrorCount()
 {
-    apply(Fault::NoFlasher, 1);
+    workspace->prepareUnit(1);
+    QVERIFY(workspace->removeFile("utils/dfu-programmer"));
     flow->openUpdate(1);
     for (int attempt = 1; attempt <= 3; ++attempt) {
         QVERIFY(flow->next());
@@ -216,13 +193,18 @@ void ErrorsTest::expectRecoveryInstructions(int type)
     QVERIFY(!flow->shown("fanControlLabel"));
 }
 
-void ErrorsTest::unitLostInVideoModuleStageLeadsToRecovery()
+void ErrorsTest::reachRecovery(int type)
 {
-    workspace->prepareUnit(1, false);
-    flow->openUpdate(1);
+    workspace->prepareUnit(type, false);
+    flow->openUpdate(type);
     QVERIFY(flow->next());
     QVERIFY(flow->clickIfEnabled("recFanControlButton"));
     QVERIFY(flow->waitForRest());
+}
+
+void ErrorsTest::unitLostInVideoModuleStageLeadsToRecovery()
+{
+    reachRecovery(1);
     expectRecoveryInstructions(1);
 
     auto unit = workspace->attachRadio(1);
@@ -240,11 +222,7 @@ void ErrorsTest::unitLostInVideoModuleStageLeadsToRecovery()
 
 void ErrorsTest::errorOnRecoveryPathAndRetryRunRecoveryAgain()
 {
-    workspace->prepareUnit(1, false);
-    flow->openUpdate(1);
-    QVERIFY(flow->next());
-    QVERIFY(flow->clickIfEnabled("recFanControlButton"));
-    QVERIFY(flow->waitForRest());
+    reachRecovery(1);
     workspace->attachRadio(1);
     QVERIFY(workspace->removeFile("firmware/mac.bin"));
 
@@ -265,11 +243,7 @@ void ErrorsTest::errorOnRecoveryPathAndRetryRunRecoveryAgain()
 
 void ErrorsTest::newDeviceChoiceAfterUnfinishedRecoveryDetectsAgain()
 {
-    workspace->prepareUnit(1, false);
-    flow->openUpdate(1);
-    QVERIFY(flow->next());
-    QVERIFY(flow->clickIfEnabled("recFanControlButton"));
-    QVERIFY(flow->waitForRest());
+    reachRecovery(1);
     expectRecoveryInstructions(1);
 
     flow->click("backPushButton");
