@@ -2,11 +2,17 @@
 
 #include <QWidget>
 
+class CommsTaskHost;
+class ConfigFreqChannelsDialog;
+class Configuration;
+class configTransmissionModeDialog;
+
 namespace Ui {
 class modeSelectionDialog;
 }
 
-// What to do with the chosen unit: update it, pair it or change its radio settings.
+// What to do with the chosen unit: update it, pair it or change its radio
+// settings (read from the unit, edit, write back).
 class modeSelectionDialog : public QWidget
 {
     Q_OBJECT
@@ -26,10 +32,25 @@ public slots:
     void gotoPairMode();
     void gotoUpdateMode();
     void goBack();
+    void on_configFreqChannelsButton_clicked();
+    void on_configModeButton_clicked();
+    void on_transmissionModeButton_clicked();
+    void zyraCommsThreadSlot(int s32TaskAction, int s32TaskStatus);
+    void cancelZyraComms();
 
 private:
     void emitScreenAndHide(int screen);
+    void readSettings(int action);
+    void storeSettings(int action);
+    void editTransmissionMode();
+    void editRegion();
+    void editFrequencyChannels();
+    void showSettingsChanged(const QString &title);
 
+    CommsTaskHost *comms;
     int deviceType = 0;
     Ui::modeSelectionDialog *ui;
+    ConfigFreqChannelsDialog *freqChannelsDialog;
+    Configuration *regionDialog;
+    configTransmissionModeDialog *transmissionModeDialog;
 };

@@ -4,12 +4,23 @@ find_package(Qt5 REQUIRED COMPONENTS Widgets)
 
 add_library(zyra_gui STATIC
   aboutdialog.cpp aboutdialog.h aboutdialog.ui
+  channelplan.cpp channelplan.h
+  commstaskdialog.cpp commstaskdialog.h
+  commstaskhost.cpp commstaskhost.h
+  configfreqchannelsdialog.cpp configfreqchannelsdialog.h configfreqchannelsdialog.ui
+  configtransmissionmodedialog.cpp configtransmissionmodedialog.h configtransmissionmodedialog.ui
+  configuration.cpp configuration.h configuration.ui
   dashboard.cpp dashboard.h dashboard.ui
   devicetypes.cpp devicetypes.h
   instructionsdialog.cpp instructionsdialog.h instructionsdialog.ui
   modeselectiondialog.cpp modeselectiondialog.h modeselectiondialog.ui
+  pair2kstep1dialog.cpp pair2kstep1dialog.h pair2kstep1dialog.ui
+  pair2kstep3dialog.cpp pair2kstep3dialog.h pair2kstep3dialog.ui
+  pairdialog.cpp pairdialog.h pairdialog.ui
+  pairerrordialog.cpp pairerrordialog.h pairerrordialog.ui
   screens.h
-  txrxdialog.cpp txrxdialog.h txrxdialog.ui)
+  txrxdialog.cpp txrxdialog.h txrxdialog.ui
+  zyracommsthread.cpp zyracommsthread.h)
 set_target_properties(zyra_gui PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(zyra_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(zyra_gui PUBLIC zyra_worker vx_zyra Qt5::Widgets)

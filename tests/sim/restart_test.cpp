@@ -68,6 +68,15 @@ TEST_F(Restarts, SystemRestartComesBackInTheApplication)
     EXPECT_EQ(unit->running(), Firmware::Application);
 }
 
+TEST_F(Restarts, StoredSettingsSurviveTheRestart)
+{
+    ASSERT_TRUE(host.ask(0x8B, {0x08, 0x00, 0x02}).has_value()) << "transmission mode set to broadcast";
+    ASSERT_TRUE(host.ask(0xFF));
+    reconnectAfterRestart();
+    EXPECT_EQ(host.ask(0xD2, {0x08, 0x00}), Bytes{0x02}) << "the unit that comes back keeps its store";
+    EXPECT_EQ(unit->restartCount(), 1);
+}
+
 TEST_F(Restarts, DropOutKeepsWhatTheUnitRuns)
 {
     unit->setRunning(Firmware::Bootloader);

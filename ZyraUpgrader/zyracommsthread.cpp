@@ -1,0 +1,211 @@
+#include "zyracommsthread.h"
+
+#include "usercells.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace {
+
+const int statusOk = 0;
+const int statusFailed = 1;
+const uint8_t unicast = 4;
+// Task 6 prepares a transmitter, whose mode cell this is.
+const uint16_t txTransmissionModeId = 8;
+
+} // namespace
+
+ZyraCommsThread::ZyraCommsThread(QObject *parent) : QObject(parent) {}
+
+void ZyraCommsThread::startTask(int action)
+{
+    if (isBusy())
+        return;
+    {
+        QMutexLocker locker(&lock);
+        busy = true;
+        cancelRequested = false;
+    }
+    taskAction = action;
+    emit threadStartRequested();
+}
+
+void ZyraCommsThread::requestCancel()
+{
+    QMutexLocker locker(&lock);
+    if (busy)
+        cancelRequested = true;
+}
+
+void ZyraCommsThread::clearState()
+{
+    QMutexLocker locker(&lock);
+    busy = false;
+    cancelRequested = false;
+}
+
+bool ZyraCommsThread::isBusy() const
+{
+    QMutexLocker locker(&lock);
+    return busy;
+}
+
+bool ZyraCommsThread::cancelled() const
+{
+    QMutexLocker locker(&lock);
+    return cancelRequested;
+}
+
+void ZyraCommsThread::threadTask()
+{
+    const int action = taskAction;
+    // A task stopped forcibly may have left its session open.
+    if (handle.devh != nullptr)
+        vx_zyra_disconnect(&handle);
+
+    int status = statusFailed;
+    if (vx_zyra_connect(&handle) == 0) {
+        status = runAction(action);
+        vx_zyra_disconnect(&handle);
+    }
+
+    if (!cancelled())
+        emit threadSignal(action, status);
+    {
+        QMutexLocker locker(&lock);
+        busy = false;
+    }
+    emit threadStopped();
+}
+
+int ZyraCommsThread::runAction(int action)
+{
+    switch (action) {
+    case TASK_READ_MODE:
+        return readMode();
+    case TASK_READ_REGION:
+        return readRegion();
+    case TASK_READ_FREQUENCY_SETTINGS:
+        return readFrequencySettings();
+    case TASK_WRITE_MODE:
+        return writeMode(false);
+    case TASK_WRITE_REGION:
+        return writeRegion();
+    case TASK_WRITE_FREQUENCY_CHANNELS:
+        return writeFrequencyChannels();
+    case TASK_PREPARE_TX_PAIRING:
+        return prepareTxPairing();
+    case TASK_WRITE_MODE_AND_RESTART:
+        return writeMode(true);
+    default:
+        return statusFailed;
+    }
+}
+
+int ZyraCommsThread::readMode()
+{
+    if (cancelled() || vx_zyra_get_info(&handle) != 0)
+        return statusFailed;
+    if (!usercells::read(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
+                         usercells::transmissionModeBytes))
+        return statusFailed;
+    qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
+    return statusOk;
+}
+
+int ZyraCommsThread::readRegion()
+{
+    if (cancelled() || !usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
+        return statusFailed;
+    qDebug("READ REGION = %d", region);
+    return statusOk;
+}
+
+int ZyraCommsThread::readFrequencySettings()
+{
+    if (vx_zyra_get_info(&handle) != 0)
+        return statusFailed;
+    if (!usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
+        return statusFailed;
+    qDebug("READ REGION = %d", region);
+    if (!usercells::read(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
+                         usercells::transmissionModeBytes))
+        return statusFailed;
+    qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
+    if (!usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
+                         usercells::frequencyChannelsBytes))
+        return statusFailed;
+    qDebug("READ FREQUENCY CHANNELS = %s",
+           qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
+    return statusOk;
+}
+
+int ZyraCommsThread::writeMode(bool restartAfter)
+{
+    if (vx_zyra_get_info(&handle) != 0)
+        return statusFailed;
+    const uint16_t modeId = usercells::transmissionModeId(handle.side);
+    uint8_t stored = 0;
+    if (!usercells::read(&handle, modeId, &stored, usercells::transmissionModeBytes))
+        return statusFailed;
+    qDebug("READ TRANSMISSION MODE = %d", stored);
+    if (stored == transmissionMode)
+        return statusOk;
+    if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != 0)
+        return statusFailed;
+    qDebug("WRITE TRANSMISSION MODE = %d", transmissionMode);
+    return restartAfter ? vx_zyra_system_restart(&handle) : statusOk;
+}
+
+int ZyraCommsThread::writeRegion()
+{
+    uint8_t stored = 0;
+    if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
+        return statusFailed;
+    qDebug("READ REGION = %d", stored);
+    if (stored != region &&
+        vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != 0)
+        return statusFailed;
+    qDebug("WRITE REGION = %d", region);
+    return statusOk;
+}
+
+int ZyraCommsThread::writeFrequencyChannels()
+{
+    if (vx_zyra_get_info(&handle) != 0)
+        return statusFailed;
+    uint8_t stored = 0;
+    if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
+        return statusFailed;
+    qDebug("READ REGION = %d", stored);
+    // A channel list only means something within the plan of the region it
+    // was chosen for.
+    if (stored != region)
+        return statusFailed;
+    if (vx_zyra_storage_set(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
+                            usercells::frequencyChannelsBytes) != 0)
+        return statusFailed;
+    qDebug("WRITE FREQUENCY CHANNELS = %s",
+           qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
+    return statusOk;
+}
+
+int ZyraCommsThread::prepareTxPairing()
+{
+    vx_zyra_get_info(&handle);
+    if (handle.side != VX_ZYRA_TX)
+        return statusFailed;
+    if (!usercells::read(&handle, txTransmissionModeId, &transmissionMode, usercells::transmissionModeBytes))
+        return statusFailed;
+    qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
+    if (transmissionMode != unicast) {
+        uint8_t forced = unicast;
+        if (vx_zyra_storage_set(&handle, txTransmissionModeId, &forced, usercells::transmissionModeBytes) != 0)
+            return statusFailed;
+        qDebug("WRITE TRANSMISSION MODE = %d", forced);
+        // A stored mode takes effect only when the unit starts.
+        if (vx_zyra_system_restart(&handle) != 0)
+            return statusFailed;
+    }
+    return vx_zyra_start_registration(&handle) == 0 ? statusOk : statusFailed;
+}

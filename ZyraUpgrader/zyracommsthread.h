@@ -1,0 +1,71 @@
+// Runs one short device task at a time for the settings and pairing
+// windows: connect, read or write one user setting (or prepare a
+// transmitter for pairing), disconnect, report. Lives in its owner's QThread.
+#pragma once
+
+#include "vx_zyra.h"
+
+#include <QMutex>
+#include <QObject>
+
+#include <cstdint>
+
+class ZyraCommsThread : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum TaskAction {
+        TASK_READ_MODE = 0,
+        TASK_READ_REGION = 1,
+        TASK_READ_FREQUENCY_SETTINGS = 2,
+        TASK_WRITE_MODE = 3,
+        TASK_WRITE_REGION = 4,
+        TASK_WRITE_FREQUENCY_CHANNELS = 5,
+        TASK_PREPARE_TX_PAIRING = 6,
+        TASK_WRITE_MODE_AND_RESTART = 7,
+    };
+
+    explicit ZyraCommsThread(QObject *parent = nullptr);
+
+    // Ignored while a task runs.
+    void startTask(int action);
+    void requestCancel();
+    void clearState();
+    bool isBusy() const;
+
+    // The embedded session record, for reading the unit's identity after a task.
+    vx_zyra_t *deviceHandle() { return &handle; }
+
+    // The values a task reads or writes: the owner sets them before a write
+    // task and reads them after a read task's report, never while a task runs.
+    uint8_t transmissionMode = 4; // 4 unicast, 2 broadcast
+    uint8_t region = 4;
+    uint8_t frequencyChannels[28] = {};
+
+signals:
+    void threadStartRequested();
+    void threadStopped();
+    void threadSignal(int s32SignalId, int s32Status);
+
+public slots:
+    void threadTask();
+
+private:
+    int runAction(int action);
+    bool cancelled() const;
+
+    int readMode();
+    int readRegion();
+    int readFrequencySettings();
+    int writeMode(bool restartAfter);
+    int writeRegion();
+    int writeFrequencyChannels();
+    int prepareTxPairing();
+
+    int taskAction = 0;
+    vx_zyra_t handle{};
+    bool busy = false;
+    bool cancelRequested = false;
+    mutable QMutex lock;
+};

@@ -1,0 +1,109 @@
+// Helpers shared by the radio settings tests: a virtual unit on the bus, a
+// gate that holds a task inside the unit, and a script that answers the
+// modal windows a round trip opens.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "zyra_sim/virtual_unit.h"
+
+class QWidget;
+
+namespace settingstest {
+
+// Command codes of the unit, as the unit's traffic log shows them.
+namespace code {
+const uint8_t startRegistration = 0x2A;
+const uint8_t storageSet = 0x8B;
+const uint8_t storageGet = 0xD2;
+const uint8_t systemRestart = 0xFF;
+} // namespace code
+
+// A fresh bus (time 0) with one unit of that side (1 TX, 2 RX) attached.
+std::shared_ptr<zyra_sim::VirtualUnit> attachUnit(uint8_t side);
+// A fresh bus with no unit on it.
+void emptyBus();
+
+// Ids of the STORAGE_SET frames the unit received, in order.
+std::vector<uint16_t> storageSetIds(const zyra_sim::VirtualUnit &unit);
+// How many STORAGE_GET frames asked for this id.
+int storageGetCount(const zyra_sim::VirtualUnit &unit, uint16_t id);
+
+// Holds the worker inside the unit's handling of a command (from its n-th
+// frame of that code on, counting from 0) until released, as a unit stuck
+// mid-task would: in virtual time the library's own deadlines would pass at
+// once. While the worker is held it owns the virtual unit: a test touches
+// the unit only after release(). Released on destruction.
+class CommandGate
+{
+public:
+    ~CommandGate();
+    void install(zyra_sim::VirtualUnit &unit, uint8_t command, int occurrence = 0);
+    bool reached() const { return hit.load(); }
+    void release();
+
+private:
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    std::atomic<bool> hit{false};
+    std::atomic<int> seen{0};
+};
+
+// Answers the modal windows (other than a progress dialog) as they open,
+// in order: each step names the class it expects and acts on the window. A
+// window no step expects is recorded and rejected, so a test never hangs.
+class ModalScript : public QObject
+{
+public:
+    using Action = std::function<void(QWidget *)>;
+    ModalScript();
+
+    void expect(const char *className, Action action);
+    // A message box, answered with the button of that text.
+    void answerBox(const QString &button);
+
+    bool finished() const { return steps.empty(); }
+    // "title: text" of every message box answered, in order.
+    QStringList boxes() const { return seenBoxes; }
+    // Class names of windows that opened while no step expected them.
+    QStringList unexpected() const { return strays; }
+
+private:
+    struct Step {
+        const char *className;
+        Action action;
+    };
+    void poll();
+
+    QTimer timer;
+    std::deque<Step> steps;
+    QStringList seenBoxes;
+    QStringList strays;
+};
+
+// Clicks the button of that text (ampersands ignored) among the widget's children.
+bool clickButton(QWidget *parent, const QString &text);
+
+// Debug lines the program writes, for the few behaviours seen only there.
+class DebugLog
+{
+public:
+    DebugLog();
+    ~DebugLog();
+    // How many lines were exactly this text.
+    int count(const QString &text) const;
+};
+
+} // namespace settingstest
