@@ -57,6 +57,10 @@ public slots:
     void readEEPROM();
     void flashEEPROM();
     int modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *value, size_t value_len);
+    // Prepares the receiver on the handle for pairing (pairReady) and, once
+    // the user has confirmed, confirms it on the unit (finished).
+    void pairDevice();
+    void confirmPair();
 
 private:
     // Emits error() with the headline and the code as its last paragraph.
@@ -72,6 +76,10 @@ private:
     // Closes the handle of a unit that is gone, so that reporting it as
     // unreachable also leaves it closed.
     void closeLostUnit();
+    // Reports a pairing failure that leaves the session for the dialog to
+    // close (code 1) and closes it.
+    void abandonPairing(const char *message, const char *trace);
+    bool connectForPairing();
 };
 
 #endif // UPDATERTHREAD_H

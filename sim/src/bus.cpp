@@ -115,6 +115,8 @@ void Bus::reset()
     State &state = *state_;
     state.unit.reset();
     state.attachedByCode = false;
+    state.sideUnits[0].reset();
+    state.sideUnits[1].reset();
     state.initFails = false;
     state.initCount = state.exitCount = state.openAttempts = 0;
     state.unboundedWaits = state.misuses = state.resets = 0;

@@ -26,6 +26,8 @@ struct UsbHandle {
 struct Bus::State {
     std::shared_ptr<VirtualUnit> unit;
     bool attachedByCode = false; // since the last reset
+    // The units the state directory's unit.side chooses from, by side - 1.
+    std::shared_ptr<VirtualUnit> sideUnits[2];
 
     bool initFails = false;
     int initCount = 0;

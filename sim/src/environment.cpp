@@ -1,6 +1,7 @@
 #include "environment.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "bus_state.h"
@@ -22,6 +23,27 @@ uint8_t sideFrom(const std::string &text)
     return text == "2" || text == "rx" || text == "RX" ? 2 : 1;
 }
 
+// The first word of the state directory's unit.side; empty without the file.
+std::string chosenSide(const std::string &stateDir)
+{
+    std::string side;
+    if (!stateDir.empty())
+        std::ifstream(stateDir + "/unit.side") >> side;
+    return side;
+}
+
+// The unit attached before the file first chose is kept as its side's unit.
+std::shared_ptr<VirtualUnit> unitOfSide(Bus::State &state, uint8_t side)
+{
+    const uint8_t attachedSide = state.unit ? state.unit->side() : 0;
+    if ((attachedSide == 1 || attachedSide == 2) && !state.sideUnits[attachedSide - 1])
+        state.sideUnits[attachedSide - 1] = state.unit;
+    std::shared_ptr<VirtualUnit> &unit = state.sideUnits[side - 1];
+    if (!unit)
+        unit = std::make_shared<VirtualUnit>(side);
+    return unit;
+}
+
 }  // namespace
 
 void applyEnvironment()
@@ -33,7 +55,14 @@ void applyEnvironment()
     std::string stateDir = variable("ZYRA_SIM_STATE_DIR");
     if (!stateDir.empty() && bus.stateDir() != stateDir)
         bus.setStateDir(stateDir);
-    if (bus.state().unit || bus.state().attachedByCode)
+    if (bus.state().attachedByCode)
+        return;
+    std::string chosen = chosenSide(bus.state().stateDir);
+    if (!chosen.empty()) {
+        bus.state().unit = unitOfSide(bus.state(), sideFrom(chosen));
+        return;
+    }
+    if (bus.state().unit)
         return;
     std::string side = variable("ZYRA_SIM_SIDE");
     bool preloaded = variable("LD_PRELOAD").find("libzyra_sim") != std::string::npos;

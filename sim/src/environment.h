@@ -5,6 +5,11 @@
 // - ZYRA_SIM_SIDE=1|2|tx|rx, or LD_PRELOAD naming libzyra_sim: a default unit
 //   of that side (transmitter without ZYRA_SIM_SIDE) is attached at
 //   libusb_init, unless code attached one since the last Bus::reset().
+// - A file unit.side in the state directory holding tx or rx (or 1, 2)
+//   overrides ZYRA_SIM_SIDE at every libusb_init: of two units, one per side,
+//   each kept until the next Bus::reset(), the named one is attached. A
+//   person swaps the attached unit by rewriting the file, as the 2K receiver
+//   pairing has them plug in the transmitter and the receiver in turn.
 #pragma once
 
 namespace zyra_sim {

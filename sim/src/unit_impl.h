@@ -85,6 +85,12 @@ struct VirtualUnit::Impl {
     // remote control and registration
     std::vector<uint8_t> keys;
     int registrations = 0;
+    enum class Menu { None, Pairing, Unpairing };
+    Menu menu = Menu::None;
+    int menuSelects = 0; // select keys since the menu opened
+    static constexpr int selectsBeforeConfirmation = 2;
+    static constexpr int selectsToUnpair = 2;
+    bool paired = false;
 
     // bus presence
     bool onBus = true;
@@ -166,6 +172,9 @@ struct VirtualUnit::Impl {
     void firmwareUpdateCompleted(const ReceivedFrame &frame);
     void updateMacStart(const ReceivedFrame &frame);
     void irCommand(const ReceivedFrame &frame);
+    void pressMenuKey(uint8_t key);
+    void openMenu(Menu opened);
+    void selectInMenu();
     void startRegistration(const ReceivedFrame &frame);
 };
 

@@ -49,6 +49,7 @@ void VirtualUnit::Impl::restartInto(Firmware target)
         Impl &impl = unit.impl();
         impl.dropOffBus(Clock::instance().nowMs(), impl.restartTimeMs, 0);
         impl.bootTarget = target;
+        impl.menu = Menu::None;
     });
 }
 

@@ -139,4 +139,17 @@ int VirtualUnit::registrationCount() const
     return lockedRead(*impl_, &Impl::registrations);
 }
 
+PairingStage VirtualUnit::pairingStage() const
+{
+    ModelLock lock = lockModel();
+    if (impl_->menu != Impl::Menu::Pairing)
+        return PairingStage::Idle;
+    return impl_->menuSelects < Impl::selectsBeforeConfirmation ? PairingStage::Started : PairingStage::AwaitingConfirmation;
+}
+
+bool VirtualUnit::paired() const
+{
+    return lockedRead(*impl_, &Impl::paired);
+}
+
 }  // namespace zyra_sim

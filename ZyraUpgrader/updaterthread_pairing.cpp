@@ -1,0 +1,123 @@
+// Pairing a receiver: its storage renewed with the user's configuration
+// kept, a 2K receiver in unicast, its pairing menu opened; then, once the
+// user has confirmed, the confirmation.
+#include "updaterthread.h"
+
+#include "unitconnection.h"
+#include "usercells.h"
+#include "workerclock.h"
+
+#include <QDebug>
+
+namespace {
+
+const char connectReceiver[] = "Please, connect a Receiver";
+const char readInfoFailed[] = "Error while Reading ZYRA info";
+const char readInfoFailedTrace[] = "ERROR READING ZYRA INFO";
+const int keepsSession = 0;
+const int closesSession = 1;
+const int connectRetries = 11;
+const int connectRetryPauseSeconds = 6;
+const int restartSettleSeconds = 2;
+const int twoKReceiver = 5;
+const uint8_t unicastMode = 4;
+
+bool isReceiverType(int deviceType)
+{
+    return deviceType == 2 || deviceType == 3 || deviceType == twoKReceiver;
+}
+
+} // namespace
+
+void UpdaterThread::pairDevice()
+{
+    qDebug() << "pairDevice";
+    if (!isReceiverType(deviceType)) {
+        qDebug() << connectReceiver;
+        emit error(connectReceiver, keepsSession);
+        return;
+    }
+    if (!connectForPairing()) {
+        emit error("Error while connecting to ZYRA", keepsSession);
+        qDebug() << "ERROR CONNECTING TO ZYRA";
+        closeLostUnit();
+        return;
+    }
+    // Restoring a transmitter's storage with a receiver's settings would
+    // lose its configuration, so nothing is touched before the side is known.
+    if (vx_zyra_get_info(handle) != 0) {
+        abandonPairing(readInfoFailed, readInfoFailedTrace);
+        return;
+    }
+    if (handle->side != VX_ZYRA_RX) {
+        abandonPairing(connectReceiver, nullptr);
+        return;
+    }
+
+    pairingInProgress = true;
+    updateStorage();
+    pairingInProgress = false;
+
+    if (deviceType == twoKReceiver) {
+        uint8_t mode = unicastMode;
+        if (modifyStorageCell(handle, usercells::transmissionModeId(VX_ZYRA_RX), &mode,
+                              usercells::transmissionModeBytes) != 0) {
+            emit error("Error setting to Unicast Mode", keepsSession);
+            qDebug() << "ERROR SETTING UNICAST MODE";
+            vx_zyra_system_restart(handle);
+            workerclock::sleepSeconds(restartSettleSeconds);
+            abandonPairing(readInfoFailed, readInfoFailedTrace);
+            return;
+        }
+        qDebug() << "FORCING TO UNICAST MODE";
+    }
+
+    vx_zyra_system_restart(handle);
+    workerclock::sleepSeconds(restartSettleSeconds);
+    if (vx_zyra_get_info(handle) != 0) {
+        abandonPairing(readInfoFailed, readInfoFailedTrace);
+        return;
+    }
+    if (handle->side != VX_ZYRA_RX) {
+        abandonPairing(connectReceiver, nullptr);
+        return;
+    }
+
+    qDebug() << "OK YOU CAN START PAIRING";
+    vx_zyra_rx_start_pairing(handle);
+    // The unit may miss the first key press; only the second one's answer counts.
+    vx_zyra_send_ir_command(handle, IR_CMD_SELECT);
+    if (vx_zyra_send_ir_command(handle, IR_CMD_SELECT) != 0) {
+        abandonPairing("Error while pairing ZYRA", "ERROR PAIRING ZYRA");
+        return;
+    }
+    emit pairReady();
+    vx_zyra_disconnect(handle);
+}
+
+void UpdaterThread::confirmPair()
+{
+    if (vx_zyra_connect(handle) == 0) {
+        qDebug() << "SENDING CONFIRMATION 0";
+        vx_zyra_rx_confirm_pairing(handle);
+        vx_zyra_disconnect(handle);
+    }
+    emit finished();
+    qDebug() << "DISCONNECTED FROM ZYRA";
+}
+
+bool UpdaterThread::connectForPairing()
+{
+    qDebug() << "CONNECTING TO ZYRA";
+    if (vx_zyra_connect(handle) == 0)
+        return true;
+    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds) == 0;
+}
+
+void UpdaterThread::abandonPairing(const char *message, const char *trace)
+{
+    emit error(message, closesSession);
+    if (trace)
+        qDebug() << trace;
+    vx_zyra_disconnect(handle);
+}
