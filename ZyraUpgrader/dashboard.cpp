@@ -17,6 +17,9 @@
 #include "devicetypes.h"
 #include "instructionsdialog.h"
 #include "modeselectiondialog.h"
+#include "pair2kstep1dialog.h"
+#include "pair2kstep3dialog.h"
+#include "pairdialog.h"
 #include "screens.h"
 #include "txrxdialog.h"
 #include "ui_dashboard.h"
@@ -69,10 +72,14 @@ DashBoard::DashBoard(QWidget *parent)
     ui->setupUi(this);
 
     txRxDialog = new TxRxDialog;
+    pairDialog = new PairDialog;
     instructionsDialog = new InstructionsDialog;
     modeSelection = new modeSelectionDialog;
     aboutDialog = new AboutDialog;
-    for (QWidget *dialog : std::initializer_list<QWidget *>{txRxDialog, instructionsDialog, aboutDialog})
+    pair2KStep1Dialog = new Pair2KStep1Dialog;
+    pair2KStep3Dialog = new Pair2KStep3Dialog;
+    for (QWidget *dialog : std::initializer_list<QWidget *>{txRxDialog, pairDialog, instructionsDialog, aboutDialog,
+                                                            pair2KStep1Dialog, pair2KStep3Dialog})
         dialog->setWindowFlags(plainWindowFlags);
 
     setAppVersion();
@@ -93,6 +100,10 @@ DashBoard::DashBoard(QWidget *parent)
     connect(txRxDialog, SIGNAL(signalShowDashBoardAboutBox()), this, SLOT(showAboutBox()));
     connect(instructionsDialog, SIGNAL(back()), this, SLOT(showModeSelectionDialog()));
     connect(modeSelection, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
+    connect(pairDialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
+    connect(pair2KStep1Dialog, SIGNAL(gotoBack()), this, SLOT(showModeSelectionDialog()));
+    connect(pair2KStep1Dialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
+    connect(pair2KStep3Dialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
     connect(txRxDialog, SIGNAL(deviceTypeSelected(int)), this, SLOT(initDeviceType(int)));
     connect(ui->backPushButton, SIGNAL(clicked()), this, SLOT(showModeSelectionDialog()));
     connect(ui->nextPushButton, SIGNAL(clicked()), this, SLOT(detectDevice()));
@@ -114,6 +125,9 @@ DashBoard::~DashBoard()
     delete instructionsDialog;
     delete modeSelection;
     delete aboutDialog;
+    delete pairDialog;
+    delete pair2KStep1Dialog;
+    delete pair2KStep3Dialog;
 }
 
 void DashBoard::closeEvent(QCloseEvent *event)
@@ -155,6 +169,8 @@ void DashBoard::initDeviceType(int type)
     instructionsDialog->deviceType = type;
     instructionsDialog->loadInstructions();
     modeSelection->setDeviceType(type);
+    pairDialog->deviceType = type;
+    pairDialog->loadPairingImage();
     // A recovery left unfinished on the previous unit must not carry over to this one.
     leadOnlyTo(ui->nextPushButton, SLOT(detectDevice()));
     showModeSelectionDialog();
@@ -163,6 +179,9 @@ void DashBoard::initDeviceType(int type)
 void DashBoard::selectMode(int mode)
 {
     switch (mode) {
+    case Screen::Pairing:
+        showPairWindow();
+        break;
     case Screen::Update:
         showInstructionsLayout();
         show();
@@ -173,9 +192,25 @@ void DashBoard::selectMode(int mode)
     case Screen::DeviceSelection:
         back2TxRxDialog();
         break;
+    case Screen::Pair2KStep1:
+        hide();
+        pair2KStep1Dialog->show();
+        break;
+    case Screen::Pair2KStep3:
+        hide();
+        pair2KStep3Dialog->show();
+        break;
     default:
         break;
     }
+}
+
+void DashBoard::showPairWindow()
+{
+    hide();
+    // Only a 2K receiver's pairing reads it, after its first step.
+    pairDialog->savedTxMode = pair2KStep1Dialog->savedTxMode;
+    pairDialog->show();
 }
 
 void DashBoard::showModeSelectionDialog()

@@ -12,6 +12,9 @@ class DashBoard;
 }
 class AboutDialog;
 class InstructionsDialog;
+class Pair2KStep1Dialog;
+class Pair2KStep3Dialog;
+class PairDialog;
 class TxRxDialog;
 class UpdaterThread;
 class modeSelectionDialog;
@@ -33,6 +36,7 @@ protected:
 private slots:
     void initDeviceType(int type);
     void selectMode(int mode);
+    void showPairWindow();
     void showModeSelectionDialog();
     void back2TxRxDialog();
     void showInstructionsDialog();
@@ -85,9 +89,12 @@ private:
 
     Ui::DashBoard *ui;
     TxRxDialog *txRxDialog;
+    PairDialog *pairDialog;
     InstructionsDialog *instructionsDialog;
     modeSelectionDialog *modeSelection;
     AboutDialog *aboutDialog;
+    Pair2KStep1Dialog *pair2KStep1Dialog;
+    Pair2KStep3Dialog *pair2KStep3Dialog;
     QMovie *loadingAnimation = nullptr;
 
     vx_zyra_t deviceHandle{};

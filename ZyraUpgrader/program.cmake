@@ -5,6 +5,7 @@ find_package(Qt5 REQUIRED COMPONENTS Widgets)
 add_library(zyra_gui STATIC
   aboutdialog.cpp aboutdialog.h aboutdialog.ui
   channelplan.cpp channelplan.h
+  commstaskdialog.cpp commstaskdialog.h
   commstaskhost.cpp commstaskhost.h
   configfreqchannelsdialog.cpp configfreqchannelsdialog.h configfreqchannelsdialog.ui
   configtransmissionmodedialog.cpp configtransmissionmodedialog.h configtransmissionmodedialog.ui
@@ -13,6 +14,10 @@ add_library(zyra_gui STATIC
   devicetypes.cpp devicetypes.h
   instructionsdialog.cpp instructionsdialog.h instructionsdialog.ui
   modeselectiondialog.cpp modeselectiondialog.h modeselectiondialog.ui
+  pair2kstep1dialog.cpp pair2kstep1dialog.h pair2kstep1dialog.ui
+  pair2kstep3dialog.cpp pair2kstep3dialog.h pair2kstep3dialog.ui
+  pairdialog.cpp pairdialog.h pairdialog.ui
+  pairerrordialog.cpp pairerrordialog.h pairerrordialog.ui
   screens.h
   txrxdialog.cpp txrxdialog.h txrxdialog.ui
   zyracommsthread.cpp zyracommsthread.h)

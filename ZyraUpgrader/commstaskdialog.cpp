@@ -1,0 +1,43 @@
+#include "commstaskdialog.h"
+
+#include <QProgressDialog>
+
+#include "commstaskhost.h"
+
+CommsTaskDialog::CommsTaskDialog(QWidget *parent) : QDialog(parent), comms(new CommsTaskHost(this))
+{
+    connect(comms, SIGNAL(reported(int,int)), this, SLOT(zyraCommsThreadSlot(int,int)));
+    // Queued: the procedure removes the Cancel button whose click starts it.
+    connect(comms->progressDialog(), SIGNAL(canceled()), this, SLOT(cancelZyraComms()), Qt::QueuedConnection);
+}
+
+CommsTaskDialog::~CommsTaskDialog()
+{
+    delete comms;
+}
+
+void CommsTaskDialog::startConnectingTask(int action)
+{
+    comms->startTask(action, "ZYRA Connection Status", "Attempting to Connect to Zyra Device...");
+}
+
+void CommsTaskDialog::leaveTo(int screen)
+{
+    hide();
+    emit gotoNextScreen(screen);
+}
+
+void CommsTaskDialog::zyraCommsThreadSlot(int s32TaskAction, int s32TaskStatus)
+{
+    comms->closeProgress();
+    if (s32TaskStatus != 0) {
+        CommsTaskHost::showConnectionError(this);
+        return;
+    }
+    taskSucceeded(s32TaskAction);
+}
+
+void CommsTaskDialog::cancelZyraComms()
+{
+    comms->cancelTask();
+}

@@ -1,0 +1,228 @@
+#include "pairdialog.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QMovie>
+#include <QPixmap>
+
+#include <cstdlib>
+
+#include "commstaskhost.h"
+#include "pairerrordialog.h"
+#include "screens.h"
+#include "ui_pairdialog.h"
+#include "updaterthread.h"
+#include "zyracommsthread.h"
+
+namespace {
+
+constexpr int screenReady = 0;
+constexpr int screenPairing = 1;
+constexpr int screenWaiting = 3;
+constexpr int screenConfirming = 4;
+
+// Worker errors with this code leave the session for the dialog to close.
+constexpr int closesSession = 1;
+
+constexpr int twoKReceiver = 5;
+constexpr int sdiReceiver = 3;
+constexpr uint8_t unicast = 4;
+constexpr uint8_t broadcast = 2;
+
+// A pairing step blocked in the library cannot be interrupted; on exit it
+// gets this long to finish before the process leaves without it.
+constexpr unsigned long exitGraceMs = 3000;
+
+struct Placement {
+    const char *picture;
+    int okY;
+    int connectY;
+};
+
+Placement placementFor(int deviceType)
+{
+    switch (deviceType) {
+    case twoKReceiver:
+        return {":/myresources/Images/sdi_2k_rx_pairing.png", 480, 260};
+    case sdiReceiver:
+        return {":/myresources/Images/sdi_rx_pairing.png", 700, 310};
+    default:
+        return {":/myresources/Images/hdmi_rx_pairing.png", 700, 310};
+    }
+}
+
+}  // namespace
+
+PairDialog::PairDialog(QWidget *parent)
+    : CommsTaskDialog(parent), ui(new Ui::PairDialog), errorDialog(new PairErrorDialog),
+      loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this))
+{
+    ui->setupUi(this);
+    connect(ui->connectButton, SIGNAL(clicked()), this, SLOT(startPairProcess()));
+    connect(ui->OKButton, SIGNAL(clicked()), this, SLOT(confirmPair()));
+    connect(ui->backButton, SIGNAL(clicked()), this, SLOT(back()));
+    connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
+    connect(errorDialog, SIGNAL(retry()), this, SLOT(showPairDialog()));
+
+    setScreen(screenReady);
+}
+
+PairDialog::~PairDialog()
+{
+    if (pairingThread) {
+        pairingThread->quit();
+        if (!pairingThread->wait(exitGraceMs)) {
+            // Deleting the dialog would pull the handle from under the worker.
+            qWarning() << "LEAVING WHILE A PAIRING STEP IS STILL RUNNING";
+            std::_Exit(EXIT_FAILURE);
+        }
+        delete pairingWorker;
+        delete pairingThread;
+    }
+    delete errorDialog;
+    delete ui;
+}
+
+void PairDialog::loadPairingImage()
+{
+    const Placement placement = placementFor(deviceType);
+    ui->label->setPixmap(QPixmap(placement.picture, "PNG"));
+    ui->OKButton->move(ui->OKButton->x(), placement.okY);
+    ui->connectButton->move(ui->connectButton->x(), placement.connectY);
+}
+
+void PairDialog::setScreen(int processStatus)
+{
+    if (processStatus != screenReady && processStatus != screenPairing && processStatus != screenWaiting &&
+        processStatus != screenConfirming)
+        return;
+    ui->connectButton->setEnabled(processStatus == screenReady);
+    ui->OKButton->setEnabled(processStatus == screenWaiting);
+    ui->backButton->setEnabled(processStatus == screenReady || processStatus == screenWaiting);
+    ui->doneButton->hide();
+    if (processStatus == screenPairing) {
+        showLoader();
+    } else {
+        loadingMovie->stop();
+        ui->loadingIcon->hide();
+    }
+}
+
+void PairDialog::showLoader()
+{
+    ui->loadingIcon->setVisible(true);
+    ui->loadingIcon->setMovie(loadingMovie);
+    loadingMovie->start();
+}
+
+void PairDialog::startPairProcess()
+{
+    screen = screenPairing;
+    setScreen(screenPairing);
+    runWorker(SLOT(pairDevice()), SIGNAL(pairReady()), SLOT(waiting4Confirmation()));
+}
+
+void PairDialog::waiting4Confirmation()
+{
+    screen = screenWaiting;
+    setScreen(screenWaiting);
+}
+
+void PairDialog::confirmPair()
+{
+    screen = screenConfirming;
+    setScreen(screenConfirming);
+    runWorker(SLOT(confirmPair()), SIGNAL(finished()), SLOT(finishedPairing()));
+}
+
+void PairDialog::finishedPairing()
+{
+    qDebug() << "PAIRING PROCESS FINISHED";
+    screen = screenReady;
+    setScreen(screenReady);
+    ui->doneButton->show();
+}
+
+void PairDialog::runWorker(const char *operation, const char *readySignal, const char *readySlot)
+{
+    auto *thread = new QThread;
+    auto *worker = new UpdaterThread;
+    pairingThread = thread;
+    pairingWorker = worker;
+    worker->handle = &deviceHandle;
+    worker->deviceType = deviceType;
+
+    connect(worker, SIGNAL(error(QString,int)), this, SLOT(showError(QString,int)));
+    connect(worker, SIGNAL(error(QString,int)), thread, SLOT(quit()));
+    connect(worker, SIGNAL(error(QString,int)), worker, SLOT(deleteLater()));
+    connect(worker, readySignal, this, readySlot);
+    connect(worker, readySignal, thread, SLOT(quit()));
+    connect(worker, readySignal, worker, SLOT(deleteLater()));
+    connect(thread, SIGNAL(finished()), thread, SLOT(deleteLater()));
+    connect(thread, SIGNAL(started()), worker, operation);
+    worker->moveToThread(thread);
+    thread->start();
+}
+
+void PairDialog::back()
+{
+    screen = screenReady;
+    setScreen(screenReady);
+    leaveTo(Screen::ModeSelection);
+}
+
+void PairDialog::quit()
+{
+    if (deviceType == twoKReceiver && savedTxMode != unicast) {
+        const auto answer = QMessageBox::question(
+            this, "ZYRA Transmission Mode",
+            "The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click Yes if you would "
+            "like them to be set back to Broadcast Mode?",
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes) {
+            comms->worker()->transmissionMode = broadcast;
+            startConnectingTask(ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART);
+            return;
+        }
+    }
+    leaveTo(Screen::DeviceSelection);
+}
+
+void PairDialog::taskSucceeded(int action)
+{
+    if (action == ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART)
+        leaveTo(Screen::Pair2KStep3);
+}
+
+void PairDialog::showError(QString msg, int code)
+{
+    errorDialog->setErrorText(msg);
+    screen = screenReady;
+    setScreen(screenReady);
+    hide();
+    errorDialog->show();
+    if (code != closesSession)
+        return;
+    // The worker closes the session itself right after reporting; the two
+    // closes must not overlap on the shared handle.
+    if (pairingThread) {
+        pairingThread->quit();
+        pairingThread->wait();
+    }
+    qDebug() << "DISCONNECTING FROM ZYRA";
+    if (vx_zyra_disconnect(&deviceHandle) == 0)
+        qDebug() << "DISCONNECTED FROM ZYRA";
+    else
+        qDebug() << "FAILED TO DISCONNECT";
+}
+
+void PairDialog::showPairDialog()
+{
+    // A storage error is reported while its pairing step goes on; until the
+    // step ends, the dialog must not offer to start another on the same unit.
+    const bool stepRunning = pairingThread && pairingThread->isRunning();
+    setScreen(stepRunning ? screenPairing : screen);
+    loadPairingImage();
+    errorDialog->hide();
+    show();
+}
