@@ -34,6 +34,7 @@ modeSelectionDialog::modeSelectionDialog(QWidget *parent)
 {
     ui->setupUi(this);
     connect(ui->updateModeButton, SIGNAL(clicked()), this, SLOT(gotoUpdateMode()));
+    connect(ui->pairModeButton, SIGNAL(clicked()), this, SLOT(gotoPairMode()));
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(goBack()));
 
     freqChannelsDialog = new ConfigFreqChannelsDialog(this);
