@@ -1,0 +1,364 @@
+// The pairing dialog on its own against a virtual receiver: its form, the
+// screens of a whole pairing, Back, errors and RETRY, and Finish with the
+// question about broadcast mode.
+#include <QLabel>
+#include <QMovie>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "guitest.h"
+#include "pairdialog.h"
+#include "pairerrordialog.h"
+#include "pairingtest.h"
+#include "settingstest.h"
+#include "workspace.h"
+#include "zyra_sim/bus.h"
+
+using namespace pairingtest;
+
+namespace {
+
+const uint8_t irCommand = 0x20;
+const uint8_t getSide = 0x7A;
+const uint8_t storageRestore = 0x8A;
+const char broadcastQuestion[] =
+    "ZYRA Transmission Mode: The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click "
+    "Yes if you would like them to be set back to Broadcast Mode?";
+const char connectionError[] =
+    "ZYRA Connection Error: Error - cannot connect to the ZYRA Device! Please check that it is connected and "
+    "powered on.";
+
+}  // namespace
+
+class PairDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void formHasItsTitleSizeAndTexts();
+    void pictureAndButtonsFollowTheDeviceType_data();
+    void pictureAndButtonsFollowTheDeviceType();
+
+    void wholePairingWalksTheScreensAndPairsTheUnit();
+    void loadingAnimationIsOneMovieForEveryPairing();
+    void backWhileWaitingLeavesTheUnitInPairing();
+
+    void errorThatKeepsTheSessionShowsTheErrorWindowOnly();
+    void retryBringsTheDialogBackReady();
+    void errorThatClosesTheSessionClosesItAfterTheWorker();
+    void retryWhileTheStepGoesOnOffersNoSecondPairing();
+
+    void finishOnAnHdmiReceiverLeavesWithoutAQuestion();
+    void finishOn2KWithTransmitterAlreadyInUnicastAsksNothing();
+    void finishOn2KAnsweredNoLeaves();
+    void finishOn2KAnsweredYesSetsTheReceiverToBroadcast();
+    void failingBroadcastTaskKeepsTheDialogWithFinish();
+
+private:
+    // Which buttons the screen offers: "connect ok back" with each enabled
+    // one in upper case, then the loader and Finish if shown.
+    QString screenState() const;
+    QPushButton *button(const char *name) const { return dialog->findChild<QPushButton *>(name); }
+    PairErrorDialog *errorWindow() const { return guitest::topLevel<PairErrorDialog>(); }
+    void openFor(int deviceType);
+    bool waitForScreen(const QString &state);
+    // Pair and OK through to Finish.
+    bool pairAndConfirm();
+
+    std::unique_ptr<guitest::Workspace> workspace;
+    std::unique_ptr<PairDialog> dialog;
+    std::unique_ptr<QSignalSpy> leaving;
+};
+
+void PairDialogTest::init()
+{
+    workspace = std::make_unique<guitest::Workspace>();
+    QVERIFY(workspace->isValid());
+    dialog = std::make_unique<PairDialog>();
+    leaving = std::make_unique<QSignalSpy>(dialog.get(), SIGNAL(gotoNextScreen(int)));
+}
+
+void PairDialogTest::cleanup()
+{
+    leaving.reset();
+    dialog.reset();
+    workspace.reset();
+}
+
+QString PairDialogTest::screenState() const
+{
+    QStringList parts;
+    for (const char *name : {"connectButton", "OKButton", "backButton"}) {
+        const QString word = QString(name).remove("Button").toLower();
+        parts << (button(name)->isEnabled() ? word.toUpper() : word);
+    }
+    if (dialog->findChild<QLabel *>("loadingIcon")->isVisible())
+        parts << "loading";
+    if (button("doneButton")->isVisible())
+        parts << "finish";
+    return parts.join(' ');
+}
+
+void PairDialogTest::openFor(int deviceType)
+{
+    dialog->deviceType = deviceType;
+    dialog->loadPairingImage();
+    dialog->show();
+}
+
+bool PairDialogTest::waitForScreen(const QString &state)
+{
+    return QTest::qWaitFor([&] { return screenState() == state; }, 10000);
+}
+
+bool PairDialogTest::pairAndConfirm()
+{
+    click(dialog.get(), "connectButton");
+    if (!waitForScreen("connect OK BACK"))
+        return false;
+    click(dialog.get(), "OKButton");
+    return waitForScreen("CONNECT ok BACK finish");
+}
+
+void PairDialogTest::formHasItsTitleSizeAndTexts()
+{
+    QCOMPARE(dialog->windowTitle(), QString("ZYRA Pairing Utility"));
+    QCOMPARE(dialog->minimumSize(), QSize(1059, 740));
+    QCOMPARE(dialog->maximumSize(), QSize(1059, 740));
+    QCOMPARE(button("connectButton")->text(), QString("Pair ZYRA"));
+    QCOMPARE(button("OKButton")->text(), QString("OK"));
+    QCOMPARE(button("backButton")->text(), QString("Back"));
+    QCOMPARE(button("doneButton")->text(), QString("Finish"));
+    QVERIFY2(!button("OKButton")->autoDefault(), "Enter must not confirm a pairing");
+    QVERIFY2(screenState() == "CONNECT ok BACK", "a new dialog is ready to pair");
+
+    PairErrorDialog errorDialog;
+    QCOMPARE(errorDialog.windowTitle(), QString("ZYRA Utility"));
+    QCOMPARE(errorDialog.findChild<QLabel *>("pairErrorLabel")->text(), QString("Error"));
+    QCOMPARE(errorDialog.findChild<QPushButton *>("retryButton")->text(), QString("RETRY"));
+}
+
+void PairDialogTest::pictureAndButtonsFollowTheDeviceType_data()
+{
+    QTest::addColumn<int>("deviceType");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("okY");
+    QTest::addColumn<int>("connectY");
+    const QString hdmi = ":/myresources/Images/hdmi_rx_pairing.png";
+    QTest::newRow("HDMI TX") << 0 << hdmi << 700 << 310;
+    QTest::newRow("SDI TX") << 1 << hdmi << 700 << 310;
+    QTest::newRow("HDMI RX") << 2 << hdmi << 700 << 310;
+    QTest::newRow("SDI RX") << 3 << ":/myresources/Images/sdi_rx_pairing.png" << 700 << 310;
+    QTest::newRow("2K TX") << 4 << hdmi << 700 << 310;
+    QTest::newRow("2K RX") << 5 << ":/myresources/Images/sdi_2k_rx_pairing.png" << 480 << 260;
+}
+
+void PairDialogTest::pictureAndButtonsFollowTheDeviceType()
+{
+    QFETCH(int, deviceType);
+    QFETCH(QString, picture);
+    QFETCH(int, okY);
+    QFETCH(int, connectY);
+    dialog->deviceType = 5 - deviceType;
+    dialog->loadPairingImage();
+    dialog->deviceType = deviceType;
+    dialog->loadPairingImage();
+    QCOMPARE(guitest::labelImage(dialog->findChild<QLabel *>("label")), guitest::resourceImage(picture));
+    QCOMPARE(button("OKButton")->pos(), QPoint(860, okY));
+    QCOMPARE(button("connectButton")->pos(), QPoint(860, connectY));
+}
+
+void PairDialogTest::wholePairingWalksTheScreensAndPairsTheUnit()
+{
+    auto unit = plugIn(2, broadcast);
+    openFor(2);
+    click(dialog.get(), "connectButton");
+    QCOMPARE(screenState(), QString("connect ok back loading"));
+    QVERIFY(waitForScreen("connect OK BACK"));
+    QCOMPARE(unit->pairingStage(), zyra_sim::PairingStage::AwaitingConfirmation);
+    click(dialog.get(), "OKButton");
+    QCOMPARE(screenState(), QString("connect ok back"));
+    QVERIFY(waitForScreen("CONNECT ok BACK finish"));
+    QVERIFY(unit->paired());
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(leaving->count(), 0);
+    QVERIFY(!errorWindow() || !errorWindow()->isVisible());
+}
+
+void PairDialogTest::loadingAnimationIsOneMovieForEveryPairing()
+{
+    plugIn(2, broadcast);
+    openFor(2);
+    auto *loader = dialog->findChild<QLabel *>("loadingIcon");
+    QVERIFY(pairAndConfirm());
+    click(dialog.get(), "connectButton");
+    QVERIFY(loader->movie());
+    QCOMPARE(loader->movie()->state(), QMovie::Running);
+    QVERIFY(waitForScreen("connect OK BACK"));
+    QVERIFY2(loader->movie()->state() == QMovie::NotRunning, "the hidden loader stops");
+    QCOMPARE(dialog->findChildren<QMovie *>().size(), 1);
+}
+
+void PairDialogTest::backWhileWaitingLeavesTheUnitInPairing()
+{
+    auto unit = plugIn(2, broadcast);
+    openFor(2);
+    click(dialog.get(), "connectButton");
+    QVERIFY(waitForScreen("connect OK BACK"));
+    click(dialog.get(), "backButton");
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(leaving->count(), 1);
+    QCOMPARE(leaving->first().at(0).toInt(), 2);
+    QCOMPARE(screenState(), QString("CONNECT ok BACK"));
+    QCOMPARE(unit->pairingStage(), zyra_sim::PairingStage::AwaitingConfirmation);
+    QVERIFY2(unit->keys() == (std::vector<uint8_t>{30, 8, 8}), "no confirmation may be sent");
+}
+
+void PairDialogTest::errorThatKeepsTheSessionShowsTheErrorWindowOnly()
+{
+    TraceLog trace;
+    plugIn(1, broadcast);
+    openFor(4);
+    click(dialog.get(), "connectButton");
+    QVERIFY(QTest::qWaitFor([this] { return errorWindow() && errorWindow()->isVisible(); }, 10000));
+    QCOMPARE(errorWindow()->findChild<QLabel *>("pairErrorLabel")->text(), QString("Please, connect a Receiver"));
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(screenState(), QString("CONNECT ok BACK"));
+    QCOMPARE(trace.count("DISCONNECTING FROM ZYRA"), 0);
+    QCOMPARE(zyra_sim::Bus::instance().initCount(), 0);
+}
+
+void PairDialogTest::retryBringsTheDialogBackReady()
+{
+    plugIn(1, broadcast);
+    openFor(0);
+    click(dialog.get(), "connectButton");
+    QVERIFY(QTest::qWaitFor([this] { return errorWindow() && errorWindow()->isVisible(); }, 10000));
+    dialog->deviceType = 3;
+    click(errorWindow(), "retryButton");
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!errorWindow()->isVisible());
+    QCOMPARE(screenState(), QString("CONNECT ok BACK"));
+    QVERIFY2(guitest::labelImage(dialog->findChild<QLabel *>("label")) ==
+                 guitest::resourceImage(":/myresources/Images/sdi_rx_pairing.png"),
+             "RETRY reloads the picture of the type");
+}
+
+void PairDialogTest::errorThatClosesTheSessionClosesItAfterTheWorker()
+{
+    TraceLog trace;
+    // The worker closes the session right after this line; holding it there
+    // would let a dialog that does not wait for it close the session first.
+    trace.holdAfter("ERROR READING ZYRA INFO", 300);
+    auto unit = plugIn(2, broadcast);
+    unit->silenceCommand(getSide);
+    openFor(3);
+    click(dialog.get(), "connectButton");
+    QVERIFY(QTest::qWaitFor([this] { return errorWindow() && errorWindow()->isVisible(); }, 10000));
+    QCOMPARE(errorWindow()->findChild<QLabel *>("pairErrorLabel")->text(), QString("Error while Reading ZYRA info"));
+    QCOMPARE(trace.count("DISCONNECTING FROM ZYRA"), 1);
+    QVERIFY2(trace.count("FAILED TO DISCONNECT") == 1, "the worker must have closed the session already");
+    QCOMPARE(zyra_sim::Bus::instance().openHandles(), 0);
+    QCOMPARE(zyra_sim::Bus::instance().misuses(), 0);
+}
+
+void PairDialogTest::retryWhileTheStepGoesOnOffersNoSecondPairing()
+{
+    auto unit = plugIn(2, broadcast);
+    unit->silenceCommand(storageRestore);
+    settingstest::CommandGate gate;
+    gate.install(*unit, irCommand);
+    openFor(2);
+    click(dialog.get(), "connectButton");
+    QVERIFY(QTest::qWaitFor([this] { return errorWindow() && errorWindow()->isVisible(); }, 10000));
+    QVERIFY(errorWindow()->findChild<QLabel *>("pairErrorLabel")->text().endsWith("Error Code: 45"));
+    QVERIFY(QTest::qWaitFor([&gate] { return gate.reached(); }, 10000));
+    click(errorWindow(), "retryButton");
+    QCOMPARE(screenState(), QString("connect ok back loading"));
+    gate.release();
+    QVERIFY(waitForScreen("connect OK BACK"));
+}
+
+void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()
+{
+    settingstest::ModalScript script;
+    plugIn(2, broadcast);
+    openFor(2);
+    dialog->savedTxMode = broadcast;
+    QVERIFY(pairAndConfirm());
+    click(dialog.get(), "doneButton");
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(leaving->count(), 1);
+    QCOMPARE(leaving->first().at(0).toInt(), 4);
+    QVERIFY(script.unexpected().isEmpty());
+}
+
+void PairDialogTest::finishOn2KWithTransmitterAlreadyInUnicastAsksNothing()
+{
+    settingstest::ModalScript script;
+    openFor(5);
+    dialog->savedTxMode = unicast;
+    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
+    click(dialog.get(), "doneButton");
+    QCOMPARE(leaving->count(), 1);
+    QCOMPARE(leaving->first().at(0).toInt(), 4);
+    QVERIFY(script.unexpected().isEmpty());
+}
+
+void PairDialogTest::finishOn2KAnsweredNoLeaves()
+{
+    settingstest::ModalScript script;
+    script.answerBox("No");
+    auto unit = plugIn(2, unicast);
+    openFor(5);
+    dialog->savedTxMode = broadcast;
+    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
+    click(dialog.get(), "doneButton");
+    QVERIFY(script.finished());
+    QCOMPARE(script.boxes(), QStringList{broadcastQuestion});
+    QCOMPARE(leaving->count(), 1);
+    QCOMPARE(leaving->first().at(0).toInt(), 4);
+    QCOMPARE(storedMode(*unit), unicast);
+}
+
+void PairDialogTest::finishOn2KAnsweredYesSetsTheReceiverToBroadcast()
+{
+    settingstest::ModalScript script;
+    script.answerBox("Yes");
+    auto unit = plugIn(2, unicast);
+    openFor(5);
+    dialog->savedTxMode = broadcast;
+    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
+    click(dialog.get(), "doneButton");
+    QVERIFY2(dialog->isVisible(), "the dialog stays while the task runs");
+    QVERIFY(QTest::qWaitFor([this] { return leaving->count() == 1; }, 10000));
+    QCOMPARE(leaving->first().at(0).toInt(), 6);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(storedMode(*unit), broadcast);
+    QCOMPARE(unit->restartCount(), 1);
+}
+
+void PairDialogTest::failingBroadcastTaskKeepsTheDialogWithFinish()
+{
+    settingstest::ModalScript script;
+    script.answerBox("Yes");
+    script.answerBox("OK");
+    openFor(5);
+    dialog->savedTxMode = broadcast;
+    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
+    click(dialog.get(), "doneButton");
+    QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
+    QCOMPARE(script.boxes().value(1), QString(connectionError));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(screenState(), QString("CONNECT ok BACK finish"));
+    QCOMPARE(leaving->count(), 0);
+}
+
+QTEST_MAIN(PairDialogTest)
+#include "tst_pairdialog.moc"

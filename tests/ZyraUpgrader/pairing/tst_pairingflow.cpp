@@ -1,0 +1,207 @@
+// Pairing through the whole program, as a person walks it: device and mode
+// selection, the pairing dialog and, for a 2K receiver, the three windows
+// with the transmitter and the receiver plugged in turn.
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+#include "dashboard.h"
+#include "guitest.h"
+#include "modeselectiondialog.h"
+#include "pair2kstep1dialog.h"
+#include "pair2kstep3dialog.h"
+#include "pairdialog.h"
+#include "pairingtest.h"
+#include "settingstest.h"
+#include "txrxdialog.h"
+#include "workspace.h"
+#include "zyra_sim/bus.h"
+
+using guitest::topLevel;
+using namespace pairingtest;
+
+class PairingFlowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void receiverPairsFromModeSelectionToDeviceSelection_data();
+    void receiverPairsFromModeSelectionToDeviceSelection();
+    void twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadcast();
+    void twoKPairingWithATransmitterInUnicastEndsAfterThePairingDialog();
+    void twoKPairingWithAReceiverInStepOneStaysThere();
+    void twoKPairingCancelledInStepThreeLeavesTheTransmitterInUnicast();
+    void backFromStepOneReturnsToModeSelection();
+
+private:
+    void choosePairingOf(int deviceType);
+    // Pair, OK and Finish in the shown pairing dialog.
+    void pairInTheDialog();
+    // Step 1 with the transmitter, then the pairing dialog with the receiver.
+    void runStepOneAndPairing(const std::shared_ptr<zyra_sim::VirtualUnit> &tx,
+                              const std::shared_ptr<zyra_sim::VirtualUnit> &rx);
+    static void plugBack(const std::shared_ptr<zyra_sim::VirtualUnit> &unit);
+
+    std::unique_ptr<guitest::Workspace> workspace;
+    std::unique_ptr<DashBoard> dashboard;
+};
+
+void PairingFlowTest::init()
+{
+    workspace = std::make_unique<guitest::Workspace>();
+    QVERIFY(workspace->isValid());
+    dashboard = std::make_unique<DashBoard>();
+}
+
+void PairingFlowTest::cleanup()
+{
+    dashboard.reset();
+    workspace.reset();
+}
+
+void PairingFlowTest::choosePairingOf(int deviceType)
+{
+    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton", "HDMIRXpushButton",
+                             "SDIRXpushButton", "TwoKTXpushButton", "TwoKRXpushButton"};
+    click(topLevel<TxRxDialog>(), buttons[deviceType]);
+    click(topLevel<modeSelectionDialog>(), "pairModeButton");
+}
+
+void PairingFlowTest::pairInTheDialog()
+{
+    auto *dialog = topLevel<PairDialog>();
+    QVERIFY(waitUntilShown(dialog));
+    click(dialog, "connectButton");
+    auto *ok = dialog->findChild<QPushButton *>("OKButton");
+    QVERIFY(QTest::qWaitFor([ok] { return ok->isEnabled(); }, 10000));
+    click(dialog, "OKButton");
+    auto *finish = dialog->findChild<QPushButton *>("doneButton");
+    QVERIFY(QTest::qWaitFor([finish] { return finish->isVisible(); }, 10000));
+    click(dialog, "doneButton");
+}
+
+void PairingFlowTest::runStepOneAndPairing(const std::shared_ptr<zyra_sim::VirtualUnit> &tx,
+                                           const std::shared_ptr<zyra_sim::VirtualUnit> &rx)
+{
+    choosePairingOf(5);
+    QVERIFY(waitUntilShown(topLevel<Pair2KStep1Dialog>()));
+    plugBack(tx);
+    click(topLevel<Pair2KStep1Dialog>(), "nextButton");
+    QVERIFY(waitUntilShown(topLevel<PairDialog>()));
+    plugBack(rx);
+    pairInTheDialog();
+}
+
+void PairingFlowTest::plugBack(const std::shared_ptr<zyra_sim::VirtualUnit> &unit)
+{
+    zyra_sim::Bus::instance().attach(unit);
+}
+
+void PairingFlowTest::receiverPairsFromModeSelectionToDeviceSelection_data()
+{
+    QTest::addColumn<int>("deviceType");
+    QTest::newRow("HDMI RX") << 2;
+    QTest::newRow("SDI RX") << 3;
+}
+
+void PairingFlowTest::receiverPairsFromModeSelectionToDeviceSelection()
+{
+    QFETCH(int, deviceType);
+    auto rx = plugIn(2, broadcast);
+    choosePairingOf(deviceType);
+    pairInTheDialog();
+    QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
+    QCOMPARE(guitest::visibleWindowClasses(), QStringList{"TxRxDialog"});
+    QVERIFY(rx->paired());
+    QCOMPARE(rx->restoreCount(), 1);
+    QCOMPARE(zyra_sim::Bus::instance().openHandles(), 0);
+}
+
+void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadcast()
+{
+    settingstest::ModalScript script;
+    script.answerBox("Yes");
+    script.answerBox("OK");
+    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
+    tx->setStorage(8, {broadcast});
+    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
+    rx->setStorage(7, {broadcast});
+
+    runStepOneAndPairing(tx, rx);
+    QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
+    QVERIFY2(rx->paired(), "the receiver is paired");
+    QCOMPARE(storedMode(*rx), broadcast);
+    QCOMPARE(storedMode(*tx), unicast);
+
+    plugBack(tx);
+    click(topLevel<Pair2KStep3Dialog>(), "okButton");
+    QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
+    QVERIFY(script.finished());
+    QVERIFY(script.unexpected().isEmpty());
+    QCOMPARE(storedMode(*tx), broadcast);
+    QCOMPARE(tx->registrationCount(), 1);
+    QCOMPARE(tx->restartCount(), 2);
+    QCOMPARE(rx->restartCount(), 2);
+}
+
+void PairingFlowTest::twoKPairingWithATransmitterInUnicastEndsAfterThePairingDialog()
+{
+    settingstest::ModalScript script;
+    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
+    tx->setStorage(8, {unicast});
+    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
+    rx->setStorage(7, {broadcast});
+
+    runStepOneAndPairing(tx, rx);
+    QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
+    QVERIFY(script.unexpected().isEmpty());
+    QVERIFY(!topLevel<Pair2KStep3Dialog>()->isVisible());
+    QVERIFY(rx->paired());
+    QCOMPARE(storedMode(*rx), unicast);
+    QCOMPARE(storedMode(*tx), unicast);
+    QCOMPARE(tx->registrationCount(), 1);
+    QCOMPARE(tx->restartCount(), 0);
+}
+
+void PairingFlowTest::twoKPairingWithAReceiverInStepOneStaysThere()
+{
+    settingstest::ModalScript script;
+    script.answerBox("OK");
+    auto rx = plugIn(2, broadcast);
+    choosePairingOf(5);
+    click(topLevel<Pair2KStep1Dialog>(), "nextButton");
+    QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
+    QCOMPARE(guitest::visibleWindowClasses(), QStringList{"Pair2KStep1Dialog"});
+    QVERIFY(rx->framesWithCode(settingstest::code::storageSet).empty());
+}
+
+void PairingFlowTest::twoKPairingCancelledInStepThreeLeavesTheTransmitterInUnicast()
+{
+    settingstest::ModalScript script;
+    script.answerBox("Yes");
+    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
+    tx->setStorage(8, {broadcast});
+    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
+
+    runStepOneAndPairing(tx, rx);
+    QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
+    plugBack(tx);
+    click(topLevel<Pair2KStep3Dialog>(), "cancelButton");
+    QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
+    QCOMPARE(storedMode(*tx), unicast);
+    QCOMPARE(storedMode(*rx), broadcast);
+}
+
+void PairingFlowTest::backFromStepOneReturnsToModeSelection()
+{
+    choosePairingOf(5);
+    click(topLevel<Pair2KStep1Dialog>(), "backButton");
+    QCOMPARE(guitest::visibleWindowClasses(), QStringList{"modeSelectionDialog"});
+}
+
+QTEST_MAIN(PairingFlowTest)
+#include "tst_pairingflow.moc"
