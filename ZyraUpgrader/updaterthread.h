@@ -80,6 +80,9 @@ private:
     // close (code 1) and closes it.
     void abandonPairing(const char *message, const char *trace);
     bool connectForPairing();
+    // Reads the unit's identity; false once a unit that cannot be read or
+    // is no receiver has been reported and its session closed.
+    bool receiverAttached();
 };
 
 #endif // UPDATERTHREAD_H

@@ -45,14 +45,8 @@ void UpdaterThread::pairDevice()
     }
     // Restoring a transmitter's storage with a receiver's settings would
     // lose its configuration, so nothing is touched before the side is known.
-    if (vx_zyra_get_info(handle) != 0) {
-        abandonPairing(readInfoFailed, readInfoFailedTrace);
+    if (!receiverAttached())
         return;
-    }
-    if (handle->side != VX_ZYRA_RX) {
-        abandonPairing(connectReceiver, nullptr);
-        return;
-    }
 
     pairingInProgress = true;
     updateStorage();
@@ -74,14 +68,8 @@ void UpdaterThread::pairDevice()
 
     vx_zyra_system_restart(handle);
     workerclock::sleepSeconds(restartSettleSeconds);
-    if (vx_zyra_get_info(handle) != 0) {
-        abandonPairing(readInfoFailed, readInfoFailedTrace);
+    if (!receiverAttached())
         return;
-    }
-    if (handle->side != VX_ZYRA_RX) {
-        abandonPairing(connectReceiver, nullptr);
-        return;
-    }
 
     qDebug() << "OK YOU CAN START PAIRING";
     vx_zyra_rx_start_pairing(handle);
@@ -112,6 +100,19 @@ bool UpdaterThread::connectForPairing()
     if (vx_zyra_connect(handle) == 0)
         return true;
     return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds) == 0;
+}
+
+bool UpdaterThread::receiverAttached()
+{
+    if (vx_zyra_get_info(handle) != 0) {
+        abandonPairing(readInfoFailed, readInfoFailedTrace);
+        return false;
+    }
+    if (handle->side != VX_ZYRA_RX) {
+        abandonPairing(connectReceiver, nullptr);
+        return false;
+    }
+    return true;
 }
 
 void UpdaterThread::abandonPairing(const char *message, const char *trace)

@@ -43,6 +43,16 @@ protected:
         });
     }
 
+    // The unit ignores the key press number `press` (from 1).
+    static void leaveKeyUnanswered(zyra_sim::VirtualUnit &unit, int press)
+    {
+        auto presses = std::make_shared<int>(0);
+        unit.onCommand(irCommand, [presses, press](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
+            if (++*presses != press)
+                u.handleNormally(frame);
+        });
+    }
+
     int sleepsOf(int64_t ms) const
     {
         const std::vector<int64_t> sleeps = zyra_sim::Clock::instance().sleeps();
@@ -213,11 +223,7 @@ TEST_F(Pairing, UnansweredSelectKeyIsAPairingError)
 {
     worker->deviceType = 2;
     auto unit = userUnit(VX_ZYRA_RX);
-    auto keysSeen = std::make_shared<int>(0);
-    unit->onCommand(irCommand, [keysSeen](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
-        if (++*keysSeen < 3)
-            u.handleNormally(frame);
-    });
+    leaveKeyUnanswered(*unit, 3);
     worker->pairDevice();
     EXPECT_EQ(log.events(), (QStringList{"finished", "progress 1500", errorEvent(1, "Error while pairing ZYRA")}));
     expectSessionClosed();
@@ -227,11 +233,7 @@ TEST_F(Pairing, FirstSelectKeyUnansweredStillPairs)
 {
     worker->deviceType = 2;
     auto unit = userUnit(VX_ZYRA_RX);
-    auto keysSeen = std::make_shared<int>(0);
-    unit->onCommand(irCommand, [keysSeen](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
-        if (++*keysSeen != 2)
-            u.handleNormally(frame);
-    });
+    leaveKeyUnanswered(*unit, 2);
     worker->pairDevice();
     EXPECT_EQ(log.events().last(), "pairReady") << "only the second select key's answer counts";
 }

@@ -39,63 +39,41 @@ bool waitUntilShown(QWidget *window)
 
 namespace {
 
-QMutex traceMutex;
-QStringList *traceLines = nullptr;
+QMutex holdMutex;
 QString heldLine;
 int heldMs = 0;
 QtMessageHandler previousHandler = nullptr;
 
-void recordTrace(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void holdAfterLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
+    if (previousHandler)
+        previousHandler(type, context, message);
     int hold = 0;
     {
-        QMutexLocker locker(&traceMutex);
-        if (traceLines)
-            traceLines->append(message);
+        QMutexLocker locker(&holdMutex);
         if (message == heldLine)
             hold = heldMs;
     }
     if (hold > 0)
         QThread::msleep(static_cast<unsigned long>(hold));
-    if (previousHandler)
-        previousHandler(type, context, message);
 }
 
 }  // namespace
 
-TraceLog::TraceLog()
+TraceHold::TraceHold(const QString &line, int ms)
 {
-    QMutexLocker locker(&traceMutex);
-    traceLines = new QStringList;
-    previousHandler = qInstallMessageHandler(recordTrace);
-}
-
-TraceLog::~TraceLog()
-{
-    qInstallMessageHandler(previousHandler);
-    QMutexLocker locker(&traceMutex);
-    delete traceLines;
-    traceLines = nullptr;
-    heldLine.clear();
-    heldMs = 0;
-}
-
-QStringList TraceLog::lines() const
-{
-    QMutexLocker locker(&traceMutex);
-    return traceLines ? *traceLines : QStringList();
-}
-
-int TraceLog::count(const QString &line) const
-{
-    return static_cast<int>(lines().count(line));
-}
-
-void TraceLog::holdAfter(const QString &line, int ms)
-{
-    QMutexLocker locker(&traceMutex);
+    QMutexLocker locker(&holdMutex);
     heldLine = line;
     heldMs = ms;
+    previousHandler = qInstallMessageHandler(holdAfterLine);
+}
+
+TraceHold::~TraceHold()
+{
+    qInstallMessageHandler(previousHandler);
+    QMutexLocker locker(&holdMutex);
+    heldLine.clear();
+    heldMs = 0;
 }
 
 }  // namespace pairingtest

@@ -1,10 +1,8 @@
 // Helpers shared by the pairing window tests: units whose user has set
-// their configuration, and the program's debug lines, which can hold a
-// worker right after it wrote one.
+// their configuration, and a worker held right after one of its debug lines.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -28,16 +26,14 @@ void click(QWidget *window, const char *buttonName);
 // Waits until the window is shown (true) or 10 s have passed.
 bool waitUntilShown(QWidget *window);
 
-// Records the program's debug lines while it lives.
-class TraceLog
+// While it lives, a thread that writes this debug line is held there for
+// ms real milliseconds, widening the window in which another thread could
+// overtake it.
+class TraceHold
 {
 public:
-    TraceLog();
-    ~TraceLog();
-    QStringList lines() const;
-    int count(const QString &line) const;
-    // A thread writing this line is held for ms real milliseconds after it.
-    void holdAfter(const QString &line, int ms);
+    TraceHold(const QString &line, int ms);
+    ~TraceHold();
 };
 
 }  // namespace pairingtest

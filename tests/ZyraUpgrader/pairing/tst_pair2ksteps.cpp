@@ -23,6 +23,22 @@ const char connectionError[] =
     "ZYRA Connection Error: Error - cannot connect to the ZYRA Device! Please check that it is connected and "
     "powered on.";
 
+const int stays = -1;
+const int noOutcome = -2;
+
+// Shows the step, clicks the button and waits for the task's outcome: the
+// screen the step leads to, `stays` once a box ended the task in it, or
+// `noOutcome` after 10 s.
+int outcomeOf(QDialog *step, const char *button, const settingstest::ModalScript &script)
+{
+    QSignalSpy next(step, SIGNAL(gotoNextScreen(int)));
+    step->show();
+    click(step, button);
+    if (!QTest::qWaitFor([&] { return !next.isEmpty() || !script.boxes().isEmpty(); }, 10000))
+        return noOutcome;
+    return next.isEmpty() ? stays : next.first().at(0).toInt();
+}
+
 }  // namespace
 
 class Pair2KStepsTest : public QObject
@@ -93,12 +109,9 @@ void Pair2KStepsTest::formsHaveTheirPicturesAndButtons()
 
 void Pair2KStepsTest::nextSwitchesABroadcastTransmitterToUnicastAndKeepsItsMode()
 {
-    QSignalSpy next(step1.get(), SIGNAL(gotoNextScreen(int)));
+    settingstest::ModalScript script;
     auto tx = plugIn(1, broadcast);
-    step1->show();
-    click(step1.get(), "nextButton");
-    QVERIFY(QTest::qWaitFor([&] { return next.count() == 1; }, 10000));
-    QCOMPARE(next.first().at(0).toInt(), 0);
+    QCOMPARE(outcomeOf(step1.get(), "nextButton", script), 0);
     QVERIFY(!step1->isVisible());
     QCOMPARE(step1->savedTxMode, broadcast);
     QCOMPARE(storedMode(*tx), unicast);
@@ -108,12 +121,10 @@ void Pair2KStepsTest::nextSwitchesABroadcastTransmitterToUnicastAndKeepsItsMode(
 
 void Pair2KStepsTest::nextOnATransmitterInUnicastOnlyStartsRegistration()
 {
-    QSignalSpy next(step1.get(), SIGNAL(gotoNextScreen(int)));
+    settingstest::ModalScript script;
     step1->savedTxMode = broadcast;
     auto tx = plugIn(1, unicast);
-    step1->show();
-    click(step1.get(), "nextButton");
-    QVERIFY(QTest::qWaitFor([&] { return next.count() == 1; }, 10000));
+    QCOMPARE(outcomeOf(step1.get(), "nextButton", script), 0);
     QCOMPARE(step1->savedTxMode, unicast);
     QCOMPARE(tx->restartCount(), 0);
     QCOMPARE(tx->registrationCount(), 1);
@@ -123,15 +134,11 @@ void Pair2KStepsTest::nextWithAReceiverAttachedShowsTheErrorAndStays()
 {
     settingstest::ModalScript script;
     script.answerBox("OK");
-    QSignalSpy next(step1.get(), SIGNAL(gotoNextScreen(int)));
     step1->savedTxMode = broadcast;
     auto rx = plugIn(2, broadcast);
-    step1->show();
-    click(step1.get(), "nextButton");
-    QVERIFY(QTest::qWaitFor([&] { return script.finished(); }, 10000));
+    QCOMPARE(outcomeOf(step1.get(), "nextButton", script), stays);
     QCOMPARE(script.boxes(), QStringList{connectionError});
     QVERIFY(step1->isVisible());
-    QCOMPARE(next.count(), 0);
     QCOMPARE(step1->savedTxMode, broadcast);
     QCOMPARE(storedMode(*rx), broadcast);
     QCOMPARE(rx->registrationCount(), 0);
@@ -152,12 +159,8 @@ void Pair2KStepsTest::okSetsTheTransmitterBackToBroadcast()
 {
     settingstest::ModalScript script;
     script.answerBox("OK");
-    QSignalSpy next(step3.get(), SIGNAL(gotoNextScreen(int)));
     auto tx = plugIn(1, unicast);
-    step3->show();
-    click(step3.get(), "okButton");
-    QVERIFY(QTest::qWaitFor([&] { return next.count() == 1; }, 10000));
-    QCOMPARE(next.first().at(0).toInt(), 4);
+    QCOMPARE(outcomeOf(step3.get(), "okButton", script), 4);
     QCOMPARE(script.boxes(), QStringList{"ZYRA Transmisson Mode Settings: Settings Changed Successfully!"});
     QVERIFY(!step3->isVisible());
     QCOMPARE(storedMode(*tx), broadcast);
@@ -168,12 +171,8 @@ void Pair2KStepsTest::okOnATransmitterInBroadcastSucceedsWithoutARestart()
 {
     settingstest::ModalScript script;
     script.answerBox("OK");
-    QSignalSpy next(step3.get(), SIGNAL(gotoNextScreen(int)));
     auto tx = plugIn(1, broadcast);
-    step3->show();
-    click(step3.get(), "okButton");
-    QVERIFY(QTest::qWaitFor([&] { return next.count() == 1; }, 10000));
-    QVERIFY(script.finished());
+    QCOMPARE(outcomeOf(step3.get(), "okButton", script), 4);
     QCOMPARE(tx->restartCount(), 0);
     QVERIFY(tx->framesWithCode(settingstest::code::storageSet).empty());
 }
@@ -182,13 +181,9 @@ void Pair2KStepsTest::okWithoutAUnitShowsTheErrorAndStays()
 {
     settingstest::ModalScript script;
     script.answerBox("OK");
-    QSignalSpy next(step3.get(), SIGNAL(gotoNextScreen(int)));
-    step3->show();
-    click(step3.get(), "okButton");
-    QVERIFY(QTest::qWaitFor([&] { return script.finished(); }, 10000));
+    QCOMPARE(outcomeOf(step3.get(), "okButton", script), stays);
     QCOMPARE(script.boxes(), QStringList{connectionError});
     QVERIFY(step3->isVisible());
-    QCOMPARE(next.count(), 0);
 }
 
 void Pair2KStepsTest::cancelLeavesTheTransmitterInUnicast()

@@ -70,6 +70,8 @@ private:
     bool waitForScreen(const QString &state);
     // Pair and OK through to Finish.
     bool pairAndConfirm();
+    // Finish pressed at the end of a 2K receiver's pairing.
+    void finishA2KPairing(uint8_t savedTxMode);
 
     std::unique_ptr<guitest::Workspace> workspace;
     std::unique_ptr<PairDialog> dialog;
@@ -124,6 +126,14 @@ bool PairDialogTest::pairAndConfirm()
         return false;
     click(dialog.get(), "OKButton");
     return waitForScreen("CONNECT ok BACK finish");
+}
+
+void PairDialogTest::finishA2KPairing(uint8_t savedTxMode)
+{
+    openFor(5);
+    dialog->savedTxMode = savedTxMode;
+    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
+    click(dialog.get(), "doneButton");
 }
 
 void PairDialogTest::formHasItsTitleSizeAndTexts()
@@ -222,7 +232,7 @@ void PairDialogTest::backWhileWaitingLeavesTheUnitInPairing()
 
 void PairDialogTest::errorThatKeepsTheSessionShowsTheErrorWindowOnly()
 {
-    TraceLog trace;
+    settingstest::DebugLog trace;
     plugIn(1, broadcast);
     openFor(4);
     click(dialog.get(), "connectButton");
@@ -252,10 +262,10 @@ void PairDialogTest::retryBringsTheDialogBackReady()
 
 void PairDialogTest::errorThatClosesTheSessionClosesItAfterTheWorker()
 {
-    TraceLog trace;
+    settingstest::DebugLog trace;
     // The worker closes the session right after this line; holding it there
     // would let a dialog that does not wait for it close the session first.
-    trace.holdAfter("ERROR READING ZYRA INFO", 300);
+    TraceHold hold("ERROR READING ZYRA INFO", 300);
     auto unit = plugIn(2, broadcast);
     unit->silenceCommand(getSide);
     openFor(3);
@@ -302,10 +312,7 @@ void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()
 void PairDialogTest::finishOn2KWithTransmitterAlreadyInUnicastAsksNothing()
 {
     settingstest::ModalScript script;
-    openFor(5);
-    dialog->savedTxMode = unicast;
-    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
-    click(dialog.get(), "doneButton");
+    finishA2KPairing(unicast);
     QCOMPARE(leaving->count(), 1);
     QCOMPARE(leaving->first().at(0).toInt(), 4);
     QVERIFY(script.unexpected().isEmpty());
@@ -316,10 +323,7 @@ void PairDialogTest::finishOn2KAnsweredNoLeaves()
     settingstest::ModalScript script;
     script.answerBox("No");
     auto unit = plugIn(2, unicast);
-    openFor(5);
-    dialog->savedTxMode = broadcast;
-    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
-    click(dialog.get(), "doneButton");
+    finishA2KPairing(broadcast);
     QVERIFY(script.finished());
     QCOMPARE(script.boxes(), QStringList{broadcastQuestion});
     QCOMPARE(leaving->count(), 1);
@@ -332,10 +336,7 @@ void PairDialogTest::finishOn2KAnsweredYesSetsTheReceiverToBroadcast()
     settingstest::ModalScript script;
     script.answerBox("Yes");
     auto unit = plugIn(2, unicast);
-    openFor(5);
-    dialog->savedTxMode = broadcast;
-    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
-    click(dialog.get(), "doneButton");
+    finishA2KPairing(broadcast);
     QVERIFY2(dialog->isVisible(), "the dialog stays while the task runs");
     QVERIFY(QTest::qWaitFor([this] { return leaving->count() == 1; }, 10000));
     QCOMPARE(leaving->first().at(0).toInt(), 6);
@@ -349,10 +350,7 @@ void PairDialogTest::failingBroadcastTaskKeepsTheDialogWithFinish()
     settingstest::ModalScript script;
     script.answerBox("Yes");
     script.answerBox("OK");
-    openFor(5);
-    dialog->savedTxMode = broadcast;
-    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
-    click(dialog.get(), "doneButton");
+    finishA2KPairing(broadcast);
     QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
     QCOMPARE(script.boxes().value(1), QString(connectionError));
     QVERIFY(dialog->isVisible());

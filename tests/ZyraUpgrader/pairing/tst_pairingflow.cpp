@@ -41,13 +41,15 @@ private:
     void choosePairingOf(int deviceType);
     // Pair, OK and Finish in the shown pairing dialog.
     void pairInTheDialog();
-    // Step 1 with the transmitter, then the pairing dialog with the receiver.
-    void runStepOneAndPairing(const std::shared_ptr<zyra_sim::VirtualUnit> &tx,
-                              const std::shared_ptr<zyra_sim::VirtualUnit> &rx);
+    // Step 1 with a transmitter in txMode, then the pairing dialog with a
+    // receiver in broadcast.
+    void pairTwoKReceiver(uint8_t txMode);
     static void plugBack(const std::shared_ptr<zyra_sim::VirtualUnit> &unit);
 
     std::unique_ptr<guitest::Workspace> workspace;
     std::unique_ptr<DashBoard> dashboard;
+    std::shared_ptr<zyra_sim::VirtualUnit> tx;
+    std::shared_ptr<zyra_sim::VirtualUnit> rx;
 };
 
 void PairingFlowTest::init()
@@ -60,6 +62,8 @@ void PairingFlowTest::init()
 void PairingFlowTest::cleanup()
 {
     dashboard.reset();
+    tx.reset();
+    rx.reset();
     workspace.reset();
 }
 
@@ -84,12 +88,12 @@ void PairingFlowTest::pairInTheDialog()
     click(dialog, "doneButton");
 }
 
-void PairingFlowTest::runStepOneAndPairing(const std::shared_ptr<zyra_sim::VirtualUnit> &tx,
-                                           const std::shared_ptr<zyra_sim::VirtualUnit> &rx)
+void PairingFlowTest::pairTwoKReceiver(uint8_t txMode)
 {
+    rx = plugIn(2, broadcast);
+    tx = plugIn(1, txMode);
     choosePairingOf(5);
     QVERIFY(waitUntilShown(topLevel<Pair2KStep1Dialog>()));
-    plugBack(tx);
     click(topLevel<Pair2KStep1Dialog>(), "nextButton");
     QVERIFY(waitUntilShown(topLevel<PairDialog>()));
     plugBack(rx);
@@ -111,7 +115,7 @@ void PairingFlowTest::receiverPairsFromModeSelectionToDeviceSelection_data()
 void PairingFlowTest::receiverPairsFromModeSelectionToDeviceSelection()
 {
     QFETCH(int, deviceType);
-    auto rx = plugIn(2, broadcast);
+    rx = plugIn(2, broadcast);
     choosePairingOf(deviceType);
     pairInTheDialog();
     QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
@@ -126,12 +130,7 @@ void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadc
     settingstest::ModalScript script;
     script.answerBox("Yes");
     script.answerBox("OK");
-    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
-    tx->setStorage(8, {broadcast});
-    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
-    rx->setStorage(7, {broadcast});
-
-    runStepOneAndPairing(tx, rx);
+    pairTwoKReceiver(broadcast);
     QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
     QVERIFY2(rx->paired(), "the receiver is paired");
     QCOMPARE(storedMode(*rx), broadcast);
@@ -151,12 +150,7 @@ void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadc
 void PairingFlowTest::twoKPairingWithATransmitterInUnicastEndsAfterThePairingDialog()
 {
     settingstest::ModalScript script;
-    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
-    tx->setStorage(8, {unicast});
-    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
-    rx->setStorage(7, {broadcast});
-
-    runStepOneAndPairing(tx, rx);
+    pairTwoKReceiver(unicast);
     QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
     QVERIFY(script.unexpected().isEmpty());
     QVERIFY(!topLevel<Pair2KStep3Dialog>()->isVisible());
@@ -171,7 +165,7 @@ void PairingFlowTest::twoKPairingWithAReceiverInStepOneStaysThere()
 {
     settingstest::ModalScript script;
     script.answerBox("OK");
-    auto rx = plugIn(2, broadcast);
+    rx = plugIn(2, broadcast);
     choosePairingOf(5);
     click(topLevel<Pair2KStep1Dialog>(), "nextButton");
     QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
@@ -183,11 +177,7 @@ void PairingFlowTest::twoKPairingCancelledInStepThreeLeavesTheTransmitterInUnica
 {
     settingstest::ModalScript script;
     script.answerBox("Yes");
-    auto tx = std::make_shared<zyra_sim::VirtualUnit>(1);
-    tx->setStorage(8, {broadcast});
-    auto rx = std::make_shared<zyra_sim::VirtualUnit>(2);
-
-    runStepOneAndPairing(tx, rx);
+    pairTwoKReceiver(broadcast);
     QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
     plugBack(tx);
     click(topLevel<Pair2KStep3Dialog>(), "cancelButton");
