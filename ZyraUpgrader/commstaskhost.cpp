@@ -96,6 +96,9 @@ void CommsTaskHost::startTask(int action, const QString &title, const QString &l
     // A task reports before its thread has wound down; starting a running
     // thread again would do nothing.
     thread->wait();
+    // The report of a cancelled task may still be queued: it must not pass
+    // for this task's.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     awaitingReport = true;
     comms->startTask(action);
 }

@@ -42,6 +42,8 @@ ConfigFreqChannelsDialog::ConfigFreqChannelsDialog(QWidget *parent)
     ui->FreqTable->setTabKeyNavigation(false);
     ui->FreqTable->setFocusPolicy(Qt::NoFocus);
     ui->FreqTable->setSelectionMode(QAbstractItemView::NoSelection);
+    // The style's smallest row can be taller than the rows are meant to be.
+    ui->FreqTable->verticalHeader()->setMinimumSectionSize(rowHeight);
 }
 
 ConfigFreqChannelsDialog::~ConfigFreqChannelsDialog()

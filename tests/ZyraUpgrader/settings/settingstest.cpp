@@ -6,8 +6,11 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
+#include "modeselectiondialog.h"
 #include "zyra_sim/bus.h"
 
 namespace settingstest {
@@ -43,6 +46,8 @@ int storageGetCount(const zyra_sim::VirtualUnit &unit, uint16_t id)
     return count;
 }
 
+CommandGate::CommandGate() : state(std::make_shared<State>()) {}
+
 CommandGate::~CommandGate()
 {
     release();
@@ -50,21 +55,27 @@ CommandGate::~CommandGate()
 
 void CommandGate::install(zyra_sim::VirtualUnit &unit, uint8_t command, int occurrence)
 {
-    unit.onCommand(command, [this, occurrence](zyra_sim::VirtualUnit &self, const zyra_sim::ReceivedFrame &frame) {
-        if (seen++ >= occurrence) {
-            hit = true;
-            std::unique_lock<std::mutex> lock(mutex);
-            opened.wait(lock, [this] { return open; });
+    unit.onCommand(command, [state = state, occurrence](zyra_sim::VirtualUnit &self,
+                                                        const zyra_sim::ReceivedFrame &frame) {
+        if (state->seen++ >= occurrence) {
+            state->hit = true;
+            std::unique_lock<std::mutex> lock(state->mutex);
+            state->opened.wait(lock, [&state] { return state->open; });
         }
         self.handleNormally(frame);
     });
 }
 
+bool CommandGate::reached() const
+{
+    return state->hit.load();
+}
+
 void CommandGate::release()
 {
-    std::lock_guard<std::mutex> lock(mutex);
-    open = true;
-    opened.notify_all();
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->open = true;
+    state->opened.notify_all();
 }
 
 ModalScript::ModalScript()
@@ -112,6 +123,20 @@ bool clickButton(QWidget *parent, const QString &text)
         }
     }
     return false;
+}
+
+std::unique_ptr<modeSelectionDialog> openModeSelection(int deviceType)
+{
+    auto window = std::make_unique<modeSelectionDialog>();
+    window->setDeviceType(deviceType);
+    window->show();
+    return window;
+}
+
+bool runRoundTrip(modeSelectionDialog &window, const char *button, const ModalScript &script)
+{
+    QTest::mouseClick(window.findChild<QPushButton *>(button), Qt::LeftButton);
+    return QTest::qWaitFor([&script] { return script.finished(); }, 10000);
 }
 
 namespace {

@@ -19,6 +19,7 @@
 #include "zyra_sim/virtual_unit.h"
 
 class QWidget;
+class modeSelectionDialog;
 
 namespace settingstest {
 
@@ -44,21 +45,26 @@ int storageGetCount(const zyra_sim::VirtualUnit &unit, uint16_t id);
 // frame of that code on, counting from 0) until released, as a unit stuck
 // mid-task would: in virtual time the library's own deadlines would pass at
 // once. While the worker is held it owns the virtual unit: a test touches
-// the unit only after release(). Released on destruction.
+// the unit only after release(). Released on destruction; the held worker
+// may leave the gate after that.
 class CommandGate
 {
 public:
+    CommandGate();
     ~CommandGate();
     void install(zyra_sim::VirtualUnit &unit, uint8_t command, int occurrence = 0);
-    bool reached() const { return hit.load(); }
+    bool reached() const;
     void release();
 
 private:
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool open = false;
-    std::atomic<bool> hit{false};
-    std::atomic<int> seen{0};
+    struct State {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+        std::atomic<bool> hit{false};
+        std::atomic<int> seen{0};
+    };
+    std::shared_ptr<State> state;
 };
 
 // Answers the modal windows (other than a progress dialog) as they open,
@@ -95,6 +101,11 @@ private:
 
 // Clicks the button of that text (ampersands ignored) among the widget's children.
 bool clickButton(QWidget *parent, const QString &text);
+
+// The mode selection of a device type, shown.
+std::unique_ptr<modeSelectionDialog> openModeSelection(int deviceType);
+// Clicks one of its settings buttons and waits until the script is done.
+bool runRoundTrip(modeSelectionDialog &window, const char *button, const ModalScript &script);
 
 // Debug lines the program writes, for the few behaviours seen only there.
 class DebugLog
