@@ -41,7 +41,7 @@ private slots:
     void init();
     void cleanup();
 
-    void formHasItsTitleSizeAndTexts();
+    void newDialogsAreReadyToPair();
     void pictureAndButtonsFollowTheDeviceType_data();
     void pictureAndButtonsFollowTheDeviceType();
 
@@ -70,8 +70,8 @@ private:
     bool waitForScreen(const QString &state);
     // Pair and OK through to Finish.
     bool pairAndConfirm();
-    // Finish pressed at the end of a 2K receiver's pairing.
-    void finishA2KPairing(uint8_t savedTxMode);
+    // Finish pressed at the end of a pairing.
+    void finish(int deviceType, uint8_t savedTxMode);
 
     std::unique_ptr<guitest::Workspace> workspace;
     std::unique_ptr<PairDialog> dialog;
@@ -128,30 +128,20 @@ bool PairDialogTest::pairAndConfirm()
     return waitForScreen("CONNECT ok BACK finish");
 }
 
-void PairDialogTest::finishA2KPairing(uint8_t savedTxMode)
+void PairDialogTest::finish(int deviceType, uint8_t savedTxMode)
 {
-    openFor(5);
+    openFor(deviceType);
     dialog->savedTxMode = savedTxMode;
     QVERIFY(QMetaObject::invokeMethod(dialog.get(), "finishedPairing"));
     click(dialog.get(), "doneButton");
 }
 
-void PairDialogTest::formHasItsTitleSizeAndTexts()
+void PairDialogTest::newDialogsAreReadyToPair()
 {
-    QCOMPARE(dialog->windowTitle(), QString("ZYRA Pairing Utility"));
-    QCOMPARE(dialog->minimumSize(), QSize(1059, 740));
-    QCOMPARE(dialog->maximumSize(), QSize(1059, 740));
-    QCOMPARE(button("connectButton")->text(), QString("Pair ZYRA"));
-    QCOMPARE(button("OKButton")->text(), QString("OK"));
-    QCOMPARE(button("backButton")->text(), QString("Back"));
-    QCOMPARE(button("doneButton")->text(), QString("Finish"));
+    QCOMPARE(screenState(), QString("CONNECT ok BACK"));
     QVERIFY2(!button("OKButton")->autoDefault(), "Enter must not confirm a pairing");
-    QVERIFY2(screenState() == "CONNECT ok BACK", "a new dialog is ready to pair");
-
     PairErrorDialog errorDialog;
-    QCOMPARE(errorDialog.windowTitle(), QString("ZYRA Utility"));
     QCOMPARE(errorDialog.findChild<QLabel *>("pairErrorLabel")->text(), QString("Error"));
-    QCOMPARE(errorDialog.findChild<QPushButton *>("retryButton")->text(), QString("RETRY"));
 }
 
 void PairDialogTest::pictureAndButtonsFollowTheDeviceType_data()
@@ -298,11 +288,7 @@ void PairDialogTest::retryWhileTheStepGoesOnOffersNoSecondPairing()
 void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()
 {
     settingstest::ModalScript script;
-    plugIn(2, broadcast);
-    openFor(2);
-    dialog->savedTxMode = broadcast;
-    QVERIFY(pairAndConfirm());
-    click(dialog.get(), "doneButton");
+    finish(2, broadcast);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(leaving->count(), 1);
     QCOMPARE(leaving->first().at(0).toInt(), 4);
@@ -312,7 +298,7 @@ void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()
 void PairDialogTest::finishOn2KWithTransmitterAlreadyInUnicastAsksNothing()
 {
     settingstest::ModalScript script;
-    finishA2KPairing(unicast);
+    finish(5, unicast);
     QCOMPARE(leaving->count(), 1);
     QCOMPARE(leaving->first().at(0).toInt(), 4);
     QVERIFY(script.unexpected().isEmpty());
@@ -323,7 +309,7 @@ void PairDialogTest::finishOn2KAnsweredNoLeaves()
     settingstest::ModalScript script;
     script.answerBox("No");
     auto unit = plugIn(2, unicast);
-    finishA2KPairing(broadcast);
+    finish(5, broadcast);
     QVERIFY(script.finished());
     QCOMPARE(script.boxes(), QStringList{broadcastQuestion});
     QCOMPARE(leaving->count(), 1);
@@ -336,7 +322,7 @@ void PairDialogTest::finishOn2KAnsweredYesSetsTheReceiverToBroadcast()
     settingstest::ModalScript script;
     script.answerBox("Yes");
     auto unit = plugIn(2, unicast);
-    finishA2KPairing(broadcast);
+    finish(5, broadcast);
     QVERIFY2(dialog->isVisible(), "the dialog stays while the task runs");
     QVERIFY(QTest::qWaitFor([this] { return leaving->count() == 1; }, 10000));
     QCOMPARE(leaving->first().at(0).toInt(), 6);
@@ -350,7 +336,7 @@ void PairDialogTest::failingBroadcastTaskKeepsTheDialogWithFinish()
     settingstest::ModalScript script;
     script.answerBox("Yes");
     script.answerBox("OK");
-    finishA2KPairing(broadcast);
+    finish(5, broadcast);
     QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
     QCOMPARE(script.boxes().value(1), QString(connectionError));
     QVERIFY(dialog->isVisible());
