@@ -17,6 +17,7 @@
 #include "configfreqchannelsdialog.h"
 #include "configtransmissionmodedialog.h"
 #include "configuration.h"
+#include "guitest.h"
 
 namespace {
 
@@ -88,6 +89,8 @@ private slots:
     void broadcastLocksDfsRowsInTheirStoredState();
     void sixteenUncheckedRowsRecordFourteen();
     void refillingReplacesTheRows();
+
+    void textsFitTheirPlacesAndAreDrawn();
 };
 
 void SettingsDialogsTest::regionFormHasItsTextsAndChoices()
@@ -455,6 +458,41 @@ void SettingsDialogsTest::refillingReplacesTheRows()
     Stored collected(28, 0);
     dialog.collect(collected.data());
     QCOMPARE(collected, pairsFor({5670}));
+}
+
+void SettingsDialogsTest::textsFitTheirPlacesAndAreDrawn()
+{
+    Configuration region;
+    region.setRegion(9, 4);
+    configTransmissionModeDialog unicast;
+    unicast.setMode(4);
+    configTransmissionModeDialog broadcast;
+    broadcast.setMode(2);
+    ConfigFreqChannelsDialog frequencies;
+    const Stored stored = pairsFor({5270});
+    frequencies.fill(stored.data(), 11, 2);
+    const std::pair<QDialog *, QString> shots[] = {{&region, "settings_region"},
+                                                   {&unicast, "settings_mode_unicast"},
+                                                   {&broadcast, "settings_mode_broadcast"},
+                                                   {&frequencies, "settings_frequencies"}};
+    for (const auto &[dialog, name] : shots) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        for (QLabel *label : dialog->findChildren<QLabel *>()) {
+            if (!label->isVisible() || !label->pixmap(Qt::ReturnByValue).isNull())
+                continue;
+            const QSize needed = label->sizeHint();
+            QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                     qPrintable(QString("%1 of %2 needs %3x%4, has %5x%6")
+                                    .arg(label->objectName(), name)
+                                    .arg(needed.width())
+                                    .arg(needed.height())
+                                    .arg(label->width())
+                                    .arg(label->height())));
+            QVERIFY2(guitest::textIsDrawn(dialog, label), qPrintable(label->objectName() + " shows no text"));
+        }
+        QVERIFY(!guitest::isBlank(guitest::saveScreenshot(dialog, name)));
+    }
 }
 
 QTEST_MAIN(SettingsDialogsTest)
