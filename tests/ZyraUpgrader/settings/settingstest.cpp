@@ -136,7 +136,9 @@ std::unique_ptr<modeSelectionDialog> openModeSelection(int deviceType)
 bool runRoundTrip(modeSelectionDialog &window, const char *button, const ModalScript &script)
 {
     QTest::mouseClick(window.findChild<QPushButton *>(button), Qt::LeftButton);
-    return QTest::qWaitFor([&script] { return script.finished(); }, 10000);
+    const bool settled =
+        QTest::qWaitFor([&script] { return script.finished() || !script.unexpected().isEmpty(); }, 10000);
+    return settled && script.finished() && script.unexpected().isEmpty();
 }
 
 namespace {

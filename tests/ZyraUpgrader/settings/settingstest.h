@@ -104,7 +104,8 @@ bool clickButton(QWidget *parent, const QString &text);
 
 // The mode selection of a device type, shown.
 std::unique_ptr<modeSelectionDialog> openModeSelection(int deviceType);
-// Clicks one of its settings buttons and waits until the script is done.
+// Clicks one of its settings buttons and waits until the script is done;
+// false when it is not, or when a window opened that it did not expect.
 bool runRoundTrip(modeSelectionDialog &window, const char *button, const ModalScript &script);
 
 // Debug lines the program writes, for the few behaviours seen only there.

@@ -184,8 +184,9 @@ void CancelTest::hungTaskIsStoppedAndTheUserAskedToQuit()
     gate->release();
     QVERIFY(host->workerThread()->wait(30000));
     script.expect("ConfigFreqChannelsDialog", [](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); });
-    QVERIFY2(runRoundTrip(*window, "configFreqChannelsButton", script), "the thread stopped forcibly runs the next task");
-    QVERIFY(script.unexpected().isEmpty());
+    QVERIFY2(runRoundTrip(*window, "configFreqChannelsButton", script),
+             qPrintable("the next task should open the frequency dialog alone, seen also: " +
+                        script.unexpected().join(", ")));
 }
 
 void CancelTest::closingTheWindowWaitsForTheRunningTask()
