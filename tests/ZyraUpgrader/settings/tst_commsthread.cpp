@@ -79,7 +79,6 @@ private slots:
     void writeModeStoresAChangedMode();
     void unchangedValuesWriteNothing();
     void writeModeAndRestartRestartsOnlyOnChange();
-    void writeRegionStoresAChangedRegion();
     void writeChannelsGoesToTheCellOfTheSide_data() { sides_data(); }
     void writeChannelsGoesToTheCellOfTheSide();
     void writeChannelsRefusesARegionMismatch();
@@ -199,16 +198,6 @@ void CommsThreadTest::writeModeAndRestartRestartsOnlyOnChange()
     QCOMPARE(unit->storage(8), Bytes{2});
     QCOMPARE(unit->restartCount(), 1);
     QCOMPARE(zyra_sim::Bus::instance().openHandles(), 0);
-}
-
-void CommsThreadTest::writeRegionStoresAChangedRegion()
-{
-    auto unit = attachUnit(rx);
-    WorkerOnThread run;
-    run.worker.region = 7;
-
-    QCOMPARE(run.run(ZyraCommsThread::TASK_WRITE_REGION), 0);
-    QCOMPARE(unit->storage(1), Bytes{7});
 }
 
 void CommsThreadTest::writeChannelsGoesToTheCellOfTheSide()

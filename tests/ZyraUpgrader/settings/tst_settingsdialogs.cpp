@@ -74,7 +74,6 @@ private slots:
     void codeOutsideTheTableKeepsTheShownChoice();
     void placementIsChosenOnlyOn2KUnits();
     void licenceLinkAsksForTheAboutBox();
-    void okAcceptsAndCancelRejects();
 
     void modeFormHasItsTextsAndExplanations();
     void storedModeSelectsUnicastOnlyFor4_data();
@@ -82,8 +81,8 @@ private slots:
     void choosingAModeSwapsTheExplanationAtOnce();
 
     void frequencyFormHasItsTextsAndTable();
-    void planOfTheRegionFillsTheTable_data();
-    void planOfTheRegionFillsTheTable();
+    void eachRegionPlanFillsTheTableAndRoundTrips_data();
+    void eachRegionPlanFillsTheTableAndRoundTrips();
     void storedPairsUncheckTheirRows();
     void uncheckedRowsAreCollectedInTableOrder();
     void broadcastLocksDfsRowsInTheirStoredState();
@@ -196,23 +195,6 @@ void SettingsDialogsTest::licenceLinkAsksForTheAboutBox()
     QCOMPARE(about.count(), 2);
 }
 
-void SettingsDialogsTest::okAcceptsAndCancelRejects()
-{
-    Configuration region;
-    configTransmissionModeDialog mode;
-    ConfigFreqChannelsDialog frequencies;
-    for (QDialog *dialog : std::initializer_list<QDialog *>{&region, &mode, &frequencies}) {
-        dialog->open();
-        QTest::mouseClick(dialog->findChild<QPushButton *>("applyButton"), Qt::LeftButton);
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QVERIFY(!dialog->isVisible());
-        dialog->open();
-        QTest::mouseClick(dialog->findChild<QPushButton *>("closeButton"), Qt::LeftButton);
-        QCOMPARE(dialog->result(), int(QDialog::Rejected));
-        QVERIFY(!dialog->isVisible());
-    }
-}
-
 void SettingsDialogsTest::modeFormHasItsTextsAndExplanations()
 {
     configTransmissionModeDialog dialog;
@@ -320,7 +302,7 @@ void SettingsDialogsTest::frequencyFormHasItsTextsAndTable()
     QCOMPARE(table->selectionMode(), QAbstractItemView::NoSelection);
 }
 
-void SettingsDialogsTest::planOfTheRegionFillsTheTable_data()
+void SettingsDialogsTest::eachRegionPlanFillsTheTableAndRoundTrips_data()
 {
     QTest::addColumn<int>("region");
     QTest::addColumn<QString>("rows");
@@ -341,7 +323,7 @@ void SettingsDialogsTest::planOfTheRegionFillsTheTable_data()
     QTest::newRow("unlisted 10") << 10 << usa;
 }
 
-void SettingsDialogsTest::planOfTheRegionFillsTheTable()
+void SettingsDialogsTest::eachRegionPlanFillsTheTableAndRoundTrips()
 {
     QFETCH(int, region);
     QFETCH(QString, rows);
@@ -361,6 +343,17 @@ void SettingsDialogsTest::planOfTheRegionFillsTheTable()
         QVERIFY2(box && box->isChecked() && box->isEnabled(), "a zero list leaves every channel on");
     }
     QCOMPARE(shown.join(","), rows);
+
+    // Each channel switched off alone reads back alone and is stored again as it came.
+    for (int off = 0; off < table->rowCount(); ++off) {
+        const Stored stored = pairsFor({table->item(off, 0)->text().left(4).toInt()});
+        dialog.fill(stored.data(), static_cast<uint8_t>(region), 4);
+        for (int row = 0; row < table->rowCount(); ++row)
+            QCOMPARE(table->cellWidget(row, 2)->findChild<QCheckBox *>()->isChecked(), row != off);
+        Stored collected(28, 0xEE);
+        dialog.collect(collected.data());
+        QCOMPARE(collected, stored);
+    }
 }
 
 void SettingsDialogsTest::storedPairsUncheckTheirRows()
