@@ -1,6 +1,7 @@
 #include "configfreqchannelsdialog.h"
 
 #include "channelplan.h"
+#include "transmissionmode.h"
 #include "ui_configfreqchannelsdialog.h"
 
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 
 namespace {
 
-const uint8_t unicast = 4;
 const int headerHeight = 28;
 const int rowHeight = 24;
 const int textColumnWidth = 150;
@@ -61,7 +61,7 @@ void ConfigFreqChannelsDialog::fill(const uint8_t *channels, uint8_t region, uin
     const std::vector<bool> enabled = channelplan::enabledFlags(plan, channels);
 
     // Broadcast links have no radar detection, so DFS channels stay as stored.
-    const bool dfsSwitchable = mode == unicast;
+    const bool dfsSwitchable = mode == transmissionmode::unicast;
     ui->unicastWarningLabel->setVisible(dfsSwitchable);
     ui->broadcastWarningLabel->setVisible(!dfsSwitchable);
 

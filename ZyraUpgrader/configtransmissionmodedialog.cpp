@@ -1,11 +1,10 @@
 #include "configtransmissionmodedialog.h"
 
+#include "transmissionmode.h"
 #include "ui_configtransmissionmodedialog.h"
 
 namespace {
 
-const uint8_t unicast = 4;
-const uint8_t broadcast = 2;
 const int unicastIndex = 0;
 const int broadcastIndex = 1;
 
@@ -25,14 +24,15 @@ configTransmissionModeDialog::~configTransmissionModeDialog()
 
 void configTransmissionModeDialog::setMode(uint8_t mode)
 {
-    const int index = mode == unicast ? unicastIndex : broadcastIndex;
+    const int index = mode == transmissionmode::unicast ? unicastIndex : broadcastIndex;
     ui->transmissionModeComboBox->setCurrentIndex(index);
     showExplanation(index);
 }
 
 uint8_t configTransmissionModeDialog::mode() const
 {
-    return ui->transmissionModeComboBox->currentIndex() == unicastIndex ? unicast : broadcast;
+    const bool unicast = ui->transmissionModeComboBox->currentIndex() == unicastIndex;
+    return unicast ? transmissionmode::unicast : transmissionmode::broadcast;
 }
 
 void configTransmissionModeDialog::on_applyButton_clicked()

@@ -19,6 +19,7 @@ add_library(zyra_gui STATIC
   pairdialog.cpp pairdialog.h pairdialog.ui
   pairerrordialog.cpp pairerrordialog.h pairerrordialog.ui
   screens.h
+  transmissionmode.h
   txrxdialog.cpp txrxdialog.h txrxdialog.ui
   zyracommsthread.cpp zyracommsthread.h)
 set_target_properties(zyra_gui PROPERTIES AUTOMOC ON AUTOUIC ON)

@@ -1,5 +1,6 @@
 #include "zyracommsthread.h"
 
+#include "transmissionmode.h"
 #include "usercells.h"
 
 #include <QDebug>
@@ -9,7 +10,6 @@ namespace {
 
 const int statusOk = 0;
 const int statusFailed = 1;
-const uint8_t unicast = 4;
 // Task 6 prepares a transmitter, whose mode cell this is.
 const uint16_t txTransmissionModeId = 8;
 
@@ -198,8 +198,8 @@ int ZyraCommsThread::prepareTxPairing()
     if (!usercells::read(&handle, txTransmissionModeId, &transmissionMode, usercells::transmissionModeBytes))
         return statusFailed;
     qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
-    if (transmissionMode != unicast) {
-        uint8_t forced = unicast;
+    if (transmissionMode != transmissionmode::unicast) {
+        uint8_t forced = transmissionmode::unicast;
         if (vx_zyra_storage_set(&handle, txTransmissionModeId, &forced, usercells::transmissionModeBytes) != 0)
             return statusFailed;
         qDebug("WRITE TRANSMISSION MODE = %d", forced);

@@ -3,6 +3,7 @@
 // transmitter for pairing), disconnect, report. Lives in its owner's QThread.
 #pragma once
 
+#include "transmissionmode.h"
 #include "vx_zyra.h"
 
 #include <QMutex>
@@ -39,7 +40,7 @@ public:
 
     // The values a task reads or writes: the owner sets them before a write
     // task and reads them after a read task's report, never while a task runs.
-    uint8_t transmissionMode = 4; // 4 unicast, 2 broadcast
+    uint8_t transmissionMode = transmissionmode::unicast;
     uint8_t region = 4;
     uint8_t frequencyChannels[28] = {};
 

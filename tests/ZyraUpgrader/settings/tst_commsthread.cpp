@@ -50,6 +50,14 @@ public:
     QSignalSpy stops;
 };
 
+// Starts a region read that the unit holds at its first storage read.
+bool startHeldRegionRead(WorkerOnThread &run, CommandGate &gate, zyra_sim::VirtualUnit &unit)
+{
+    gate.install(unit, code::storageGet);
+    run.worker.startTask(ZyraCommsThread::TASK_READ_REGION);
+    return QTest::qWaitFor([&gate] { return gate.reached(); }, 10000);
+}
+
 Bytes channelsWithPair(uint8_t first, uint8_t second)
 {
     Bytes channels(28, 0);
@@ -299,9 +307,7 @@ void CommsThreadTest::startWhileBusyChangesNothing()
     auto unit = attachUnit(tx);
     WorkerOnThread run;
     CommandGate gate; // released before the thread is joined
-    gate.install(*unit, code::storageGet);
-    run.worker.startTask(ZyraCommsThread::TASK_READ_REGION);
-    QTRY_VERIFY(gate.reached());
+    QVERIFY(startHeldRegionRead(run, gate, *unit));
 
     run.worker.startTask(ZyraCommsThread::TASK_READ_MODE);
     QVERIFY(run.worker.isBusy());
@@ -318,9 +324,7 @@ void CommsThreadTest::cancelSuppressesTheReportButStillStops()
     auto unit = attachUnit(tx);
     WorkerOnThread run;
     CommandGate gate; // released before the thread is joined
-    gate.install(*unit, code::storageGet);
-    run.worker.startTask(ZyraCommsThread::TASK_READ_REGION);
-    QTRY_VERIFY(gate.reached());
+    QVERIFY(startHeldRegionRead(run, gate, *unit));
 
     run.worker.requestCancel();
     gate.release();
