@@ -10,10 +10,12 @@
 
 namespace {
 
-void checkPair(uint8_t first, uint8_t second)
+// pair: a heap block of exactly two characters.
+void checkPair(char *pair, uint8_t first, uint8_t second)
 {
-    const std::unique_ptr<char[]> pair(new char[2]{static_cast<char>(first), static_cast<char>(second)});
-    const uint8_t value = vx_zyra_read_hex_byte(pair.get());
+    pair[0] = static_cast<char>(first);
+    pair[1] = static_cast<char>(second);
+    const uint8_t value = vx_zyra_read_hex_byte(pair);
 
     const int high = zyra_fuzz::hexDigitValue(static_cast<char>(first));
     const int low = zyra_fuzz::hexDigitValue(static_cast<char>(second));
@@ -31,7 +33,8 @@ void checkPair(uint8_t first, uint8_t second)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    const std::unique_ptr<char[]> pair(new char[2]);
     for (size_t i = 0; i + 1 < size; i += 2)
-        checkPair(data[i], data[i + 1]);
+        checkPair(pair.get(), data[i], data[i + 1]);
     return 0;
 }
