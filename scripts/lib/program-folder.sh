@@ -1,26 +1,10 @@
-# Shared by scripts/demo and scripts/run: installing what is missing,
-# building, and laying out a working folder the way the program expects it:
+# Shared by scripts/demo and scripts/run: building, and laying out a
+# working folder the way the program expects it:
 #   FOLDER/bin/ZyraUpgrader          the program (the about box reads its
 #   FOLDER/licenses/LICENSE.TXT      licence from beside the program's folder)
 #   FOLDER/firmware, firmware2k      the firmware package
 #   FOLDER/utils/dfu-programmer      the flasher of the video module
 # The program runs with FOLDER as its working directory.
-
-install_missing() {
-  local missing=() p sudo=""
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-}
-
-program_packages=(
-  cmake g++ make pkg-config libusb-1.0-0-dev qtbase5-dev
-  librsvg2-bin imagemagick icnsutils fonts-liberation
-)
 
 # build_targets BUILD_DIR TARGET..., configured with the options in the
 # array cmake_options (the tests' targets bring the sample package and the
