@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "internal/commands.h"
+#include "internal/hex_digit.h"
 
 extern "C" {
 // Template of every FW_DATA_BLOCK frame; only the upper address bytes ever
@@ -27,17 +28,6 @@ enum RecordType : uint8_t {
     EXTENDED_LINEAR_ADDRESS = 0x04,
     START_LINEAR_ADDRESS = 0x05
 };
-
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Reads hex byte pairs strictly in order, stopping at the bound or at the
 // first character that is not a hex digit; never looks further ahead.

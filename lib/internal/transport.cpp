@@ -10,6 +10,7 @@
 
 #include "clock.h"
 #include "commands.h"
+#include "hex_digit.h"
 #include "vx_zyra.h"
 
 namespace zyra {
@@ -29,20 +30,6 @@ constexpr int DRAIN_READ_TIMEOUT_MS = 1000;
 // A unit that never stops talking must not keep a drain going for ever; what
 // is left after this long is skipped by the next receive's scan anyway.
 constexpr int64_t DRAIN_LIMIT_S = 10;
-
-uint8_t hex_digit_value(char c)
-{
-    if (c >= '0' && c <= '9')
-        return static_cast<uint8_t>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<uint8_t>(c - 'a' + 10);
-    return static_cast<uint8_t>(c - 'A' + 10);
-}
-
-bool is_hex_digit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 bool has_top_bit(char c)
 {
@@ -103,8 +90,8 @@ uint8_t vx_zyra_read_hex_byte(const char *pos)
     if (has_top_bit(pos[1]))
         return static_cast<uint8_t>(pos[1]);
     uint8_t value = 0;
-    for (size_t i = 0; i < 2 && is_hex_digit(pos[i]); ++i)
-        value = static_cast<uint8_t>(value * 16 + hex_digit_value(pos[i]));
+    for (size_t i = 0; i < 2 && zyra::hex_digit(pos[i]) >= 0; ++i)
+        value = static_cast<uint8_t>(value * 16 + zyra::hex_digit(pos[i]));
     return value;
 }
 
