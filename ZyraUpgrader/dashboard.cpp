@@ -10,7 +10,6 @@
 #include <QPixmap>
 #include <QTextStream>
 
-#include <cstdlib>
 #include <initializer_list>
 
 #include "aboutdialog.h"
@@ -24,6 +23,7 @@
 #include "txrxdialog.h"
 #include "ui_dashboard.h"
 #include "updaterthread.h"
+#include "workerexit.h"
 
 namespace {
 
@@ -40,10 +40,6 @@ constexpr int videoModuleStageProgress = 1000;
 constexpr int unitGoneErrorCode = 336;
 // Failed dfu-programmer runs come without an error code of their own.
 constexpr int noErrorCode = -1;
-
-// A worker blocked in the library cannot be interrupted; on exit it gets
-// this long to finish before the process leaves without it.
-constexpr unsigned long exitGraceMs = 3000;
 
 const Qt::WindowFlags plainWindowFlags =
     Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -280,8 +276,8 @@ void DashBoard::showUpdateLayout()
     ui->NewFWLabel->show();
     ui->NewFWLabelInfo->show();
     ui->ready2beginLabel->show();
-    ui->progressBar->hide();
-    ui->statusLabel->hide();
+    hideAll({ui->progressBar, ui->statusLabel, ui->errorLabel, ui->reconnectPushButton, ui->contactLabel,
+             ui->nextPushButton, ui->scanningLabel, ui->scanninImageLabel});
     ui->recFanControlButton->show();
     ui->recFanControlButton->setText("Next");
 
@@ -295,13 +291,7 @@ void DashBoard::showUpdateLayout()
         ui->tempRecFanControlButton->setText("Record Flag && Temperature");
     }
 
-    ui->errorLabel->hide();
-    ui->reconnectPushButton->hide();
-    ui->contactLabel->hide();
     ui->backPushButton->show();
-    ui->nextPushButton->hide();
-    ui->scanningLabel->hide();
-    ui->scanninImageLabel->hide();
 }
 
 void DashBoard::showErrorLayout()
@@ -460,17 +450,7 @@ bool DashBoard::runInProgress() const
 
 void DashBoard::abandonRunOnExit()
 {
-    if (currentThread) {
-        currentThread->quit();
-        if (!currentThread->wait(exitGraceMs)) {
-            // Tearing the window down would pull the handle from under the
-            // worker; the unit is left for the recovery path instead.
-            qWarning() << "LEAVING WHILE THE UNIT IS STILL BEING UPDATED";
-            std::_Exit(EXIT_FAILURE);
-        }
-        delete currentWorker;
-        delete currentThread;
-    }
+    releaseWorkerOnExit(currentThread, currentWorker, "LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
     if (connectionStatus == statusConnected)
         disconnectDevice();
 }

@@ -5,13 +5,13 @@
 #include <QMovie>
 #include <QPixmap>
 
-#include <cstdlib>
 
 #include "commstaskhost.h"
 #include "pairerrordialog.h"
 #include "screens.h"
 #include "ui_pairdialog.h"
 #include "updaterthread.h"
+#include "workerexit.h"
 #include "zyracommsthread.h"
 
 namespace {
@@ -28,10 +28,6 @@ constexpr int twoKReceiver = 5;
 constexpr int sdiReceiver = 3;
 constexpr uint8_t unicast = 4;
 constexpr uint8_t broadcast = 2;
-
-// A pairing step blocked in the library cannot be interrupted; on exit it
-// gets this long to finish before the process leaves without it.
-constexpr unsigned long exitGraceMs = 3000;
 
 struct Placement {
     const char *picture;
@@ -69,16 +65,7 @@ PairDialog::PairDialog(QWidget *parent)
 
 PairDialog::~PairDialog()
 {
-    if (pairingThread) {
-        pairingThread->quit();
-        if (!pairingThread->wait(exitGraceMs)) {
-            // Deleting the dialog would pull the handle from under the worker.
-            qWarning() << "LEAVING WHILE A PAIRING STEP IS STILL RUNNING";
-            std::_Exit(EXIT_FAILURE);
-        }
-        delete pairingWorker;
-        delete pairingThread;
-    }
+    releaseWorkerOnExit(pairingThread, pairingWorker, "LEAVING WHILE A PAIRING STEP IS STILL RUNNING");
     delete errorDialog;
     delete ui;
 }

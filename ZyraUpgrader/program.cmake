@@ -21,6 +21,7 @@ add_library(zyra_gui STATIC
   screens.h
   transmissionmode.h
   txrxdialog.cpp txrxdialog.h txrxdialog.ui
+  workerexit.cpp workerexit.h
   zyracommsthread.cpp zyracommsthread.h)
 set_target_properties(zyra_gui PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(zyra_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

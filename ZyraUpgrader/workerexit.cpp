@@ -1,0 +1,26 @@
+#include "workerexit.h"
+
+#include <QDebug>
+#include <QThread>
+
+#include <cstdlib>
+
+namespace {
+
+// Long enough for one library call to come back from a unit that answers.
+constexpr unsigned long exitGraceMs = 3000;
+
+}  // namespace
+
+void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning)
+{
+    if (!thread)
+        return;
+    thread->quit();
+    if (!thread->wait(exitGraceMs)) {
+        qWarning() << stillRunningWarning;
+        std::_Exit(EXIT_FAILURE);
+    }
+    delete worker;
+    delete thread;
+}
