@@ -43,7 +43,7 @@ QStringList versionTexts(QIODevice &dump)
             continue;
         const int start = marker + 2;
         const int end = line.indexOf(versionEnd, start);
-        texts.append(end < 0 ? line.mid(start) : line.mid(start, end - 2));
+        texts.append(end < 0 ? line.mid(start) : line.mid(start, end - start));
     }
     return texts;
 }

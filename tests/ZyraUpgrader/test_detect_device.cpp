@@ -69,6 +69,14 @@ TEST_F(DetectInDfuMode, VersionEndsAtTheReplacementCharacterBytes)
     EXPECT_EQ(log.events(), QStringList{"detected 1.4"});
 }
 
+TEST_F(DetectInDfuMode, BytesBeforeTheMarkerDoNotLengthenTheVersion)
+{
+    // The dump's last 512 bytes rarely start at a line start.
+    flashEndingWith(QByteArray("\n\x01\x02 FW1.5\xEF\xBF\xBD tail\n") + QByteArray(100, '\xFF'));
+    worker->detectDevice();
+    EXPECT_EQ(log.events(), QStringList{"detected 1.5"}) << "only the text between FW and the end bytes";
+}
+
 TEST_F(DetectInDfuMode, EveryLineWithFwInTheLast512BytesIsReportedInOrder)
 {
     flashEndingWith(QByteArray("FW0.9\n") + QByteArray(600, 'x') + "\nFW2.0\xEF\xBF\xBD\nab\nFW2.1\0zz\n");
