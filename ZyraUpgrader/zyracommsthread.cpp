@@ -10,8 +10,6 @@ namespace {
 
 const int statusOk = 0;
 const int statusFailed = 1;
-// Task 6 prepares a transmitter, whose mode cell this is.
-const uint16_t txTransmissionModeId = 8;
 
 } // namespace
 
@@ -102,36 +100,39 @@ int ZyraCommsThread::runAction(int action)
     }
 }
 
-int ZyraCommsThread::readMode()
+bool ZyraCommsThread::loadMode()
 {
-    if (cancelled() || vx_zyra_get_info(&handle) != 0)
-        return statusFailed;
     if (!usercells::read(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
                          usercells::transmissionModeBytes))
-        return statusFailed;
+        return false;
     qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
+    return true;
+}
+
+bool ZyraCommsThread::loadRegion()
+{
+    if (!usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
+        return false;
+    qDebug("READ REGION = %d", region);
+    return true;
+}
+
+int ZyraCommsThread::readMode()
+{
+    if (cancelled() || vx_zyra_get_info(&handle) != 0 || !loadMode())
+        return statusFailed;
     return statusOk;
 }
 
 int ZyraCommsThread::readRegion()
 {
-    if (cancelled() || !usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
-        return statusFailed;
-    qDebug("READ REGION = %d", region);
-    return statusOk;
+    return cancelled() || !loadRegion() ? statusFailed : statusOk;
 }
 
 int ZyraCommsThread::readFrequencySettings()
 {
-    if (vx_zyra_get_info(&handle) != 0)
+    if (vx_zyra_get_info(&handle) != 0 || !loadRegion() || !loadMode())
         return statusFailed;
-    if (!usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
-        return statusFailed;
-    qDebug("READ REGION = %d", region);
-    if (!usercells::read(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
-                         usercells::transmissionModeBytes))
-        return statusFailed;
-    qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
     if (!usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
                          usercells::frequencyChannelsBytes))
         return statusFailed;
@@ -195,12 +196,12 @@ int ZyraCommsThread::prepareTxPairing()
     vx_zyra_get_info(&handle);
     if (handle.side != VX_ZYRA_TX)
         return statusFailed;
-    if (!usercells::read(&handle, txTransmissionModeId, &transmissionMode, usercells::transmissionModeBytes))
+    if (!loadMode())
         return statusFailed;
-    qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
     if (transmissionMode != transmissionmode::unicast) {
         uint8_t forced = transmissionmode::unicast;
-        if (vx_zyra_storage_set(&handle, txTransmissionModeId, &forced, usercells::transmissionModeBytes) != 0)
+        if (vx_zyra_storage_set(&handle, usercells::transmissionModeId(VX_ZYRA_TX), &forced,
+                                usercells::transmissionModeBytes) != 0)
             return statusFailed;
         qDebug("WRITE TRANSMISSION MODE = %d", forced);
         // A stored mode takes effect only when the unit starts.

@@ -63,6 +63,9 @@ private:
     int writeRegion();
     int writeFrequencyChannels();
     int prepareTxPairing();
+    // Read a cell into its field and log it.
+    bool loadMode();
+    bool loadRegion();
 
     int taskAction = 0;
     vx_zyra_t handle{};
