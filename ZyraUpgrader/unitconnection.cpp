@@ -4,12 +4,13 @@
 
 #include <QDebug>
 
-int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds)
+int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds, const char *retryTrace)
 {
     int result = 1;
     for (int attempt = 0; attempt < attempts && result != 0; ++attempt) {
-        qDebug() << "trying to connect, attempt" << attempt + 1;
+        qDebug() << (retryTrace ? retryTrace : "trying to connect");
         result = vx_zyra_connect(handle);
+        qDebug() << result;
         workerclock::sleepSeconds(pauseSeconds);
     }
     return result;

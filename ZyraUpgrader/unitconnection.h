@@ -5,5 +5,6 @@
 
 // Up to `attempts` connects, each followed by a pause of `pauseSeconds`
 // (also the one that succeeds, giving the unit time to settle). Returns the
-// last connect's result.
-int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds);
+// last connect's result. Each attempt is logged under retryTrace, if given,
+// followed by its result.
+int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds, const char *retryTrace = nullptr);

@@ -99,7 +99,7 @@ bool UpdaterThread::connectForPairing()
     qDebug() << "CONNECTING TO ZYRA";
     if (vx_zyra_connect(handle) == 0)
         return true;
-    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds) == 0;
+    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds, "CONNECTING TO ZYRA (RETRY)") == 0;
 }
 
 bool UpdaterThread::receiverAttached()
