@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "commstaskdialog.h"
+#include "transmissionmode.h"
 
 namespace Ui {
 class Pair2KStep1Dialog;
@@ -20,7 +21,7 @@ public:
     ~Pair2KStep1Dialog() override;
 
     // The transmitter's mode before the last successful Next; unicast until then.
-    uint8_t savedTxMode = 4;
+    uint8_t savedTxMode = transmissionmode::unicast;
 
 signals:
     void gotoBack();

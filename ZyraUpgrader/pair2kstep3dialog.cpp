@@ -4,14 +4,9 @@
 
 #include "commstaskhost.h"
 #include "screens.h"
+#include "transmissionmode.h"
 #include "ui_pair2kstep3dialog.h"
 #include "zyracommsthread.h"
-
-namespace {
-
-constexpr uint8_t broadcast = 2;
-
-}  // namespace
 
 Pair2KStep3Dialog::Pair2KStep3Dialog(QWidget *parent) : CommsTaskDialog(parent), ui(new Ui::Pair2KStep3Dialog)
 {
@@ -30,7 +25,7 @@ void Pair2KStep3Dialog::on_cancelButton_clicked()
 
 void Pair2KStep3Dialog::on_okButton_clicked()
 {
-    comms->worker()->transmissionMode = broadcast;
+    comms->worker()->transmissionMode = transmissionmode::broadcast;
     startConnectingTask(ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART);
 }
 

@@ -26,8 +26,6 @@ constexpr int closesSession = 1;
 
 constexpr int twoKReceiver = 5;
 constexpr int sdiReceiver = 3;
-constexpr uint8_t unicast = 4;
-constexpr uint8_t broadcast = 2;
 
 struct Placement {
     const char *picture;
@@ -160,14 +158,14 @@ void PairDialog::back()
 
 void PairDialog::quit()
 {
-    if (deviceType == twoKReceiver && savedTxMode != unicast) {
+    if (deviceType == twoKReceiver && savedTxMode != transmissionmode::unicast) {
         const auto answer = QMessageBox::question(
             this, "ZYRA Transmission Mode",
             "The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click Yes if you would "
             "like them to be set back to Broadcast Mode?",
             QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
-            comms->worker()->transmissionMode = broadcast;
+            comms->worker()->transmissionMode = transmissionmode::broadcast;
             startConnectingTask(ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART);
             return;
         }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "commstaskdialog.h"
+#include "transmissionmode.h"
 #include "vx_zyra.h"
 
 namespace Ui {
@@ -32,7 +33,7 @@ public:
     void loadPairingImage();
 
     // The transmitter's mode before a 2K pairing began, set by the main window.
-    uint8_t savedTxMode = 4;
+    uint8_t savedTxMode = transmissionmode::unicast;
     int deviceType = 0;
 
 private slots:

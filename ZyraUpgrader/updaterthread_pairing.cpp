@@ -4,6 +4,7 @@
 #include "updaterthread.h"
 
 #include "unitconnection.h"
+#include "transmissionmode.h"
 #include "usercells.h"
 #include "workerclock.h"
 
@@ -20,7 +21,6 @@ const int connectRetries = 11;
 const int connectRetryPauseSeconds = 6;
 const int restartSettleSeconds = 2;
 const int twoKReceiver = 5;
-const uint8_t unicastMode = 4;
 
 bool isReceiverType(int deviceType)
 {
@@ -53,7 +53,7 @@ void UpdaterThread::pairDevice()
     pairingInProgress = false;
 
     if (deviceType == twoKReceiver) {
-        uint8_t mode = unicastMode;
+        uint8_t mode = transmissionmode::unicast;
         if (modifyStorageCell(handle, usercells::transmissionModeId(VX_ZYRA_RX), &mode,
                               usercells::transmissionModeBytes) != 0) {
             emit error("Error setting to Unicast Mode", keepsSession);
