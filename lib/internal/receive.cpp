@@ -42,8 +42,8 @@ constexpr int DEADLINE_PASSED = 3;
 
 enum class ScanResult {
     record,     // a whole record with the awaited code
-    incomplete, // its header is here, part of its payload is still to come
-    nothing     // nothing here (at most the start of a header at the very end)
+    incomplete, // its prefix is here, the rest of the record is still to come
+    nothing     // nothing here (at most a lone first prefix byte at the very end)
 };
 
 // Candidate header bytes seen so far: buffer positions and the values they
@@ -93,9 +93,11 @@ public:
             if (!header_matches(at, available, code_))
                 continue;
             if (available < HEADER_SIZE) {
-                // A header cut by the block's end may continue in the next one.
+                // A header cut by the block's end may continue in the next
+                // one. A lone zero byte is too common in any stream to hold
+                // the deadline for; the whole prefix is not.
                 continuing_ = true;
-                return ScanResult::nothing;
+                return available > HEADER_PREFIX_1 ? ScanResult::incomplete : ScanResult::nothing;
             }
             const size_t payload = at[HEADER_LENGTH_LOW];
             if (payload > LONGEST_PAYLOAD)

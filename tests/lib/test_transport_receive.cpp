@@ -179,6 +179,16 @@ TEST_F(ReceiveInPieces, RecordIncompleteAtTheDeadlineIsStillAwaited)
     EXPECT_EQ(r.copied, counting(30));
 }
 
+TEST_F(ReceiveInPieces, HeaderCutByABlockEndAtTheDeadlineIsStillAwaited)
+{
+    unit->after(1500, [](zyra_sim::VirtualUnit &u) { u.pushStream(zyra_sim::makeRecord(OTHER_CODE, {1})); });
+    pieceArrivesAt(2100, 0, 4);
+    pieceArrivesAt(2400, 4, record.size());
+    const Result r = receive(2);
+    EXPECT_EQ(r.rc, 0) << "the deadline passed with only the record's prefix received";
+    EXPECT_EQ(r.copied, counting(30));
+}
+
 TEST_F(ReceiveInPieces, ContinuationThatNeverComesEndsWithTheReadsTimeoutAfterOneSecond)
 {
     pieceArrivesAt(1500, 0, 12);
