@@ -11,7 +11,6 @@ add_library(zyra_gui STATIC
   configtransmissionmodedialog.cpp configtransmissionmodedialog.h configtransmissionmodedialog.ui
   configuration.cpp configuration.h configuration.ui
   dashboard.cpp dashboard.h dashboard.ui
-  devicetypes.cpp devicetypes.h
   instructionsdialog.cpp instructionsdialog.h instructionsdialog.ui
   modeselectiondialog.cpp modeselectiondialog.h modeselectiondialog.ui
   pair2kstep1dialog.cpp pair2kstep1dialog.h pair2kstep1dialog.ui

@@ -1,5 +1,6 @@
 #include "updaterthread.h"
 
+#include "devicetypes.h"
 #include "dfuprogrammer.h"
 #include "firmwarepackage.h"
 #include "stepmessages.h"
@@ -19,11 +20,6 @@ const int dumpRuns = 5;
 const qint64 versionAreaBytes = 512;
 // U+FFFD as UTF-8, read back as Latin-1: how the version text ends.
 const QString versionEnd = QString::fromLatin1("\xEF\xBF\xBD");
-
-bool hasVideoModule(int deviceType)
-{
-    return deviceType != 2 && deviceType != 5;
-}
 
 // A dump line as text: its bytes up to the first zero byte, as Latin-1.
 QString lineText(const QByteArray &bytes)
@@ -99,7 +95,7 @@ void UpdaterThread::closeLostUnit()
 
 void UpdaterThread::detectDevice()
 {
-    if (hasVideoModule(deviceType))
+    if (DeviceTypes::hasVideoModule(deviceType))
         detectInDfuMode();
     else
         detectOverUsb();

@@ -3,8 +3,9 @@
 // user has confirmed, the confirmation.
 #include "updaterthread.h"
 
-#include "unitconnection.h"
+#include "devicetypes.h"
 #include "transmissionmode.h"
+#include "unitconnection.h"
 #include "usercells.h"
 #include "workerclock.h"
 
@@ -22,17 +23,12 @@ const int connectRetryPauseSeconds = 6;
 const int restartSettleSeconds = 2;
 const int twoKReceiver = 5;
 
-bool isReceiverType(int deviceType)
-{
-    return deviceType == 2 || deviceType == 3 || deviceType == twoKReceiver;
-}
-
 } // namespace
 
 void UpdaterThread::pairDevice()
 {
     qDebug() << "pairDevice";
-    if (!isReceiverType(deviceType)) {
+    if (DeviceTypes::isTransmitter(deviceType)) {
         qDebug() << connectReceiver;
         emit error(connectReceiver, keepsSession);
         return;
