@@ -18,7 +18,7 @@ CommsTaskDialog::~CommsTaskDialog()
 
 void CommsTaskDialog::startConnectingTask(int action)
 {
-    comms->startTask(action, "ZYRA Connection Status", "Attempting to Connect to Zyra Device...");
+    comms->startConnectingTask(action);
 }
 
 void CommsTaskDialog::leaveTo(int screen)

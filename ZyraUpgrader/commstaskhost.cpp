@@ -103,6 +103,11 @@ void CommsTaskHost::startTask(int action, const QString &title, const QString &l
     comms->startTask(action);
 }
 
+void CommsTaskHost::startConnectingTask(int action)
+{
+    startTask(action, "ZYRA Connection Status", "Attempting to Connect to Zyra Device...");
+}
+
 void CommsTaskHost::closeProgress()
 {
     progress->cancel();

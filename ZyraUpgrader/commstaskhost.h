@@ -30,6 +30,8 @@ public:
 
     // Shows the progress dialog with its Cancel button, then starts the task.
     void startTask(int action, const QString &title, const QString &label);
+    // startTask with the texts of a task that reads from or prepares the unit.
+    void startConnectingTask(int action);
     void closeProgress();
     // Abandons the running task: no report will come for it. Waits in steps
     // of 500 ms; stops the thread forcibly after 5 s and, every 15 s from

@@ -8,6 +8,7 @@
 #include "configfreqchannelsdialog.h"
 #include "configtransmissionmodedialog.h"
 #include "configuration.h"
+#include "devicetypes.h"
 #include "screens.h"
 #include "ui_modeselectiondialog.h"
 #include "zyracommsthread.h"
@@ -20,8 +21,6 @@ constexpr int firstOptionalRowY = 77;
 constexpr int rowPitch = 33;
 constexpr int baseGroupHeight = 88;
 
-const char *const connectingTitle = "ZYRA Connection Status";
-const char *const connectingLabel = "Attempting to Connect to Zyra Device...";
 const char *const storingTitle = "ZYRA Settings";
 const char *const storingLabel = "Attempting to store settings to the Zyra Device...";
 const char *const settingsChangedText =
@@ -57,7 +56,7 @@ void modeSelectionDialog::setDeviceType(int type)
 {
     deviceType = type;
     const bool twoK = type == 4 || type == 5;
-    const bool pairable = type == 2 || type == 3 || type == 5;
+    const bool pairable = !DeviceTypes::isTransmitter(type);
     const struct {
         QPushButton *button;
         bool shown;
@@ -154,7 +153,7 @@ void modeSelectionDialog::zyraCommsThreadSlot(int s32TaskAction, int s32TaskStat
 
 void modeSelectionDialog::readSettings(int action)
 {
-    comms->startTask(action, connectingTitle, connectingLabel);
+    comms->startConnectingTask(action);
 }
 
 void modeSelectionDialog::storeSettings(int action)
