@@ -1,5 +1,6 @@
 #include "configuration.h"
 
+#include "devicetypes.h"
 #include "ui_configuration.h"
 
 namespace {
@@ -13,11 +14,6 @@ struct RegionChoice {
 const RegionChoice regionChoices[] = {
     {4, 0, false}, {3, 1, false}, {2, 2, false}, {9, 0, true}, {8, 1, true}, {7, 2, true},
 };
-
-bool placementIsChosen(int deviceType)
-{
-    return deviceType == 4 || deviceType == 5;
-}
 
 } // namespace
 
@@ -40,7 +36,7 @@ void Configuration::setRegion(uint8_t code, int deviceType)
         ui->indoorComboBox->setCurrentIndex(choice.outdoors ? 1 : 0);
     }
     // Disabled, the placement still shows and still counts.
-    ui->indoorComboBox->setEnabled(placementIsChosen(deviceType));
+    ui->indoorComboBox->setEnabled(DeviceTypes::is2K(deviceType));
 }
 
 int Configuration::region() const

@@ -31,6 +31,11 @@ bool isTransmitter(int type)
     return type == 0 || type == 1 || type == 4;
 }
 
+bool is2K(int type)
+{
+    return type == 4 || type == 5;
+}
+
 QString updatePicture(int type)
 {
     return picture(type, "update");

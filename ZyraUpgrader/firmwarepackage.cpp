@@ -1,5 +1,6 @@
 #include "firmwarepackage.h"
 
+#include "devicetypes.h"
 #include "imagechecks.h"
 
 #include "vx_zyra.h"
@@ -18,11 +19,6 @@ const char firmwareIni[] = "firmware.ini";
 
 } // namespace
 
-bool is2KDeviceType(int deviceType)
-{
-    return deviceType == 4 || deviceType == 5;
-}
-
 QString sideText(uint8_t side)
 {
     if (side == VX_ZYRA_TX)
@@ -33,7 +29,7 @@ QString sideText(uint8_t side)
 }
 
 FirmwarePackage::FirmwarePackage(int deviceType)
-    : directory_(is2KDeviceType(deviceType) ? QStringLiteral("firmware2k") : QStringLiteral("firmware"))
+    : directory_(DeviceTypes::is2K(deviceType) ? QStringLiteral("firmware2k") : QStringLiteral("firmware"))
 {
 }
 

@@ -10,9 +10,6 @@
 // The XMEGA application image of a package.
 inline const char xmegaImageFile[] = "firmware.hex";
 
-// Device types 4 (2K TX) and 5 (2K RX).
-bool is2KDeviceType(int deviceType);
-
 // "TX" or "RX" for a unit's side, empty for any other value.
 QString sideText(uint8_t side);
 

@@ -55,7 +55,7 @@ modeSelectionDialog::~modeSelectionDialog()
 void modeSelectionDialog::setDeviceType(int type)
 {
     deviceType = type;
-    const bool twoK = type == 4 || type == 5;
+    const bool twoK = DeviceTypes::is2K(type);
     const bool pairable = !DeviceTypes::isTransmitter(type);
     const struct {
         QPushButton *button;

@@ -2,6 +2,7 @@
 // then the application (Radio 1) and MAC (Radio 2) images.
 #include "updaterthread.h"
 
+#include "devicetypes.h"
 #include "firmwarepackage.h"
 #include "stepmessages.h"
 #include "unitconnection.h"
@@ -82,7 +83,7 @@ void UpdaterThread::reconnect2Device()
 void UpdaterThread::updateAPPFW()
 {
     const FirmwarePackage package(deviceType);
-    const bool writesRecoveryImage = recoveryMode && !is2KDeviceType(deviceType);
+    const bool writesRecoveryImage = recoveryMode && !DeviceTypes::is2K(deviceType);
     if (!packageIsSound(false, writesRecoveryImage))
         return;
 
@@ -100,7 +101,7 @@ void UpdaterThread::updateAPPFW()
     if (deviceType == 5)
         region = regionKeptBy2KReceiver(region);
     qDebug() << "READ REGION =" << region;
-    if (is2KDeviceType(deviceType)) {
+    if (DeviceTypes::is2K(deviceType)) {
         usercells::read(handle, usercells::frequencyChannelsId(handle->side), frequencyChannels,
                         usercells::frequencyChannelsBytes);
         usercells::read(handle, usercells::transmissionModeId(handle->side), &transmissionMode,

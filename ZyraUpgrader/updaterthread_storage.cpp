@@ -2,6 +2,7 @@
 // settings carried across an update or a pairing.
 #include "updaterthread.h"
 
+#include "devicetypes.h"
 #include "firmwarepackage.h"
 #include "stepmessages.h"
 #include "storageconfig.h"
@@ -81,7 +82,7 @@ void UpdaterThread::updateStorage()
         }
     }
 
-    const bool is2K = is2KDeviceType(deviceType);
+    const bool is2K = DeviceTypes::is2K(deviceType);
     if (!writeBackSaved) {
         region = regionRead;
         qDebug() << " -> REGION = " << region;
