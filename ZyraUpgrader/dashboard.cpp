@@ -281,7 +281,7 @@ void DashBoard::showUpdateLayout()
     ui->recFanControlButton->show();
     ui->recFanControlButton->setText("Next");
 
-    const bool fanChoice = deviceType == 3;
+    const bool fanChoice = deviceType == DeviceTypes::SdiReceiver;
     ui->noFanControlButton->setVisible(fanChoice);
     ui->tempRecFanControlButton->setVisible(fanChoice);
     ui->fanControlLabel->setVisible(fanChoice);

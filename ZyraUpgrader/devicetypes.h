@@ -6,6 +6,8 @@
 namespace DeviceTypes {
 
 constexpr int Count = 6;
+constexpr int SdiReceiver = 3;
+constexpr int TwoKReceiver = 5;
 
 bool isValid(int type);
 // HDMI RX and 2K RX carry no video module and are reached over USB directly.

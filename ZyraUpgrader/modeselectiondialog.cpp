@@ -81,7 +81,7 @@ void modeSelectionDialog::setDeviceType(int type)
 
 void modeSelectionDialog::gotoPairMode()
 {
-    emitScreenAndHide(deviceType == 5 ? Screen::Pair2KStep1 : Screen::Pairing);
+    emitScreenAndHide(deviceType == DeviceTypes::TwoKReceiver ? Screen::Pair2KStep1 : Screen::Pairing);
 }
 
 void modeSelectionDialog::gotoUpdateMode()

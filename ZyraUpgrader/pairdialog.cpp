@@ -7,6 +7,7 @@
 
 
 #include "commstaskhost.h"
+#include "devicetypes.h"
 #include "pairerrordialog.h"
 #include "screens.h"
 #include "ui_pairdialog.h"
@@ -24,9 +25,6 @@ constexpr int screenConfirming = 4;
 // Worker errors with this code leave the session for the dialog to close.
 constexpr int closesSession = 1;
 
-constexpr int twoKReceiver = 5;
-constexpr int sdiReceiver = 3;
-
 struct Placement {
     const char *picture;
     int okY;
@@ -36,9 +34,9 @@ struct Placement {
 Placement placementFor(int deviceType)
 {
     switch (deviceType) {
-    case twoKReceiver:
+    case DeviceTypes::TwoKReceiver:
         return {":/myresources/Images/sdi_2k_rx_pairing.png", 480, 260};
-    case sdiReceiver:
+    case DeviceTypes::SdiReceiver:
         return {":/myresources/Images/sdi_rx_pairing.png", 700, 310};
     default:
         return {":/myresources/Images/hdmi_rx_pairing.png", 700, 310};
@@ -158,7 +156,7 @@ void PairDialog::back()
 
 void PairDialog::quit()
 {
-    if (deviceType == twoKReceiver && savedTxMode != transmissionmode::unicast) {
+    if (deviceType == DeviceTypes::TwoKReceiver && savedTxMode != transmissionmode::unicast) {
         const auto answer = QMessageBox::question(
             this, "ZYRA Transmission Mode",
             "The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click Yes if you would "

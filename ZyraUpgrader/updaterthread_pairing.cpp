@@ -21,7 +21,6 @@ const int closesSession = 1;
 const int connectRetries = 11;
 const int connectRetryPauseSeconds = 6;
 const int restartSettleSeconds = 2;
-const int twoKReceiver = 5;
 
 } // namespace
 
@@ -48,7 +47,7 @@ void UpdaterThread::pairDevice()
     updateStorage();
     pairingInProgress = false;
 
-    if (deviceType == twoKReceiver) {
+    if (deviceType == DeviceTypes::TwoKReceiver) {
         uint8_t mode = transmissionmode::unicast;
         if (modifyStorageCell(handle, usercells::transmissionModeId(VX_ZYRA_RX), &mode,
                               usercells::transmissionModeBytes) != 0) {

@@ -98,7 +98,7 @@ void UpdaterThread::updateAPPFW()
     }
 
     usercells::read(handle, usercells::regionId, &region, usercells::regionBytes);
-    if (deviceType == 5)
+    if (deviceType == DeviceTypes::TwoKReceiver)
         region = regionKeptBy2KReceiver(region);
     qDebug() << "READ REGION =" << region;
     if (DeviceTypes::is2K(deviceType)) {
