@@ -1,6 +1,6 @@
-// Intel HEX text, read with full validation and written. Free of Qt so that
-// the stand-in flasher and the sample package generator share it with the
-// worker's package checks.
+// Intel HEX text, read with full validation and written. Free of Qt and
+// libusb so that the library, the program's package checks, the stand-in
+// flasher and the sample package generator share one reader and one writer.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,19 @@ enum RecordType : uint8_t {
     ExtendedLinearAddress = 4,
     StartLinearAddress = 5,
 };
+
+// The value of one hexadecimal digit (either case), or -1 for any other
+// character.
+inline int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
 
 // What a reader of the text accepts beyond the format itself.
 struct Rules {
@@ -54,5 +67,8 @@ struct WriteOptions {
     uint32_t startAddress = 0;
 };
 std::string write(const std::vector<Chunk> &segments, const WriteOptions &options = {});
+
+// Appends one record of `count` data bytes with its checksum and a LF.
+void appendRecord(std::string *out, uint8_t type, uint16_t offset, const uint8_t *data, size_t count);
 
 }  // namespace intelhex
