@@ -63,7 +63,7 @@ unsigned payloadLengthOf(uint8_t type)
 
 } // namespace
 
-ParseResult parse(std::string_view text, const Rules &rules)
+ParseResult parse(std::string_view text)
 {
     ParseResult result;
     uint32_t base = 0;
@@ -86,15 +86,11 @@ ParseResult parse(std::string_view text, const Rules &rules)
         const uint16_t offset = static_cast<uint16_t>(bytes[1] << 8 | bytes[2]);
         const uint8_t type = bytes[3];
         const uint8_t *payload = bytes.data() + 4;
-        if (type > StartLinearAddress || (type > EndOfFile && !(rules.acceptedTypes >> type & 1))) {
+        if (type > StartLinearAddress) {
             result.error = where + "unsupported record type " + std::to_string(type);
             return result;
         }
         if (type == Data) {
-            if (count > rules.maxDataBytes) {
-                result.error = where + "data record longer than " + std::to_string(rules.maxDataBytes) + " bytes";
-                return result;
-            }
             result.chunks.push_back({base + offset, std::vector<uint8_t>(payload, payload + count)});
             continue;
         }

@@ -32,13 +32,6 @@ inline int hexDigit(char c)
     return -1;
 }
 
-// What a reader of the text accepts beyond the format itself.
-struct Rules {
-    unsigned maxDataBytes = 255;
-    // Bit n set: record type n is accepted (data and end of file always are).
-    unsigned acceptedTypes = 0x3F;
-};
-
 // The data of one data record at its absolute address.
 struct Chunk {
     uint32_t address = 0;
@@ -51,11 +44,12 @@ struct ParseResult {
     bool ok() const { return error.empty(); }
 };
 
-// Every record must be well formed with a correct checksum and an accepted
-// type, and the text must hold an end-of-file record; blank lines and line
-// ends CR LF or LF are allowed, anything after the end-of-file record is
-// ignored.
-ParseResult parse(std::string_view text, const Rules &rules = {});
+// Every record must be well formed with a correct checksum and one of the
+// types 0 to 5, and the text must hold an end-of-file record; blank lines
+// and line ends CR LF or LF are allowed, anything after the end-of-file
+// record is ignored. (The radio application image has stricter rules of
+// its own: app_image.h.)
+ParseResult parse(std::string_view text);
 
 // The segments as data records of at most `recordBytes` bytes, extended
 // linear address records where the upper 16 bits change (records never
