@@ -1,6 +1,8 @@
 #include "imagechecks.h"
 
+#include "app_image.h"
 #include "intelhex.h"
+#include "mac_image.h"
 
 #include <cstdint>
 
@@ -8,44 +10,29 @@ namespace imagechecks {
 
 namespace {
 
-const size_t macHeaderBytes = 33;
-const size_t macLengthOffset = 25;
 // Flash of the atxmega128a4u: application and boot sections.
 const uint64_t xmegaFlashBytes = 0x20000;
-// The library builds one command frame per data record.
-const unsigned radioMaxRecordBytes = 64;
-
-uint32_t readLittleEndian32(std::string_view bytes, size_t at)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
-    return value;
-}
 
 } // namespace
 
 std::string radioApplicationFault(std::string_view image)
 {
-    intelhex::Rules rules;
-    rules.maxDataBytes = radioMaxRecordBytes;
-    rules.acceptedTypes = 1u << intelhex::StartSegmentAddress | 1u << intelhex::ExtendedLinearAddress
-                          | 1u << intelhex::StartLinearAddress;
-    return intelhex::parse(image, rules).error;
+    return appimage::fault(image);
 }
 
 std::string macFault(std::string_view image)
 {
-    const uint64_t size = image.size();
-    if (size < macHeaderBytes)
+    zyra::MacImage regions;
+    switch (zyra::locate_mac_regions(reinterpret_cast<const uint8_t *>(image.data()), image.size(), regions)) {
+    case zyra::MAC_IMAGE_SOUND:
+        return {};
+    case zyra::MAC_TX_HEADER_CUT:
         return "shorter than the TX region header";
-    const uint64_t txLength = readLittleEndian32(image, macLengthOffset);
-    const uint64_t rxHeader = macHeaderBytes + txLength;
-    if (size < rxHeader + macHeaderBytes)
+    case zyra::MAC_TX_REGION_CUT:
         return "TX region runs past the end of the image";
-    const uint64_t rxLength = readLittleEndian32(image, static_cast<size_t>(rxHeader + macLengthOffset));
-    if (size < rxHeader + macHeaderBytes + rxLength + macHeaderBytes)
+    case zyra::MAC_RX_REGION_CUT:
         return "RX region or daemon header runs past the end of the image";
+    }
     return {};
 }
 

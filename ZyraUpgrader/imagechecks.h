@@ -8,8 +8,8 @@
 
 namespace imagechecks {
 
-// Radio application image: Intel HEX whose records the library can send
-// (data records of at most 64 bytes, no extended segment address records).
+// Radio application image: Intel HEX whose records the library sends
+// (appimage::fault), ending with an end-of-file record.
 std::string radioApplicationFault(std::string_view image);
 
 // Radio MAC image: TX, RX and daemon regions, each behind its 33-byte header

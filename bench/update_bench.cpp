@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "mac_image.h"
 #include "vx_zyra.h"
 #include "zyra_sim/bus.h"
 #include "zyra_sim/virtual_unit.h"
@@ -103,13 +104,12 @@ bool benchAppUpdate(const std::string &hex, size_t records)
 
 Bytes macImage()
 {
-    constexpr size_t header = 33;
     constexpr uint32_t small = 64;
     Bytes image;
     auto region = [&image](uint32_t length) {
-        Bytes h(header, 0x5A);
+        Bytes h(zyra::MAC_HEADER_SIZE, 0x5A);
         for (size_t i = 0; i < 4; ++i)
-            h[25 + i] = static_cast<uint8_t>(length >> (8 * i));
+            h[zyra::MAC_LENGTH_FIELD + i] = static_cast<uint8_t>(length >> (8 * i));
         image.insert(image.end(), h.begin(), h.end());
         for (uint32_t i = 0; i < length; ++i)
             image.push_back(static_cast<uint8_t>(i * 37 + 11));

@@ -2,6 +2,7 @@
 // command or into the upper address that later records use.
 #pragma once
 
+#include "app_image.h"
 #include "vx_zyra.h"
 
 namespace zyra {
@@ -17,9 +18,7 @@ enum HexRecordResult {
     HEX_MALFORMED = -1
 };
 
-// Handles the record at line. No character at or after end is read (end may
-// be null: then the record's own length and its first non-hex character
-// bound the read), so a record cut short is malformed, never overread.
-int send_hex_record(vx_zyra_t *h, const char *line, const char *end);
+// Handles a record that appimage::readRecord accepted.
+int send_hex_record(vx_zyra_t *h, const appimage::Record &record);
 
 }  // namespace zyra

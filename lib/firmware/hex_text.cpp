@@ -1,6 +1,6 @@
 #include "firmware/hex_text.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "firmware/command_step.h"
 #include "firmware/hex_record.h"
@@ -11,21 +11,22 @@ namespace zyra {
 
 int send_hex_text(vx_zyra_t *h, HexText hex, size_t start, Progress &progress, int base, int scale)
 {
-    const char *end = hex.text + hex.length;
+    const std::string_view text(hex.text, hex.length);
     size_t position = start;
+    appimage::Record record;
     while (position < hex.length) {
-        int result = send_hex_record(h, hex.text + position, end);
+        const appimage::LineRead line = appimage::readLine(text, position, record);
+        if (line.fault != nullptr)
+            return fail(h, 10, "Failed to send firmware data block");
+        int result = send_hex_record(h, record);
         // Only a transfer error fails the ack: a deadline counts as acknowledged.
         if (result == HEX_DATA_SENT && receive_record(h, cmd::FW_DATA_BLOCK, DEFAULT_TIMEOUT_S) < 0)
             return fail(h, 9, "Failed to receive firmware data block ack");
         if (result < 0)
             return fail(h, 10, "Failed to send firmware data block");
-        if (result == HEX_END_OF_FILE)
+        if (result == HEX_END_OF_FILE || line.next == std::string_view::npos)
             break;
-        const void *line_feed = std::memchr(hex.text + position, '\n', hex.length - position);
-        if (line_feed == nullptr)
-            break;
-        position = static_cast<size_t>(static_cast<const char *>(line_feed) - hex.text) + 1;
+        position = line.next;
         progress.step("percent", base, scale, position, hex.length);
     }
     return 0;

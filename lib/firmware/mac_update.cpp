@@ -4,7 +4,7 @@
 
 #include "firmware/command_step.h"
 #include "firmware/firmware_file.h"
-#include "firmware/mac_image.h"
+#include "mac_image.h"
 #include "firmware/progress.h"
 #include "internal/clock.h"
 #include "internal/commands.h"

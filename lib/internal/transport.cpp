@@ -10,7 +10,7 @@
 
 #include "clock.h"
 #include "commands.h"
-#include "hex_digit.h"
+#include "intelhex.h"
 #include "vx_zyra.h"
 
 namespace zyra {
@@ -90,8 +90,8 @@ uint8_t vx_zyra_read_hex_byte(const char *pos)
     if (has_top_bit(pos[1]))
         return static_cast<uint8_t>(pos[1]);
     uint8_t value = 0;
-    for (size_t i = 0; i < 2 && zyra::hex_digit(pos[i]) >= 0; ++i)
-        value = static_cast<uint8_t>(value * 16 + zyra::hex_digit(pos[i]));
+    for (size_t i = 0; i < 2 && intelhex::hexDigit(pos[i]) >= 0; ++i)
+        value = static_cast<uint8_t>(value * 16 + intelhex::hexDigit(pos[i]));
     return value;
 }
 

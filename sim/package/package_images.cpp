@@ -1,13 +1,12 @@
 #include "package_images.h"
 
 #include "intelhex.h"
+#include "mac_image.h"
 
 namespace samplepackage {
 
 namespace {
 
-const size_t macHeaderBytes = 33;
-const size_t macLengthOffset = 25;
 const size_t xmegaCodeBytes = 4096;
 
 // Deterministic filler bytes (a linear congruential generator).
@@ -24,10 +23,10 @@ std::vector<uint8_t> filler(uint32_t seed, size_t count)
 
 std::vector<uint8_t> macHeader(uint8_t kind, size_t regionLength)
 {
-    std::vector<uint8_t> header(macHeaderBytes, 0);
+    std::vector<uint8_t> header(zyra::MAC_HEADER_SIZE, 0);
     header[0] = kind;
     for (size_t i = 0; i < 4; ++i)
-        header[macLengthOffset + i] = static_cast<uint8_t>(regionLength >> (8 * i));
+        header[zyra::MAC_LENGTH_FIELD + i] = static_cast<uint8_t>(regionLength >> (8 * i));
     return header;
 }
 

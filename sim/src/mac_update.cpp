@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_codes.h"
+#include "mac_image.h"
 #include "unit_impl.h"
 
 namespace zyra_sim {
@@ -10,8 +11,8 @@ namespace zyra_sim {
 namespace {
 
 constexpr size_t startPayloadSize = 29; // 01 00, then bytes 0-26 of a region header
-constexpr size_t headerSize = 33;
-constexpr size_t headerLengthField = 25;
+constexpr size_t headerSize = zyra::MAC_HEADER_SIZE;
+constexpr size_t headerLengthField = zyra::MAC_LENGTH_FIELD;
 constexpr uint16_t macVersionRegister = 0x0010;
 
 }  // namespace

@@ -19,7 +19,7 @@ constexpr int kMalformed = -1;
 constexpr size_t kMaxData = 64;
 
 // The record as the unit must see it: every field two hex digits, nothing
-// missing, at most 64 data bytes.
+// missing, at most 64 data bytes, each non-data type with its own length.
 struct Expected {
     int result = kMalformed;
     std::vector<uint8_t> fields; // count, address high, address low, type, data...
@@ -56,10 +56,10 @@ Expected expectedFor(const char *text, size_t size)
     }
     switch (e.fields[3]) {
     case 0: e.result = 0; break;
-    case 1: e.result = 1; break;
-    case 3: e.result = 3; break;
+    case 1: e.result = count == 0 ? 1 : kMalformed; break;
+    case 3: e.result = count == 4 ? 3 : kMalformed; break;
     case 4: e.result = count == 2 ? 4 : kMalformed; break;
-    case 5: e.result = 5; break;
+    case 5: e.result = count == 4 ? 5 : kMalformed; break;
     default: break;
     }
     return e;

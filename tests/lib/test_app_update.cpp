@@ -1,13 +1,13 @@
 // The application update end to end against the virtual unit: the hand-over
 // to the bootloader, the boot agent for old bootloaders, progress, the
 // flashed result, and every failure of the step list with its message and code.
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <unistd.h>
 
 #include "firmware_test_support.h"
+#include "intelhex.h"
 #include "unit_fixture.h"
 
 namespace zyra_test {
@@ -30,20 +30,9 @@ constexpr uint32_t kVersionRecord = 0x08005C00;
 
 std::string hexRecord(uint8_t type, uint16_t address, const Bytes &data)
 {
-    Bytes fields = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
-                    static_cast<uint8_t>(address), type};
-    fields.insert(fields.end(), data.begin(), data.end());
-    uint8_t sum = 0;
-    for (uint8_t b : fields)
-        sum = static_cast<uint8_t>(sum + b);
-    fields.push_back(static_cast<uint8_t>(-sum));
-    std::string line = ":";
-    char hex[3];
-    for (uint8_t b : fields) {
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        line += hex;
-    }
-    return line + "\n";
+    std::string line;
+    intelhex::appendRecord(&line, type, address, data.data(), data.size());
+    return line;
 }
 
 Bytes sixteenFrom(uint8_t first)

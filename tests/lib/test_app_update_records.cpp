@@ -164,6 +164,14 @@ TEST_F(RecordTypes, SegmentAddressAndUnknownTypesAreRefused)
     EXPECT_TRUE(unit->frames().empty());
 }
 
+TEST_F(RecordTypes, EachNonDataTypeTakesOnlyItsOwnLength)
+{
+    for (const char *line : {":0100000100FE", ":0300000300003800C2", ":050000050800580000F0"}) {
+        EXPECT_EQ(send(line), -1) << line;
+    }
+    EXPECT_TRUE(unit->frames().empty());
+}
+
 using MalformedRecords = HexRecords;
 
 TEST_F(MalformedRecords, ByteCountAboveSixtyFourIsRefused)

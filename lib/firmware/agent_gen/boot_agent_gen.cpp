@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "intelhex.h"
 #include "vx_zyra.h"
 
 namespace {
@@ -40,20 +41,9 @@ struct AgentShape {
 
 std::string record(uint8_t type, uint16_t address, const std::vector<uint8_t> &data)
 {
-    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
-                                  static_cast<uint8_t>(address), type};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    uint8_t sum = 0;
-    for (uint8_t b : bytes)
-        sum = static_cast<uint8_t>(sum + b);
-    bytes.push_back(static_cast<uint8_t>(-sum));
-    std::string line = ":";
-    char hex[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        line += hex;
-    }
-    return line + "\n";
+    std::string line;
+    intelhex::appendRecord(&line, type, address, data.data(), data.size());
+    return line;
 }
 
 // Data bytes follow from the size: the records are 16 bytes long except the
@@ -67,7 +57,7 @@ std::string stand_in(const AgentShape &shape)
     if (FIRST_ADDRESS + data_bytes > 0x10000)
         throw std::runtime_error(std::string(shape.symbol) + ": data would leave the 64 KiB page");
 
-    std::string text = "\n" + record(0x04, 0, {UPPER_ADDRESS >> 8, UPPER_ADDRESS & 0xFF});
+    std::string text = "\n" + record(intelhex::ExtendedLinearAddress, 0, {UPPER_ADDRESS >> 8, UPPER_ADDRESS & 0xFF});
     uint32_t state = shape.seed;
     size_t address = FIRST_ADDRESS;
     size_t remaining = data_bytes;
@@ -78,14 +68,14 @@ std::string stand_in(const AgentShape &shape)
             state = state * 1664525u + 1013904223u;
             b = static_cast<uint8_t>(state >> 24);
         }
-        text += record(0x00, static_cast<uint16_t>(address), data);
+        text += record(intelhex::Data, static_cast<uint16_t>(address), data);
         address += count;
         remaining -= count;
     }
     uint32_t entry = static_cast<uint32_t>(UPPER_ADDRESS) << 16 | FIRST_ADDRESS;
-    text += record(0x05, 0, {static_cast<uint8_t>(entry >> 24), static_cast<uint8_t>(entry >> 16),
+    text += record(intelhex::StartLinearAddress, 0, {static_cast<uint8_t>(entry >> 24), static_cast<uint8_t>(entry >> 16),
                              static_cast<uint8_t>(entry >> 8), static_cast<uint8_t>(entry)});
-    text += record(0x01, 0, {});
+    text += record(intelhex::EndOfFile, 0, {});
     return text;
 }
 

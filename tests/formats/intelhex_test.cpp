@@ -67,17 +67,12 @@ TEST(IntelHex, MalformedTextIsRefusedWithTheReason)
     }
 }
 
-TEST(IntelHex, RulesLimitRecordLengthAndTypes)
+TEST(IntelHex, LongRecordsAndStartAddressesAreRead)
 {
-    intelhex::Rules rules;
-    rules.maxDataBytes = 16;
-    rules.acceptedTypes = 1u << intelhex::ExtendedLinearAddress;
-    EXPECT_TRUE(intelhex::parse(intelhex::write({{0x08000000, bytes(64)}}), rules).ok());
-    EXPECT_FALSE(intelhex::parse(intelhex::write({{0, bytes(17)}}, {32, false, 0}), rules).ok());
-    intelhex::WriteOptions withStart;
-    withStart.withStartAddress = true;
-    EXPECT_FALSE(intelhex::parse(intelhex::write({{0, bytes(4)}}, withStart), rules).ok()) << "type 05 not accepted";
-    EXPECT_TRUE(intelhex::parse(intelhex::write({{0, bytes(4)}}, withStart)).ok());
+    const intelhex::ParseResult parsed = intelhex::parse(intelhex::write({{0x100, bytes(255)}}, {255, true, 0x100}));
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    ASSERT_EQ(parsed.chunks.size(), 1u) << "one record of 255 bytes";
+    EXPECT_EQ(parsed.chunks[0].bytes, bytes(255));
 }
 
 } // namespace

@@ -6,17 +6,6 @@ namespace intelhex {
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool isBlank(std::string_view line)
 {
     for (char c : line) {
@@ -72,29 +61,9 @@ unsigned payloadLengthOf(uint8_t type)
     }
 }
 
-void appendRecord(std::string *out, uint8_t type, uint16_t offset, const uint8_t *data, size_t count)
-{
-    char field[3];
-    uint8_t sum = static_cast<uint8_t>(count + (offset >> 8) + (offset & 0xFF) + type);
-    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(count));
-    *out += ':';
-    *out += field;
-    char header[7];
-    std::snprintf(header, sizeof header, "%04X%02X", static_cast<unsigned>(offset), static_cast<unsigned>(type));
-    *out += header;
-    for (size_t i = 0; i < count; ++i) {
-        std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(data[i]));
-        *out += field;
-        sum = static_cast<uint8_t>(sum + data[i]);
-    }
-    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(static_cast<uint8_t>(-sum)));
-    *out += field;
-    *out += '\n';
-}
-
 } // namespace
 
-ParseResult parse(std::string_view text, const Rules &rules)
+ParseResult parse(std::string_view text)
 {
     ParseResult result;
     uint32_t base = 0;
@@ -117,15 +86,11 @@ ParseResult parse(std::string_view text, const Rules &rules)
         const uint16_t offset = static_cast<uint16_t>(bytes[1] << 8 | bytes[2]);
         const uint8_t type = bytes[3];
         const uint8_t *payload = bytes.data() + 4;
-        if (type > StartLinearAddress || (type > EndOfFile && !(rules.acceptedTypes >> type & 1))) {
+        if (type > StartLinearAddress) {
             result.error = where + "unsupported record type " + std::to_string(type);
             return result;
         }
         if (type == Data) {
-            if (count > rules.maxDataBytes) {
-                result.error = where + "data record longer than " + std::to_string(rules.maxDataBytes) + " bytes";
-                return result;
-            }
             result.chunks.push_back({base + offset, std::vector<uint8_t>(payload, payload + count)});
             continue;
         }
@@ -142,6 +107,26 @@ ParseResult parse(std::string_view text, const Rules &rules)
     }
     result.error = "no end-of-file record";
     return result;
+}
+
+void appendRecord(std::string *out, uint8_t type, uint16_t offset, const uint8_t *data, size_t count)
+{
+    char field[3];
+    uint8_t sum = static_cast<uint8_t>(count + (offset >> 8) + (offset & 0xFF) + type);
+    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(count));
+    *out += ':';
+    *out += field;
+    char header[7];
+    std::snprintf(header, sizeof header, "%04X%02X", static_cast<unsigned>(offset), static_cast<unsigned>(type));
+    *out += header;
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(data[i]));
+        *out += field;
+        sum = static_cast<uint8_t>(sum + data[i]);
+    }
+    std::snprintf(field, sizeof field, "%02X", static_cast<unsigned>(static_cast<uint8_t>(-sum)));
+    *out += field;
+    *out += '\n';
 }
 
 std::string write(const std::vector<Chunk> &segments, const WriteOptions &options)

@@ -1,9 +1,7 @@
-#include "firmware/mac_image.h"
+#include "mac_image.h"
 
 namespace zyra {
 namespace {
-
-constexpr size_t DATA_LENGTH_FIELD = 25;
 
 uint32_t read_le32(const uint8_t *p)
 {
@@ -18,7 +16,7 @@ bool locate_region(const uint8_t *data, uint64_t length, uint64_t offset, MacReg
     uint64_t data_offset = offset + MAC_HEADER_SIZE;
     if (data_offset > length)
         return false;
-    uint64_t data_length = read_le32(data + offset + DATA_LENGTH_FIELD);
+    uint64_t data_length = read_le32(data + offset + MAC_LENGTH_FIELD);
     if (data_offset + data_length > length)
         return false;
     region = {static_cast<size_t>(offset), static_cast<size_t>(data_offset), static_cast<size_t>(data_length)};
@@ -27,21 +25,27 @@ bool locate_region(const uint8_t *data, uint64_t length, uint64_t offset, MacReg
 
 }  // namespace
 
-bool parse_mac_image(const uint8_t *data, uint32_t length, MacImage &image)
+MacImageFault locate_mac_regions(const uint8_t *data, uint64_t length, MacImage &image)
 {
-    if (data == nullptr)
-        return false;
+    if (data == nullptr || length < MAC_HEADER_SIZE)
+        return MAC_TX_HEADER_CUT;
     if (!locate_region(data, length, 0, image.tx))
-        return false;
+        return MAC_TX_REGION_CUT;
     if (!locate_region(data, length, image.tx.data_offset + image.tx.data_length, image.rx))
-        return false;
+        return image.tx.data_offset + image.tx.data_length + MAC_HEADER_SIZE > length ? MAC_TX_REGION_CUT
+                                                                                      : MAC_RX_REGION_CUT;
     uint64_t daemon_header = image.rx.data_offset + image.rx.data_length;
     if (daemon_header + MAC_HEADER_SIZE > length)
-        return false;
+        return MAC_RX_REGION_CUT;
     // The daemon's own header is not read: its data runs to the image's end.
     image.daemon = {static_cast<size_t>(daemon_header), static_cast<size_t>(daemon_header + MAC_HEADER_SIZE),
                     static_cast<size_t>(length - daemon_header - MAC_HEADER_SIZE)};
-    return true;
+    return MAC_IMAGE_SOUND;
+}
+
+bool parse_mac_image(const uint8_t *data, uint32_t length, MacImage &image)
+{
+    return locate_mac_regions(data, length, image) == MAC_IMAGE_SOUND;
 }
 
 }  // namespace zyra
