@@ -1,37 +1,20 @@
+// The dashboard's runs of the worker: detection, update and recovery, each
+// on a thread of its own, its steps handed over one after the other.
 #include "dashboard.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
-#include <QFile>
-#include <QMessageBox>
 #include <QMovie>
-#include <QPixmap>
-#include <QTextStream>
 
-#include <initializer_list>
-
-#include "aboutdialog.h"
+#include "dashboard_shared.h"
 #include "devicetypes.h"
-#include "instructionsdialog.h"
-#include "modeselectiondialog.h"
-#include "pair2kstep1dialog.h"
-#include "pair2kstep3dialog.h"
-#include "pairdialog.h"
-#include "screens.h"
-#include "txrxdialog.h"
 #include "ui_dashboard.h"
 #include "updaterthread.h"
 #include "workerexit.h"
 
+using namespace dashboard;
+
 namespace {
 
-constexpr int statusConnected = 0;
-constexpr int statusDisconnected = 1;
-constexpr int statusConnecting = 2;
-
-constexpr int progressMaximum = 11062;
 // Amount a run without a video-module stage starts from.
 constexpr int videoModuleStageProgress = 1000;
 
@@ -41,310 +24,7 @@ constexpr int unitGoneErrorCode = 336;
 // Failed dfu-programmer runs come without an error code of their own.
 constexpr int noErrorCode = -1;
 
-const Qt::WindowFlags plainWindowFlags =
-    Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-
-QString readTrimmed(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    QTextStream stream(&file);
-    return stream.readAll().trimmed();
-}
-
-void hideAll(std::initializer_list<QWidget *> widgets)
-{
-    for (QWidget *widget : widgets)
-        widget->hide();
-}
-
 }  // namespace
-
-DashBoard::DashBoard(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::DashBoard)
-{
-    connectionStatus = statusDisconnected;
-    ui->setupUi(this);
-
-    txRxDialog = new TxRxDialog;
-    pairDialog = new PairDialog;
-    instructionsDialog = new InstructionsDialog;
-    modeSelection = new modeSelectionDialog;
-    aboutDialog = new AboutDialog;
-    pair2KStep1Dialog = new Pair2KStep1Dialog;
-    pair2KStep3Dialog = new Pair2KStep3Dialog;
-    for (QWidget *dialog : std::initializer_list<QWidget *>{txRxDialog, pairDialog, instructionsDialog, aboutDialog,
-                                                            pair2KStep1Dialog, pair2KStep3Dialog})
-        dialog->setWindowFlags(plainWindowFlags);
-
-    setAppVersion();
-
-    ui->noFanControlButton->hide();
-    ui->tempRecFanControlButton->hide();
-    ui->fanControlLabel->hide();
-
-    ui->progressBar->setMinimum(0);
-    ui->progressBar->setMaximum(progressMaximum);
-    ui->progressBar->setValue(0);
-
-    errorCount = 0;
-    recoveryMode = false;
-    fanControlMode = 2;
-
-    connect(modeSelection, SIGNAL(signalShowDashBoardAboutBox()), this, SLOT(showAboutBox()));
-    connect(txRxDialog, SIGNAL(signalShowDashBoardAboutBox()), this, SLOT(showAboutBox()));
-    connect(instructionsDialog, SIGNAL(back()), this, SLOT(showModeSelectionDialog()));
-    connect(modeSelection, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
-    connect(pairDialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
-    connect(pair2KStep1Dialog, SIGNAL(gotoBack()), this, SLOT(showModeSelectionDialog()));
-    connect(pair2KStep1Dialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
-    connect(pair2KStep3Dialog, SIGNAL(gotoNextScreen(int)), this, SLOT(selectMode(int)));
-    connect(txRxDialog, SIGNAL(deviceTypeSelected(int)), this, SLOT(initDeviceType(int)));
-    connect(ui->backPushButton, SIGNAL(clicked()), this, SLOT(showModeSelectionDialog()));
-    connect(ui->nextPushButton, SIGNAL(clicked()), this, SLOT(detectDevice()));
-    connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
-    ui->doneButton->hide();
-    connect(ui->noFanControlButton, SIGNAL(clicked()), this, SLOT(updateWithNoFanControl()));
-    connect(ui->recFanControlButton, SIGNAL(clicked()), this, SLOT(updateWithRecFanControl()));
-    connect(ui->tempRecFanControlButton, SIGNAL(clicked()), this, SLOT(updateWithTempRecFanControl()));
-
-    showInstructionsLayout();
-    back2TxRxDialog();
-}
-
-DashBoard::~DashBoard()
-{
-    abandonRunOnExit();
-    delete ui;
-    delete txRxDialog;
-    delete instructionsDialog;
-    delete modeSelection;
-    delete aboutDialog;
-    delete pairDialog;
-    delete pair2KStep1Dialog;
-    delete pair2KStep3Dialog;
-}
-
-void DashBoard::closeEvent(QCloseEvent *event)
-{
-    if (runInProgress()) {
-        const auto answer = QMessageBox::question(
-            this, "ZYRA Utility",
-            "An update is in progress. If you quit now, the unit may need the recovery procedure.\n\n"
-            "Do you want to quit anyway?",
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
-}
-
-// ---- start-up and navigation ------------------------------------------------
-
-void DashBoard::setAppVersion()
-{
-    const QDir firmware("firmware");
-    const QString xmegaPath = QDir::toNativeSeparators(firmware.absoluteFilePath("XMEGA_VERSION"));
-    const QString appPath = QDir::toNativeSeparators(firmware.absoluteFilePath("VERSION"));
-    xmegaVersion = readTrimmed(xmegaPath);
-    appVersion = readTrimmed(appPath);
-    if (!QFile::exists(xmegaPath))
-        ui->NewFWLabelInfo->setText("FILE NOT FOUND");
-    else
-        ui->NewFWLabelInfo->setText(QString("v%1").arg(xmegaVersion));
-    qDebug() << QString("updateVersion %1").arg(xmegaVersion);
-}
-
-void DashBoard::initDeviceType(int type)
-{
-    recoveryMode = false;
-    deviceType = type;
-    instructionsDialog->deviceType = type;
-    instructionsDialog->loadInstructions();
-    modeSelection->setDeviceType(type);
-    pairDialog->deviceType = type;
-    pairDialog->loadPairingImage();
-    // A recovery left unfinished on the previous unit must not carry over to this one.
-    leadOnlyTo(ui->nextPushButton, SLOT(detectDevice()));
-    showModeSelectionDialog();
-}
-
-void DashBoard::selectMode(int mode)
-{
-    switch (mode) {
-    case Screen::Pairing:
-        showPairWindow();
-        break;
-    case Screen::Update:
-        showInstructionsLayout();
-        show();
-        break;
-    case Screen::ModeSelection:
-        showModeSelectionDialog();
-        break;
-    case Screen::DeviceSelection:
-        back2TxRxDialog();
-        break;
-    case Screen::Pair2KStep1:
-        hide();
-        pair2KStep1Dialog->show();
-        break;
-    case Screen::Pair2KStep3:
-        hide();
-        pair2KStep3Dialog->show();
-        break;
-    default:
-        break;
-    }
-}
-
-void DashBoard::showPairWindow()
-{
-    hide();
-    // Only a 2K receiver's pairing reads it, after its first step.
-    pairDialog->savedTxMode = pair2KStep1Dialog->savedTxMode;
-    pairDialog->show();
-}
-
-void DashBoard::showModeSelectionDialog()
-{
-    if (connectionStatus == statusConnected) {
-        qDebug() << "disconnecting from device";
-        disconnectDevice();
-    }
-    hide();
-    modeSelection->show();
-}
-
-void DashBoard::back2TxRxDialog()
-{
-    hide();
-    ui->doneButton->hide();
-    txRxDialog->show();
-}
-
-void DashBoard::showInstructionsDialog()
-{
-    hide();
-    instructionsDialog->show();
-}
-
-void DashBoard::showAboutBox()
-{
-    aboutDialog->setVersion(QString("%1.%2").arg(xmegaVersion, appVersion));
-    aboutDialog->exec();
-}
-
-void DashBoard::quit()
-{
-    close();
-    QCoreApplication::quit();
-}
-
-// ---- the three screens ------------------------------------------------------
-
-void DashBoard::showInstructionsLayout()
-{
-    setFixedSize(960, 550);
-    const QString picture =
-        recoveryMode ? DeviceTypes::recoveryPicture(deviceType) : DeviceTypes::updatePicture(deviceType);
-    ui->label_2->setPixmap(QPixmap(picture, "PNG"));
-
-    hideStatusWidgets();
-    hideAll({ui->errorLabel, ui->reconnectPushButton});
-    ui->backPushButton->show();
-    ui->backPushButton->setEnabled(true);
-    ui->nextPushButton->show();
-    ui->nextPushButton->setEnabled(true);
-
-    ui->nextPushButton->move(820, 490);
-    ui->scanninImageLabel->move(450, 475);
-    ui->scanningLabel->move(333, 500);
-}
-
-void DashBoard::showUpdateLayout()
-{
-    setFixedSize(760, 525);
-    ui->label_2->setPixmap(QPixmap(":/myresources/Images/thumbs-up.png", "PNG"));
-
-    const bool videoModule = DeviceTypes::hasVideoModule(deviceType);
-    ui->APPFWLabel->setVisible(videoModule);
-    ui->APPVersionInfo->setVisible(videoModule);
-    ui->NewFWLabel->show();
-    ui->NewFWLabelInfo->show();
-    ui->ready2beginLabel->show();
-    hideAll({ui->progressBar, ui->statusLabel, ui->errorLabel, ui->reconnectPushButton, ui->contactLabel,
-             ui->nextPushButton, ui->scanningLabel, ui->scanninImageLabel});
-    ui->recFanControlButton->show();
-    ui->recFanControlButton->setText("Next");
-
-    const bool fanChoice = deviceType == DeviceTypes::SdiReceiver;
-    ui->noFanControlButton->setVisible(fanChoice);
-    ui->tempRecFanControlButton->setVisible(fanChoice);
-    ui->fanControlLabel->setVisible(fanChoice);
-    if (fanChoice) {
-        ui->noFanControlButton->setText("None (always on)");
-        ui->recFanControlButton->setText("Record Flag only");
-        ui->tempRecFanControlButton->setText("Record Flag && Temperature");
-    }
-
-    ui->backPushButton->show();
-}
-
-void DashBoard::showErrorLayout()
-{
-    setFixedSize(760, 450);
-    ui->label_2->setPixmap(QPixmap(":/myresources/Images/warning.png", "PNG"));
-
-    hideStatusWidgets();
-    hideAll({ui->backPushButton, ui->nextPushButton});
-    ui->errorLabel->show();
-    ui->reconnectPushButton->show();
-    ui->reconnectPushButton->setText("Retry");
-
-    if (errorCount > 3) {
-        ui->errorLabel->setText("Device update failed\n\nPlease try again \nor contact Corvane Support");
-        ui->contactLabel->setOpenExternalLinks(true);
-        ui->contactLabel->show();
-        ui->reconnectPushButton->setText("Exit");
-        leadOnlyTo(ui->reconnectPushButton, SLOT(quit()));
-    }
-}
-
-// What the instructions and error layouts both hide.
-void DashBoard::hideStatusWidgets()
-{
-    hideAll({ui->APPFWLabel, ui->APPVersionInfo, ui->NewFWLabel, ui->NewFWLabelInfo, ui->ready2beginLabel,
-             ui->progressBar, ui->statusLabel, ui->recFanControlButton, ui->noFanControlButton,
-             ui->tempRecFanControlButton, ui->fanControlLabel, ui->contactLabel, ui->scanningLabel,
-             ui->scanninImageLabel});
-}
-
-void DashBoard::restartUpdater()
-{
-    showInstructionsLayout();
-}
-
-void DashBoard::updateScreen()
-{
-    qDebug() << "STATUS CHANGED C-0 D-1 CING-2";
-    qDebug() << connectionStatus;
-    // Types without a video module are updated over the connection detection left open.
-    if (connectionStatus == statusConnected && !DeviceTypes::hasVideoModule(deviceType)) {
-        ui->recFanControlButton->setEnabled(true);
-        return;
-    }
-    if (connectionStatus != statusConnected && connectionStatus != statusConnecting &&
-        connectionStatus != statusDisconnected)
-        return;
-    const bool enable = connectionStatus == statusDisconnected;
-    for (QWidget *button : std::initializer_list<QWidget *>{ui->recFanControlButton, ui->noFanControlButton,
-                                                            ui->tempRecFanControlButton})
-        button->setEnabled(enable);
-}
 
 void DashBoard::updateWithNoFanControl()
 {
@@ -368,19 +48,11 @@ void DashBoard::startUpdate(uint8_t mode)
     updateZYRA();
 }
 
-void DashBoard::leadOnlyTo(QObject *button, const char *slot)
-{
-    disconnect(button, SIGNAL(clicked()), this, nullptr);
-    connect(button, SIGNAL(clicked()), this, slot);
-}
-
 void DashBoard::disconnectDevice()
 {
     vx_zyra_disconnect(&deviceHandle);
     connectionStatus = statusDisconnected;
 }
-
-// ---- the update runs ----------------------------------------------------------
 
 void DashBoard::createRun(RunKind kind)
 {

@@ -8,11 +8,11 @@
 
 #include "dashboard.h"
 #include "guitest.h"
-#include "modeselectiondialog.h"
-#include "pair2kstep1dialog.h"
-#include "pair2kstep3dialog.h"
-#include "pairdialog.h"
+#include "pairing/pair2kstep1dialog.h"
+#include "pairing/pair2kstep3dialog.h"
+#include "pairing/pairdialog.h"
 #include "pairingtest.h"
+#include "settings/modeselectiondialog.h"
 #include "settingstest.h"
 #include "txrxdialog.h"
 #include "workspace.h"
@@ -194,4 +194,4 @@ void PairingFlowTest::backFromStepOneReturnsToModeSelection()
 }
 
 QTEST_MAIN(PairingFlowTest)
-#include "tst_pairingflow.moc"
+#include "pairingflow_test.moc"

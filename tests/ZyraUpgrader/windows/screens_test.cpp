@@ -10,7 +10,7 @@
 #include "flowdriver.h"
 #include "guitest.h"
 #include "instructionsdialog.h"
-#include "modeselectiondialog.h"
+#include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 #include "workspace.h"
 
@@ -131,4 +131,4 @@ void ScreensTest::recoveryScreen()
 }
 
 QTEST_MAIN(ScreensTest)
-#include "tst_screens.moc"
+#include "screens_test.moc"

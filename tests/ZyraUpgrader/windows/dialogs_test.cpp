@@ -13,7 +13,7 @@
 #include "aboutdialog.h"
 #include "guitest.h"
 #include "instructionsdialog.h"
-#include "modeselectiondialog.h"
+#include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 
 class DialogsTest : public QObject
@@ -255,4 +255,4 @@ void DialogsTest::updateAndBackRouteAndHide()
 }
 
 QTEST_MAIN(DialogsTest)
-#include "tst_dialogs.moc"
+#include "dialogs_test.moc"

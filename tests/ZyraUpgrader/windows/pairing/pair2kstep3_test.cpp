@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "pair2kstep3dialog.h"
+#include "pairing/pair2kstep3dialog.h"
 #include "pairingtest.h"
 #include "settingstest.h"
 #include "zyra_sim/bus.h"
@@ -84,4 +84,4 @@ void Pair2KStep3Test::okWithoutAUnitShowsTheErrorAndStays()
 }
 
 QTEST_MAIN(Pair2KStep3Test)
-#include "tst_pair2kstep3.moc"
+#include "pair2kstep3_test.moc"

@@ -15,10 +15,10 @@
 #include <memory>
 
 #include "commstaskhost.h"
-#include "configfreqchannelsdialog.h"
-#include "configtransmissionmodedialog.h"
-#include "configuration.h"
-#include "modeselectiondialog.h"
+#include "settings/configfreqchannelsdialog.h"
+#include "settings/configtransmissionmodedialog.h"
+#include "settings/configuration.h"
+#include "settings/modeselectiondialog.h"
 #include "settingstest.h"
 #include "zyracommsthread.h"
 
@@ -327,4 +327,4 @@ void RoundTripTest::licenceLinkOfTheRegionDialogAsksForTheAboutBox()
 }
 
 QTEST_MAIN(RoundTripTest)
-#include "tst_roundtrips.moc"
+#include "roundtrips_test.moc"

@@ -162,4 +162,4 @@ void UpdateFlowTest::busyGuiAtEveryHandOverChangesNothing()
 }
 
 QTEST_MAIN(UpdateFlowTest)
-#include "tst_updateflow.moc"
+#include "updateflow_test.moc"

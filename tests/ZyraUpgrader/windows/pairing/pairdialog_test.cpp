@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "guitest.h"
-#include "pairdialog.h"
-#include "pairerrordialog.h"
+#include "pairing/pairdialog.h"
+#include "pairing/pairerrordialog.h"
 #include "pairingtest.h"
 #include "settingstest.h"
 #include "workspace.h"
@@ -345,4 +345,4 @@ void PairDialogTest::failingBroadcastTaskKeepsTheDialogWithFinish()
 }
 
 QTEST_MAIN(PairDialogTest)
-#include "tst_pairdialog.moc"
+#include "pairdialog_test.moc"

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "modeselectiondialog.h"
+#include "settings/modeselectiondialog.h"
 #include "zyra_sim/bus.h"
 
 namespace settingstest {

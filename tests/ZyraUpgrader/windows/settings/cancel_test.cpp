@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "commstaskhost.h"
-#include "configuration.h"
-#include "modeselectiondialog.h"
+#include "settings/configuration.h"
+#include "settings/modeselectiondialog.h"
 #include "settingstest.h"
 #include "zyra_sim/bus.h"
 #include "zyracommsthread.h"
@@ -206,4 +206,4 @@ void CancelTest::closingTheWindowWaitsForTheRunningTask()
 }
 
 QTEST_MAIN(CancelTest)
-#include "tst_cancel.moc"
+#include "cancel_test.moc"

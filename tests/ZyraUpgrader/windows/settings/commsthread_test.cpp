@@ -337,4 +337,4 @@ void CommsThreadTest::cancelSuppressesTheReportButStillStops()
 }
 
 QTEST_GUILESS_MAIN(CommsThreadTest)
-#include "tst_commsthread.moc"
+#include "commsthread_test.moc"

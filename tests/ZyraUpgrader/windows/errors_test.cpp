@@ -258,4 +258,4 @@ void ErrorsTest::newDeviceChoiceAfterUnfinishedRecoveryDetectsAgain()
 }
 
 QTEST_MAIN(ErrorsTest)
-#include "tst_errors.moc"
+#include "errors_test.moc"

@@ -98,4 +98,4 @@ void ClosingTest::quittingDuringARunEndsPromptly()
 }
 
 QTEST_MAIN(ClosingTest)
-#include "tst_closing.moc"
+#include "closing_test.moc"

@@ -7,7 +7,7 @@
 
 #include "dashboard.h"
 #include "guitest.h"
-#include "modeselectiondialog.h"
+#include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 
 namespace guitest {

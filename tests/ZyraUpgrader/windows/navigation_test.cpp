@@ -12,7 +12,7 @@
 
 #include "dashboard.h"
 #include "guitest.h"
-#include "modeselectiondialog.h"
+#include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 
 using guitest::topLevel;
@@ -310,4 +310,4 @@ void NavigationTest::backFromUpdateLayoutAndUpdateAgainShowsInstructionsWithoutF
 }
 
 QTEST_MAIN(NavigationTest)
-#include "tst_navigation.moc"
+#include "navigation_test.moc"

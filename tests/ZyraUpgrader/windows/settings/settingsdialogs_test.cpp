@@ -14,10 +14,10 @@
 
 #include <vector>
 
-#include "configfreqchannelsdialog.h"
-#include "configtransmissionmodedialog.h"
-#include "configuration.h"
 #include "guitest.h"
+#include "settings/configfreqchannelsdialog.h"
+#include "settings/configtransmissionmodedialog.h"
+#include "settings/configuration.h"
 
 namespace {
 
@@ -489,4 +489,4 @@ void SettingsDialogsTest::textsFitTheirPlacesAndAreDrawn()
 }
 
 QTEST_MAIN(SettingsDialogsTest)
-#include "tst_settingsdialogs.moc"
+#include "settingsdialogs_test.moc"
