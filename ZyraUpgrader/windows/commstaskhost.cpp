@@ -47,9 +47,9 @@ void pause(int ms)
 
 } // namespace
 
-CommsTaskHost::CommsTaskHost(QWidget *window)
-    : QObject(window), window(window), thread(new QThread), comms(new ZyraCommsThread),
-      progress(new QProgressDialog(window))
+CommsTaskHost::CommsTaskHost(QWidget *owner)
+    : QObject(owner), window(owner), thread(new QThread), comms(new ZyraCommsThread),
+      progress(new QProgressDialog(owner))
 {
     comms->moveToThread(thread);
     connect(comms, SIGNAL(threadStartRequested()), thread, SLOT(start()));

@@ -18,8 +18,8 @@ class CommsTaskHost : public QObject
     Q_OBJECT
 
 public:
-    // The progress dialog becomes a window-modal child of window.
-    explicit CommsTaskHost(QWidget *window);
+    // The progress dialog becomes a window-modal child of owner.
+    explicit CommsTaskHost(QWidget *owner);
     // Asks the running task to stop, gives it 5 s, then stops its thread
     // forcibly and waits for it.
     ~CommsTaskHost() override;

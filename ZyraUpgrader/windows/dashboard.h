@@ -63,7 +63,7 @@ private slots:
     void progressUpdated(int progress);
     void errorString(QString err, int errorCode);
     void videoModuleFailed(QString msg);
-    void startRecoveryMode(int connectionStatus);
+    void startRecoveryMode(int unitStatus);
     void reconnect();
     void showThreadFinished();
 

@@ -324,9 +324,9 @@ void DashBoard::videoModuleFailed(QString msg)
     errorString(msg, noErrorCode);
 }
 
-void DashBoard::startRecoveryMode(int connectionStatus)
+void DashBoard::startRecoveryMode(int unitStatus)
 {
-    if (connectionStatus != 1) {
+    if (unitStatus != 1) {
         disconnectDevice();
         qDebug() << "DISCONNECTED FROM ZYRA";
     }

@@ -44,6 +44,6 @@ TEST_P(SamplePackage, XmegaImageCarriesTheVersionOfXmegaVersionAtItsMarker)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPackages, SamplePackage, testing::ValuesIn(samplepackage::samplePackages()),
-                         [](const testing::TestParamInfo<samplepackage::Description> &info) { return info.param.directory; });
+                         [](const testing::TestParamInfo<samplepackage::Description> &row) { return row.param.directory; });
 
 } // namespace

@@ -150,7 +150,7 @@ TEST_P(HexAgreement, PreFlightPassesExactlyWhatTheLibrarySendsWhole)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, HexAgreement, ::testing::ValuesIn(rows()),
-                         [](const ::testing::TestParamInfo<Row> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Row> &row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace zyra_test
