@@ -193,7 +193,7 @@ void PairDialog::showError(QString msg, int code)
         pairingThread->wait();
     }
     qDebug() << "DISCONNECTING FROM ZYRA";
-    if (vx_zyra_disconnect(&deviceHandle) == 0)
+    if (vx_zyra_disconnect(&deviceHandle) == VX_ZYRA_OK)
         qDebug() << "DISCONNECTED FROM ZYRA";
     else
         qDebug() << "FAILED TO DISCONNECT";

@@ -65,12 +65,15 @@ public slots:
 private:
     // Emits error() with the headline and the code as its last paragraph.
     void fail(const QString &headline, int errorCode);
+    // The same with another code in the text than in the signal.
+    void fail(const QString &headline, int shownCode, int errorCode);
     // Checks the package's images before a run touches the unit; on a bad
     // one emits the error of the step that would have written it.
     bool packageIsSound(bool withXmegaImage, bool withRecoveryImages);
     // The image firmware.ini names for the side under the key; empty after
-    // reporting a missing firmware.ini (iniMissingCode) or image (the next code).
-    QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode);
+    // reporting a missing firmware.ini or image with its code.
+    QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
+                       int imageMissingCode);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as

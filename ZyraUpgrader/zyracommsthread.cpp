@@ -62,7 +62,7 @@ void ZyraCommsThread::threadTask()
         vx_zyra_disconnect(&handle);
 
     int status = statusFailed;
-    if (vx_zyra_connect(&handle) == 0) {
+    if (vx_zyra_connect(&handle) == VX_ZYRA_OK) {
         status = runAction(action);
         vx_zyra_disconnect(&handle);
     }
@@ -119,7 +119,7 @@ bool ZyraCommsThread::loadRegion()
 
 int ZyraCommsThread::readMode()
 {
-    if (cancelled() || vx_zyra_get_info(&handle) != 0 || !loadMode())
+    if (cancelled() || vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadMode())
         return statusFailed;
     return statusOk;
 }
@@ -131,7 +131,7 @@ int ZyraCommsThread::readRegion()
 
 int ZyraCommsThread::readFrequencySettings()
 {
-    if (vx_zyra_get_info(&handle) != 0 || !loadRegion() || !loadMode())
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadRegion() || !loadMode())
         return statusFailed;
     if (!usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
                          usercells::frequencyChannelsBytes))
@@ -143,7 +143,7 @@ int ZyraCommsThread::readFrequencySettings()
 
 int ZyraCommsThread::writeMode(bool restartAfter)
 {
-    if (vx_zyra_get_info(&handle) != 0)
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK)
         return statusFailed;
     const uint16_t modeId = usercells::transmissionModeId(handle.side);
     uint8_t stored = 0;
@@ -152,7 +152,7 @@ int ZyraCommsThread::writeMode(bool restartAfter)
     qDebug("READ TRANSMISSION MODE = %d", stored);
     if (stored == transmissionMode)
         return statusOk;
-    if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != 0)
+    if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != VX_ZYRA_OK)
         return statusFailed;
     qDebug("WRITE TRANSMISSION MODE = %d", transmissionMode);
     return restartAfter ? vx_zyra_system_restart(&handle) : statusOk;
@@ -165,7 +165,7 @@ int ZyraCommsThread::writeRegion()
         return statusFailed;
     qDebug("READ REGION = %d", stored);
     if (stored != region &&
-        vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != 0)
+        vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != VX_ZYRA_OK)
         return statusFailed;
     qDebug("WRITE REGION = %d", region);
     return statusOk;
@@ -173,7 +173,7 @@ int ZyraCommsThread::writeRegion()
 
 int ZyraCommsThread::writeFrequencyChannels()
 {
-    if (vx_zyra_get_info(&handle) != 0)
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK)
         return statusFailed;
     uint8_t stored = 0;
     if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
@@ -184,7 +184,7 @@ int ZyraCommsThread::writeFrequencyChannels()
     if (stored != region)
         return statusFailed;
     if (vx_zyra_storage_set(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
-                            usercells::frequencyChannelsBytes) != 0)
+                            usercells::frequencyChannelsBytes) != VX_ZYRA_OK)
         return statusFailed;
     qDebug("WRITE FREQUENCY CHANNELS = %s",
            qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
@@ -201,12 +201,12 @@ int ZyraCommsThread::prepareTxPairing()
     if (transmissionMode != transmissionmode::unicast) {
         uint8_t forced = transmissionmode::unicast;
         if (vx_zyra_storage_set(&handle, usercells::transmissionModeId(VX_ZYRA_TX), &forced,
-                                usercells::transmissionModeBytes) != 0)
+                                usercells::transmissionModeBytes) != VX_ZYRA_OK)
             return statusFailed;
         qDebug("WRITE TRANSMISSION MODE = %d", forced);
         // A stored mode takes effect only when the unit starts.
-        if (vx_zyra_system_restart(&handle) != 0)
+        if (vx_zyra_system_restart(&handle) != VX_ZYRA_OK)
             return statusFailed;
     }
-    return vx_zyra_start_registration(&handle) == 0 ? statusOk : statusFailed;
+    return vx_zyra_start_registration(&handle) == VX_ZYRA_OK ? statusOk : statusFailed;
 }
