@@ -80,7 +80,7 @@ private:
     // unreachable also leaves it closed.
     void closeLostUnit();
     // Reports a pairing failure that leaves the session for the dialog to
-    // close (code 1) and closes it.
+    // close (workererrors::pairingClosesSession) and closes it.
     void abandonPairing(const char *message, const char *trace);
     bool connectForPairing();
     // Reads the unit's identity; false once a unit that cannot be read or
