@@ -1,5 +1,6 @@
 // The numbers UpdaterThread reports with error(err, errorCode) and
-// startRecoveryMode(connectionStatus). In the update steps the code is also
+// startRecoveryMode(connectionStatus), and ZyraCommsThread with
+// threadSignal(s32SignalId, s32Status). In the update steps the code is also
 // the message's last paragraph, "Error Code: n", which is what the user
 // quotes to support, so the numbers never change.
 #pragma once
@@ -53,5 +54,9 @@ constexpr int pairingClosesSession = 1;
 // not be (re)opened and its handle is closed.
 constexpr int recoveryUnitOpen = 0;
 constexpr int recoveryUnitUnreachable = 1;
+
+// ZyraCommsThread: any status but commsTaskOk is shown as a connection error.
+constexpr int commsTaskOk = 0;
+constexpr int commsTaskFailed = 1;
 
 } // namespace workererrors
