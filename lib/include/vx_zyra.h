@@ -50,8 +50,8 @@ enum vx_zyra_result {
     VX_ZYRA_FAILED = 1,        /* failure; message and step code as the function states */
     VX_ZYRA_WRONG_LENGTH = 2,  /* a register read answered with another length */
     VX_ZYRA_DEADLINE = 3,      /* records arrived, but not the awaited one in time */
-    /* LIBUSB_ERROR_TIMEOUT: nothing arrived at all within the timeout, the
-     * way a unit that has gone silent or left the bus answers. */
+    /* LIBUSB_ERROR_TIMEOUT: nothing at all arrived within the timeout, as
+     * from a unit that has gone silent or vanished. */
     VX_ZYRA_NO_ANSWER = -7
 };
 
@@ -82,7 +82,7 @@ enum vx_zyra_app_error {
     VX_ZYRA_APP_EXEC_BOOTLOADER_SEND = 4,
     VX_ZYRA_APP_EXEC_BOOTLOADER_RECEIVE = 5,
     VX_ZYRA_APP_BOOTLOADER_LOST = 6,    /* no reconnect to the bootloader: the unit is gone */
-    VX_ZYRA_APP_COMMAND_SEND = 6,       /* BL_GET_CONFIG or START_UPGRADE not sent */
+    VX_ZYRA_APP_COMMAND_SEND = 6,       /* BL_GET_CONFIG or START_UPGRADE not sent: likely gone too */
     VX_ZYRA_APP_COMMAND_RECEIVE = 7,    /* BL_GET_CONFIG or START_UPGRADE unanswered */
     VX_ZYRA_APP_ERASE_DONE_MISSING = 8,
     VX_ZYRA_APP_BLOCK_ACK_FAILED = 9,
