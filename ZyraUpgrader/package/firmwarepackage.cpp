@@ -60,29 +60,29 @@ QString FirmwarePackage::recoveryImageName(const QString &side)
     return side == QLatin1String("TX") ? QStringLiteral("app-tx-recovery.hex") : QStringLiteral("app-rx-recovery.hex");
 }
 
-int FirmwarePackage::checkImages(bool withXmegaImage, bool withRecoveryImages) const
+FirmwarePackage::BadImage FirmwarePackage::checkImages(bool withXmegaImage, bool withRecoveryImages) const
 {
     using Check = std::string (*)(std::string_view);
     struct Image {
         QString name;
         Check check;
-        int code;
+        BadImage kind;
     };
     QVector<Image> images;
     if (withXmegaImage)
-        images.append({xmegaImageFile, imagechecks::xmegaFault, 11});
+        images.append({xmegaImageFile, imagechecks::xmegaFault, BadImage::xmega});
     const QStringList sides{"TX", "RX"};
     if (hasFirmwareIni()) {
         for (const QString &side : sides)
-            images.append({imageName(side, "app"), imagechecks::radioApplicationFault, 22});
+            images.append({imageName(side, "app"), imagechecks::radioApplicationFault, BadImage::application});
     }
     if (withRecoveryImages) {
         for (const QString &side : sides)
-            images.append({recoveryImageName(side), imagechecks::radioApplicationFault, 22});
+            images.append({recoveryImageName(side), imagechecks::radioApplicationFault, BadImage::application});
     }
     if (hasFirmwareIni()) {
         for (const QString &side : sides)
-            images.append({imageName(side, "mac"), imagechecks::macFault, 32});
+            images.append({imageName(side, "mac"), imagechecks::macFault, BadImage::mac});
     }
     for (const Image &image : images) {
         if (!hasFile(image.name))
@@ -90,14 +90,14 @@ int FirmwarePackage::checkImages(bool withXmegaImage, bool withRecoveryImages) c
         QFile file(nativePath(image.name));
         if (!file.open(QIODevice::ReadOnly)) {
             qDebug() << "CANNOT READ" << file.fileName();
-            return image.code;
+            return image.kind;
         }
         const QByteArray content = file.readAll();
         const std::string fault = image.check(std::string_view(content.constData(), static_cast<size_t>(content.size())));
         if (!fault.empty()) {
             qDebug() << "BAD IMAGE" << file.fileName() << fault.c_str();
-            return image.code;
+            return image.kind;
         }
     }
-    return 0;
+    return BadImage::none;
 }

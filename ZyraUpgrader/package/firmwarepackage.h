@@ -29,13 +29,14 @@ public:
 
     static QString recoveryImageName(const QString &side);
 
+    enum class BadImage { none, xmega, application, mac };
+
     // Checks every image of the package that this run may write: the XMEGA
     // image when asked, the application and MAC images that firmware.ini
-    // names for both sides, and the recovery images when asked. Returns 0
-    // when all that are present are sound, else the code of the step that
-    // would have written the first bad one (11, 22 or 32). Missing files are
-    // left to the step that needs them.
-    int checkImages(bool withXmegaImage, bool withRecoveryImages) const;
+    // names for both sides, and the recovery images when asked. Returns
+    // none when all that are present are sound, else the kind of the first
+    // bad one. Missing files are left to the step that needs them.
+    BadImage checkImages(bool withXmegaImage, bool withRecoveryImages) const;
 
 private:
     QString directory_;

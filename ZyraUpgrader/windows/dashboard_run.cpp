@@ -9,6 +9,7 @@
 #include "devicetypes.h"
 #include "ui_dashboard.h"
 #include "updaterthread.h"
+#include "workererrors.h"
 #include "workerexit.h"
 
 using namespace dashboard;
@@ -18,9 +19,6 @@ namespace {
 // Amount a run without a video-module stage starts from.
 constexpr int videoModuleStageProgress = 1000;
 
-// The MAC update's way of saying the unit has left the bus: the handle is
-// already useless, so it is only marked closed.
-constexpr int unitGoneErrorCode = 336;
 // Failed dfu-programmer runs come without an error code of their own.
 constexpr int noErrorCode = -1;
 
@@ -263,7 +261,7 @@ void DashBoard::storageUpdated()
     ui->APPVersionInfo->setText(QString("v%1").arg(xmegaVersion));
 
     // The update itself succeeded; a unit that will not let go is only worth a note.
-    if (vx_zyra_disconnect(&deviceHandle) != 0)
+    if (vx_zyra_disconnect(&deviceHandle) != VX_ZYRA_OK)
         qWarning() << "DISCONNECT AFTER UPDATE FAILED:" << handleMessage();
 
     if (DeviceTypes::isTransmitter(deviceType))
@@ -307,7 +305,8 @@ void DashBoard::errorString(QString err, int errorCode)
     qDebug() << handleMessage();
     qDebug() << errorCode;
     ++errorCount;
-    if (errorCode == unitGoneErrorCode) {
+    if (errorCode == workererrors::radio2UnitGone) {
+        // The unit has left the bus: its handle is useless, only marked closed.
         connectionStatus = statusDisconnected;
     } else if (connectionStatus == statusConnected) {
         qDebug() << "about to disconnect";
@@ -326,7 +325,7 @@ void DashBoard::videoModuleFailed(QString msg)
 
 void DashBoard::startRecoveryMode(int unitStatus)
 {
-    if (unitStatus != 1) {
+    if (unitStatus != workererrors::recoveryUnitUnreachable) {
         disconnectDevice();
         qDebug() << "DISCONNECTED FROM ZYRA";
     }

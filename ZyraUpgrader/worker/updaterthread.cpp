@@ -6,6 +6,7 @@
 #include "stepmessages.h"
 #include "unitconnection.h"
 #include "workerclock.h"
+#include "workererrors.h"
 
 #include <QDebug>
 #include <QTemporaryFile>
@@ -65,23 +66,27 @@ UpdaterThread::~UpdaterThread() = default;
 
 void UpdaterThread::fail(const QString &headline, int errorCode)
 {
-    emit error(QString("%1\n\nError Code: %2").arg(headline).arg(errorCode), errorCode);
+    fail(headline, errorCode, errorCode);
+}
+
+void UpdaterThread::fail(const QString &headline, int shownCode, int errorCode)
+{
+    emit error(QString("%1\n\nError Code: %2").arg(headline).arg(shownCode), errorCode);
 }
 
 bool UpdaterThread::packageIsSound(bool withXmegaImage, bool withRecoveryImages)
 {
-    const int code = FirmwarePackage(deviceType).checkImages(withXmegaImage, withRecoveryImages);
-    switch (code) {
-    case 0:
+    switch (FirmwarePackage(deviceType).checkImages(withXmegaImage, withRecoveryImages)) {
+    case FirmwarePackage::BadImage::none:
         return true;
-    case 11:
-        fail(stepmessages::videoModuleFailed, code);
+    case FirmwarePackage::BadImage::xmega:
+        fail(stepmessages::videoModuleFailed, workererrors::xmegaImageBad);
         break;
-    case 22:
-        fail(stepmessages::radio1Failed, code);
+    case FirmwarePackage::BadImage::application:
+        fail(stepmessages::radio1Failed, workererrors::radio1ImageBad);
         break;
-    default:
-        fail(stepmessages::radio2Failed, code);
+    case FirmwarePackage::BadImage::mac:
+        fail(stepmessages::radio2Failed, workererrors::radio2ImageBad);
         break;
     }
     return false;
@@ -103,8 +108,8 @@ void UpdaterThread::detectDevice()
 
 void UpdaterThread::detectOverUsb()
 {
-    if (connectWithPauses(handle, usbConnectAttempts, 1) != 0) {
-        fail(noDeviceOverUsb, 0);
+    if (connectWithPauses(handle, usbConnectAttempts, 1) != VX_ZYRA_OK) {
+        fail(noDeviceOverUsb, workererrors::noDeviceOverUsb);
         return;
     }
     vx_zyra_get_info(handle);
@@ -118,7 +123,7 @@ void UpdaterThread::detectInDfuMode()
 {
     const QString program = DfuProgrammer::locate();
     if (program.isEmpty()) {
-        fail(noDeviceInDfuMode, 1);
+        fail(noDeviceInDfuMode, workererrors::dfuProgrammerMissingForDetection);
         return;
     }
     DfuProgrammer dfu(program);
@@ -128,12 +133,12 @@ void UpdaterThread::detectInDfuMode()
         workerclock::sleepSeconds(1);
     }
     if (!dump.succeeded()) {
-        fail(noDeviceInDfuMode, 3);
+        fail(noDeviceInDfuMode, workererrors::dumpFailed);
         return;
     }
     QTemporaryFile file;
     if (!file.open()) {
-        fail(noDeviceInDfuMode, 2);
+        fail(noDeviceInDfuMode, workererrors::dumpFileUnavailable);
         return;
     }
     file.write(dump.standardOutput);

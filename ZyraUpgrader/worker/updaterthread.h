@@ -65,19 +65,22 @@ public slots:
 private:
     // Emits error() with the headline and the code as its last paragraph.
     void fail(const QString &headline, int errorCode);
+    // The same with another code in the text than in the signal.
+    void fail(const QString &headline, int shownCode, int errorCode);
     // Checks the package's images before a run touches the unit; on a bad
     // one emits the error of the step that would have written it.
     bool packageIsSound(bool withXmegaImage, bool withRecoveryImages);
     // The image firmware.ini names for the side under the key; empty after
-    // reporting a missing firmware.ini (iniMissingCode) or image (the next code).
-    QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode);
+    // reporting a missing firmware.ini or image with its code.
+    QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
+                       int imageMissingCode);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as
     // unreachable also leaves it closed.
     void closeLostUnit();
     // Reports a pairing failure that leaves the session for the dialog to
-    // close (code 1) and closes it.
+    // close (workererrors::pairingClosesSession) and closes it.
     void abandonPairing(const char *message, const char *trace);
     bool connectForPairing();
     // Reads the unit's identity; false once a unit that cannot be read or

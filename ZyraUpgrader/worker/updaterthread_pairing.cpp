@@ -8,6 +8,7 @@
 #include "unitconnection.h"
 #include "usercells.h"
 #include "workerclock.h"
+#include "workererrors.h"
 
 #include <QDebug>
 
@@ -16,8 +17,6 @@ namespace {
 const char connectReceiver[] = "Please, connect a Receiver";
 const char readInfoFailed[] = "Error while Reading ZYRA info";
 const char readInfoFailedTrace[] = "ERROR READING ZYRA INFO";
-const int keepsSession = 0;
-const int closesSession = 1;
 const int connectRetries = 11;
 const int connectRetryPauseSeconds = 6;
 const int restartSettleSeconds = 2;
@@ -29,11 +28,11 @@ void UpdaterThread::pairDevice()
     qDebug() << "pairDevice";
     if (DeviceTypes::isTransmitter(deviceType)) {
         qDebug() << connectReceiver;
-        emit error(connectReceiver, keepsSession);
+        emit error(connectReceiver, workererrors::pairingKeepsSession);
         return;
     }
     if (!connectForPairing()) {
-        emit error("Error while connecting to ZYRA", keepsSession);
+        emit error("Error while connecting to ZYRA", workererrors::pairingKeepsSession);
         qDebug() << "ERROR CONNECTING TO ZYRA";
         closeLostUnit();
         return;
@@ -50,8 +49,8 @@ void UpdaterThread::pairDevice()
     if (deviceType == DeviceTypes::TwoKReceiver) {
         uint8_t mode = transmissionmode::unicast;
         if (modifyStorageCell(handle, usercells::transmissionModeId(VX_ZYRA_RX), &mode,
-                              usercells::transmissionModeBytes) != 0) {
-            emit error("Error setting to Unicast Mode", keepsSession);
+                              usercells::transmissionModeBytes) != VX_ZYRA_OK) {
+            emit error("Error setting to Unicast Mode", workererrors::pairingKeepsSession);
             qDebug() << "ERROR SETTING UNICAST MODE";
             vx_zyra_system_restart(handle);
             workerclock::sleepSeconds(restartSettleSeconds);
@@ -70,7 +69,7 @@ void UpdaterThread::pairDevice()
     vx_zyra_rx_start_pairing(handle);
     // The unit may miss the first key press; only the second one's answer counts.
     vx_zyra_send_ir_command(handle, IR_CMD_SELECT);
-    if (vx_zyra_send_ir_command(handle, IR_CMD_SELECT) != 0) {
+    if (vx_zyra_send_ir_command(handle, IR_CMD_SELECT) != VX_ZYRA_OK) {
         abandonPairing("Error while pairing ZYRA", "ERROR PAIRING ZYRA");
         return;
     }
@@ -80,7 +79,7 @@ void UpdaterThread::pairDevice()
 
 void UpdaterThread::confirmPair()
 {
-    if (vx_zyra_connect(handle) == 0) {
+    if (vx_zyra_connect(handle) == VX_ZYRA_OK) {
         qDebug() << "SENDING CONFIRMATION 0";
         vx_zyra_rx_confirm_pairing(handle);
         vx_zyra_disconnect(handle);
@@ -92,14 +91,15 @@ void UpdaterThread::confirmPair()
 bool UpdaterThread::connectForPairing()
 {
     qDebug() << "CONNECTING TO ZYRA";
-    if (vx_zyra_connect(handle) == 0)
+    if (vx_zyra_connect(handle) == VX_ZYRA_OK)
         return true;
-    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds, "CONNECTING TO ZYRA (RETRY)") == 0;
+    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds, "CONNECTING TO ZYRA (RETRY)") ==
+           VX_ZYRA_OK;
 }
 
 bool UpdaterThread::receiverAttached()
 {
-    if (vx_zyra_get_info(handle) != 0) {
+    if (vx_zyra_get_info(handle) != VX_ZYRA_OK) {
         abandonPairing(readInfoFailed, readInfoFailedTrace);
         return false;
     }
@@ -112,7 +112,7 @@ bool UpdaterThread::receiverAttached()
 
 void UpdaterThread::abandonPairing(const char *message, const char *trace)
 {
-    emit error(message, closesSession);
+    emit error(message, workererrors::pairingClosesSession);
     if (trace)
         qDebug() << trace;
     vx_zyra_disconnect(handle);

@@ -8,6 +8,7 @@
 #include "unitconnection.h"
 #include "usercells.h"
 #include "workerclock.h"
+#include "workererrors.h"
 
 #include <QDebug>
 
@@ -17,10 +18,6 @@ const int reconnectAttempts = 11;
 const int reconnectPauseSeconds = 6;
 const int restartSettleSeconds = 2;
 const int milestoneProgress = 1000;
-// Step codes of a failed update after which the unit is off the bus: a
-// failed restart, or a failed reconnect to the bootloader or data send.
-const uint8_t restartFailed = 17;
-const uint8_t unitDropped = 6;
 
 void *forwardProgress(char *, int percent, void *worker)
 {
@@ -28,9 +25,16 @@ void *forwardProgress(char *, int percent, void *worker)
     return nullptr;
 }
 
-bool unitLost(const vx_zyra_t *handle)
+// Failed updates after which the unit is off the bus: a failed restart, or
+// a failed reconnect to the bootloader (application) or data send (MAC).
+bool unitLostByAppUpdate(const vx_zyra_t *handle)
 {
-    return handle->error == restartFailed || handle->error == unitDropped;
+    return handle->error == VX_ZYRA_APP_RESTART_FAILED || handle->error == VX_ZYRA_APP_BOOTLOADER_LOST;
+}
+
+bool unitLostByMacUpdate(const vx_zyra_t *handle)
+{
+    return handle->error == VX_ZYRA_MAC_RESTART_FAILED || handle->error == VX_ZYRA_MAC_BLOCK_SEND_FAILED;
 }
 
 // A 2K receiver reports regions 7 to 9 that the update carries over as 2 to 4.
@@ -50,7 +54,8 @@ uint8_t regionKeptBy2KReceiver(uint8_t region)
 
 } // namespace
 
-QString UpdaterThread::namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode)
+QString UpdaterThread::namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
+                                  int imageMissingCode)
 {
     const FirmwarePackage package(deviceType);
     if (!package.hasFirmwareIni()) {
@@ -59,7 +64,7 @@ QString UpdaterThread::namedImage(const QString &side, const QString &key, const
     }
     const QString image = package.imageName(side, key);
     if (!package.hasFile(image)) {
-        fail(headline, iniMissingCode + 1);
+        fail(headline, imageMissingCode);
         return {};
     }
     return image;
@@ -68,12 +73,12 @@ QString UpdaterThread::namedImage(const QString &side, const QString &key, const
 void UpdaterThread::reconnect2Device()
 {
     qDebug() << "trying to reconnect";
-    if (connectWithPauses(handle, reconnectAttempts, reconnectPauseSeconds) != 0) {
-        emit startRecoveryMode(1);
+    if (connectWithPauses(handle, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
+        emit startRecoveryMode(workererrors::recoveryUnitUnreachable);
         return;
     }
-    if (vx_zyra_get_info(handle) != 0) {
-        emit startRecoveryMode(0);
+    if (vx_zyra_get_info(handle) != VX_ZYRA_OK) {
+        emit startRecoveryMode(workererrors::recoveryUnitOpen);
         return;
     }
     emit valueChanged(milestoneProgress);
@@ -89,11 +94,11 @@ void UpdaterThread::updateAPPFW()
 
     vx_zyra_system_restart(handle);
     workerclock::sleepSeconds(restartSettleSeconds);
-    if (vx_zyra_get_info(handle) != 0)
+    if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
     if (side.isEmpty()) {
-        emit startRecoveryMode(0);
+        emit startRecoveryMode(workererrors::recoveryUnitOpen);
         return;
     }
 
@@ -108,48 +113,49 @@ void UpdaterThread::updateAPPFW()
                         usercells::transmissionModeBytes);
     }
 
-    const QString image = namedImage(side, "app", stepmessages::radio1Failed, 21);
+    const QString image =
+        namedImage(side, "app", stepmessages::radio1Failed, workererrors::radio1IniMissing, workererrors::radio1ImageBad);
     if (image.isEmpty())
         return;
     QByteArray path = package.nativePath(writesRecoveryImage ? FirmwarePackage::recoveryImageName(side) : image).toLocal8Bit();
     qDebug() << "UPDATING APP FW" << path;
-    if (vx_zyra_update_app(handle, path.data(), forwardProgress, this) == 0) {
+    if (vx_zyra_update_app(handle, path.data(), forwardProgress, this) == VX_ZYRA_OK) {
         emit finished();
         return;
     }
     qDebug() << "APP FW UPDATE FAILED:" << handle->error_msg << "step" << handle->error;
-    if (unitLost(handle)) {
+    if (unitLostByAppUpdate(handle)) {
         closeLostUnit();
-        emit startRecoveryMode(1);
+        emit startRecoveryMode(workererrors::recoveryUnitUnreachable);
     } else {
-        emit startRecoveryMode(0);
+        emit startRecoveryMode(workererrors::recoveryUnitOpen);
     }
 }
 
 void UpdaterThread::updateMACFW()
 {
-    if (vx_zyra_get_info(handle) != 0)
+    if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
     if (side.isEmpty()) {
-        fail(QString(" ") + stepmessages::radio2Failed, 30);
+        fail(QString(" ") + stepmessages::radio2Failed, workererrors::radio2SideUnknown);
         return;
     }
-    const QString image = namedImage(side, "mac", stepmessages::radio2Failed, 31);
+    const QString image =
+        namedImage(side, "mac", stepmessages::radio2Failed, workererrors::radio2IniMissing, workererrors::radio2ImageBad);
     if (image.isEmpty())
         return;
     QByteArray path = FirmwarePackage(deviceType).nativePath(image).toLocal8Bit();
     qDebug() << "UPDATING MAC FW" << path;
-    if (vx_zyra_update_mac(handle, path.data(), forwardProgress, this) == 0) {
+    if (vx_zyra_update_mac(handle, path.data(), forwardProgress, this) == VX_ZYRA_OK) {
         emit finished();
         return;
     }
     qDebug() << "MAC FW UPDATE FAILED:" << handle->error_msg << "step" << handle->error;
-    if (unitLost(handle)) {
+    if (unitLostByMacUpdate(handle)) {
         closeLostUnit();
-        // 336 tells the main window that the unit is no longer connected.
-        emit error(QString(stepmessages::radio2Failed) + "\n\nError Code: 34", 336);
+        fail(stepmessages::radio2Failed, workererrors::radio2UnitGoneShown, workererrors::radio2UnitGone);
     } else {
-        fail(stepmessages::radio2Failed, 33);
+        fail(stepmessages::radio2Failed, workererrors::radio2UpdateFailed);
     }
 }

@@ -8,6 +8,7 @@
 #include "storageconfig.h"
 #include "usercells.h"
 #include "workerclock.h"
+#include "workererrors.h"
 
 #include <QDebug>
 #include <QSettings>
@@ -29,8 +30,8 @@ int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *val
     int result = 0;
     for (int attempt = 0; attempt < cellWriteAttempts; ++attempt) {
         result = vx_zyra_storage_set(zyra, key, value, value_len);
-        if (result == 0)
-            return 0;
+        if (result == VX_ZYRA_OK)
+            return VX_ZYRA_OK;
         qDebug() << "STORAGE WRITE FAILED, id" << key << "result" << result;
         vx_zyra_reconnect(zyra);
         workerclock::sleepSeconds(cellWritePauseSeconds);
@@ -44,19 +45,19 @@ void UpdaterThread::updateStorage()
     storagePending = false;
     qDebug() << "UPDATING STORAGE...";
 
-    if (vx_zyra_get_info(handle) != 0) {
+    if (vx_zyra_get_info(handle) != VX_ZYRA_OK) {
         qDebug() << "ERROR READING ZYRA INFO";
-        fail(stepmessages::configurationFailed, 40);
+        fail(stepmessages::configurationFailed, workererrors::configurationInfoUnread);
         return;
     }
     const uint8_t side = handle->side;
     if (sideText(side).isEmpty()) {
-        fail(stepmessages::configurationFailed, 41);
+        fail(stepmessages::configurationFailed, workererrors::configurationSideUnknown);
         return;
     }
     const FirmwarePackage package(deviceType);
     if (!package.hasFile(storageFile)) {
-        fail(QString("R ") + stepmessages::configurationFailed, 42);
+        fail(QString("R ") + stepmessages::configurationFailed, workererrors::storageIniMissing);
         return;
     }
     QSettings settings(package.nativePath(storageFile), QSettings::IniFormat);
@@ -65,7 +66,7 @@ void UpdaterThread::updateStorage()
     settings.endGroup();
     if (!group.error.isEmpty()) {
         qDebug() << "BAD STORAGE CONFIGURATION:" << group.error;
-        fail(stepmessages::configurationFailed, 46);
+        fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
         return;
     }
 
@@ -77,7 +78,7 @@ void UpdaterThread::updateStorage()
         vx_zyra_reconnect(handle);
         workerclock::sleepSeconds(regionReadPauseSeconds);
         if (++failedReads == regionReadPasses) {
-            fail(configurationReadFailed, 43);
+            fail(configurationReadFailed, workererrors::regionUnread);
             return;
         }
     }
@@ -92,7 +93,7 @@ void UpdaterThread::updateStorage()
             qDebug() << " -> FREQUENCY CHANNELS = " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
             qDebug() << "READ TRANSMISSION MODE";
             if (!usercells::read(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes)) {
-                fail(configurationReadFailed, 44);
+                fail(configurationReadFailed, workererrors::transmissionModeUnread);
                 return;
             }
             qDebug() << " -> TRANSMISSION MODE = " << transmissionMode;
@@ -101,8 +102,8 @@ void UpdaterThread::updateStorage()
 
     if (pairingInProgress || group.restore) {
         qDebug() << "Restoring storage";
-        if (vx_zyra_storage_restore(handle) != 0) {
-            fail(stepmessages::configurationFailed, 45);
+        if (vx_zyra_storage_restore(handle) != VX_ZYRA_OK) {
+            fail(stepmessages::configurationFailed, workererrors::storageRestoreFailed);
             return;
         }
     }
@@ -112,24 +113,25 @@ void UpdaterThread::updateStorage()
                  << (cell.isList ? QVariant(cell.texts) : QVariant(cell.texts.value(0)));
         uint8_t value[maxStorageValueBytes] = {};
         std::copy(cell.bytes.begin(), cell.bytes.end(), value);
-        if (modifyStorageCell(handle, cell.id, value, static_cast<size_t>(cell.bytes.size())) != 0) {
-            fail(stepmessages::configurationFailed, 46);
+        if (modifyStorageCell(handle, cell.id, value, static_cast<size_t>(cell.bytes.size())) != VX_ZYRA_OK) {
+            fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
             return;
         }
     }
 
     if (pairingInProgress || writeBackSaved || group.restore) {
         qDebug() << "WRITE BACK REGION: " << region;
-        bool writtenBack = modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == 0;
+        bool writtenBack =
+            modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == VX_ZYRA_OK;
         if (is2K) {
             qDebug() << "WRITE BACK TRANSMISSION MODE:" << transmissionMode;
             modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes);
             qDebug() << "WRITE BACK FREQUENCY CHANNELS: " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
             writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
-                                            usercells::frequencyChannelsBytes) == 0 && writtenBack;
+                                            usercells::frequencyChannelsBytes) == VX_ZYRA_OK && writtenBack;
         }
         if (!writtenBack) {
-            fail("Error writing back User configuration", 48);
+            fail("Error writing back User configuration", workererrors::userConfigurationNotWrittenBack);
             return;
         }
         if (writeBackSaved) {

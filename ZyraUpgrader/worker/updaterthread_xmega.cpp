@@ -7,6 +7,7 @@
 #include "intelhex.h"
 #include "stepmessages.h"
 #include "workerclock.h"
+#include "workererrors.h"
 
 #include <QDebug>
 #include <QDir>
@@ -43,13 +44,13 @@ void UpdaterThread::updateZYRA()
 {
     const QString program = DfuProgrammer::locate();
     if (program.isEmpty()) {
-        fail(stepmessages::videoModuleFailed, 10);
+        fail(stepmessages::videoModuleFailed, workererrors::dfuProgrammerMissing);
         return;
     }
     const FirmwarePackage package(deviceType);
     // Checked before the erase, which would leave the XMEGA blank.
     if (!package.hasFile(xmegaImageFile)) {
-        fail(stepmessages::videoModuleFailed, 11);
+        fail(stepmessages::videoModuleFailed, workererrors::xmegaImageBad);
         return;
     }
     if (!packageIsSound(true, false))
@@ -85,7 +86,7 @@ void UpdaterThread::flashEEPROM()
     }
     const QString program = DfuProgrammer::locate();
     if (program.isEmpty()) {
-        fail(stepmessages::videoModuleFailed, 101);
+        fail(stepmessages::videoModuleFailed, workererrors::dfuProgrammerMissingForEeprom);
         return;
     }
     QTemporaryFile hexImage(QDir::tempPath() + "/zyra-eeprom-XXXXXX.eep");

@@ -27,7 +27,7 @@ bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
     size_t answerLength = length;
     vx_zyra_storage_get(handle, id, answer, &answerLength);
     answerLength = length;
-    if (vx_zyra_storage_get(handle, id, answer, &answerLength) != 0)
+    if (vx_zyra_storage_get(handle, id, answer, &answerLength) != VX_ZYRA_OK)
         return false;
     if (answerLength != length) {
         qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;

@@ -2,16 +2,13 @@
 
 #include "transmissionmode.h"
 #include "usercells.h"
+#include "workererrors.h"
 
 #include <QDebug>
 #include <QMutexLocker>
 
-namespace {
-
-const int statusOk = 0;
-const int statusFailed = 1;
-
-} // namespace
+using workererrors::commsTaskFailed;
+using workererrors::commsTaskOk;
 
 ZyraCommsThread::ZyraCommsThread(QObject *parent) : QObject(parent) {}
 
@@ -61,8 +58,8 @@ void ZyraCommsThread::threadTask()
     if (handle.devh != nullptr)
         vx_zyra_disconnect(&handle);
 
-    int status = statusFailed;
-    if (vx_zyra_connect(&handle) == 0) {
+    int status = commsTaskFailed;
+    if (vx_zyra_connect(&handle) == VX_ZYRA_OK) {
         status = runAction(action);
         vx_zyra_disconnect(&handle);
     }
@@ -96,7 +93,7 @@ int ZyraCommsThread::runAction(int action)
     case TASK_WRITE_MODE_AND_RESTART:
         return writeMode(true);
     default:
-        return statusFailed;
+        return commsTaskFailed;
     }
 }
 
@@ -119,94 +116,94 @@ bool ZyraCommsThread::loadRegion()
 
 int ZyraCommsThread::readMode()
 {
-    if (cancelled() || vx_zyra_get_info(&handle) != 0 || !loadMode())
-        return statusFailed;
-    return statusOk;
+    if (cancelled() || vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadMode())
+        return commsTaskFailed;
+    return commsTaskOk;
 }
 
 int ZyraCommsThread::readRegion()
 {
-    return cancelled() || !loadRegion() ? statusFailed : statusOk;
+    return cancelled() || !loadRegion() ? commsTaskFailed : commsTaskOk;
 }
 
 int ZyraCommsThread::readFrequencySettings()
 {
-    if (vx_zyra_get_info(&handle) != 0 || !loadRegion() || !loadMode())
-        return statusFailed;
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadRegion() || !loadMode())
+        return commsTaskFailed;
     if (!usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
                          usercells::frequencyChannelsBytes))
-        return statusFailed;
+        return commsTaskFailed;
     qDebug("READ FREQUENCY CHANNELS = %s",
            qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
-    return statusOk;
+    return commsTaskOk;
 }
 
 int ZyraCommsThread::writeMode(bool restartAfter)
 {
-    if (vx_zyra_get_info(&handle) != 0)
-        return statusFailed;
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK)
+        return commsTaskFailed;
     const uint16_t modeId = usercells::transmissionModeId(handle.side);
     uint8_t stored = 0;
     if (!usercells::read(&handle, modeId, &stored, usercells::transmissionModeBytes))
-        return statusFailed;
+        return commsTaskFailed;
     qDebug("READ TRANSMISSION MODE = %d", stored);
     if (stored == transmissionMode)
-        return statusOk;
-    if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != 0)
-        return statusFailed;
+        return commsTaskOk;
+    if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != VX_ZYRA_OK)
+        return commsTaskFailed;
     qDebug("WRITE TRANSMISSION MODE = %d", transmissionMode);
-    return restartAfter ? vx_zyra_system_restart(&handle) : statusOk;
+    return restartAfter ? vx_zyra_system_restart(&handle) : commsTaskOk;
 }
 
 int ZyraCommsThread::writeRegion()
 {
     uint8_t stored = 0;
     if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
-        return statusFailed;
+        return commsTaskFailed;
     qDebug("READ REGION = %d", stored);
     if (stored != region &&
-        vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != 0)
-        return statusFailed;
+        vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != VX_ZYRA_OK)
+        return commsTaskFailed;
     qDebug("WRITE REGION = %d", region);
-    return statusOk;
+    return commsTaskOk;
 }
 
 int ZyraCommsThread::writeFrequencyChannels()
 {
-    if (vx_zyra_get_info(&handle) != 0)
-        return statusFailed;
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK)
+        return commsTaskFailed;
     uint8_t stored = 0;
     if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
-        return statusFailed;
+        return commsTaskFailed;
     qDebug("READ REGION = %d", stored);
     // A channel list only means something within the plan of the region it
     // was chosen for.
     if (stored != region)
-        return statusFailed;
+        return commsTaskFailed;
     if (vx_zyra_storage_set(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
-                            usercells::frequencyChannelsBytes) != 0)
-        return statusFailed;
+                            usercells::frequencyChannelsBytes) != VX_ZYRA_OK)
+        return commsTaskFailed;
     qDebug("WRITE FREQUENCY CHANNELS = %s",
            qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
-    return statusOk;
+    return commsTaskOk;
 }
 
 int ZyraCommsThread::prepareTxPairing()
 {
     vx_zyra_get_info(&handle);
     if (handle.side != VX_ZYRA_TX)
-        return statusFailed;
+        return commsTaskFailed;
     if (!loadMode())
-        return statusFailed;
+        return commsTaskFailed;
     if (transmissionMode != transmissionmode::unicast) {
         uint8_t forced = transmissionmode::unicast;
         if (vx_zyra_storage_set(&handle, usercells::transmissionModeId(VX_ZYRA_TX), &forced,
-                                usercells::transmissionModeBytes) != 0)
-            return statusFailed;
+                                usercells::transmissionModeBytes) != VX_ZYRA_OK)
+            return commsTaskFailed;
         qDebug("WRITE TRANSMISSION MODE = %d", forced);
         // A stored mode takes effect only when the unit starts.
-        if (vx_zyra_system_restart(&handle) != 0)
-            return statusFailed;
+        if (vx_zyra_system_restart(&handle) != VX_ZYRA_OK)
+            return commsTaskFailed;
     }
-    return vx_zyra_start_registration(&handle) == 0 ? statusOk : statusFailed;
+    return vx_zyra_start_registration(&handle) == VX_ZYRA_OK ? commsTaskOk : commsTaskFailed;
 }

@@ -12,18 +12,23 @@
 namespace zyra {
 namespace {
 
-const CommandStep IS_BOOTLDR_STEP = {cmd::IS_BOOTLDR, "Failed to send IS_BOOTLDR command", 2,
-                                     "Failed to receive IS_BOOTLDR command", 3};
-const CommandStep EXEC_BOOTLOADER_STEP = {cmd::EXEC_BOOTLOADER, "Failed to send EXEC_BOOTLOADER command", 4,
-                                          "Failed to receive EXEC_BOOTLOADER command", 5};
-const CommandStep BL_GET_CONFIG_STEP = {cmd::BL_GET_CONFIG, "Failed to send BL_GET_CONFIG command", 6,
-                                        "Failed to receive BL_GET_CONFIG command", 7};
-const CommandStep START_UPGRADE_STEP = {cmd::START_UPGRADE, "Failed to send START_UPGRADE command", 6,
-                                        "Failed to receive START_UPGRADE command", 7};
-const CommandStep UPGRADE_RESTART_STEP = {cmd::START_UPGRADE, "Failed to send UPGRADE_START command", 6,
-                                          "Failed to receive UPGRADE_START command", 7};
-const CommandStep FWU_COMPLETED_STEP = {cmd::BL_FWU_COMPLETED, "Failed to send BL_FWU_COMPLETED command", 11,
-                                        "Failed to receive BL_FWU_COMPLETED command", 12};
+const CommandStep IS_BOOTLDR_STEP = {cmd::IS_BOOTLDR, "Failed to send IS_BOOTLDR command", VX_ZYRA_APP_IS_BOOTLDR_SEND,
+                                     "Failed to receive IS_BOOTLDR command", VX_ZYRA_APP_IS_BOOTLDR_RECEIVE};
+const CommandStep EXEC_BOOTLOADER_STEP = {cmd::EXEC_BOOTLOADER, "Failed to send EXEC_BOOTLOADER command",
+                                          VX_ZYRA_APP_EXEC_BOOTLOADER_SEND, "Failed to receive EXEC_BOOTLOADER command",
+                                          VX_ZYRA_APP_EXEC_BOOTLOADER_RECEIVE};
+const CommandStep BL_GET_CONFIG_STEP = {cmd::BL_GET_CONFIG, "Failed to send BL_GET_CONFIG command",
+                                        VX_ZYRA_APP_COMMAND_SEND, "Failed to receive BL_GET_CONFIG command",
+                                        VX_ZYRA_APP_COMMAND_RECEIVE};
+const CommandStep START_UPGRADE_STEP = {cmd::START_UPGRADE, "Failed to send START_UPGRADE command",
+                                        VX_ZYRA_APP_COMMAND_SEND, "Failed to receive START_UPGRADE command",
+                                        VX_ZYRA_APP_COMMAND_RECEIVE};
+const CommandStep UPGRADE_RESTART_STEP = {cmd::START_UPGRADE, "Failed to send UPGRADE_START command",
+                                          VX_ZYRA_APP_COMMAND_SEND, "Failed to receive UPGRADE_START command",
+                                          VX_ZYRA_APP_COMMAND_RECEIVE};
+const CommandStep FWU_COMPLETED_STEP = {cmd::BL_FWU_COMPLETED, "Failed to send BL_FWU_COMPLETED command",
+                                        VX_ZYRA_APP_COMPLETED_SEND, "Failed to receive BL_FWU_COMPLETED command",
+                                        VX_ZYRA_APP_COMPLETED_RECEIVE};
 
 struct BootloaderVersion {
     uint8_t major = 0;
@@ -48,7 +53,7 @@ HexText boot_agent_for(uint8_t side)
 int read_side(vx_zyra_t *h)
 {
     if (vx_zyra_get_side(h) != 0)
-        return fail(h, 1, "Failed to read info from ZYRA device");
+        return fail(h, VX_ZYRA_APP_NO_SIDE, "Failed to read info from ZYRA device");
     return 0;
 }
 
@@ -64,7 +69,7 @@ int enter_bootloader(vx_zyra_t *h, const Progress &progress)
             return 1;
         progress.report("starting bootloader", 10);
         if (vx_zyra_reconnect(h) != 0)
-            return fail(h, 6, "Failed to reconnect to bootloader");
+            return fail(h, VX_ZYRA_APP_BOOTLOADER_LOST, "Failed to reconnect to bootloader");
     }
     return read_side(h);
 }
@@ -87,7 +92,8 @@ int erase(vx_zyra_t *h, const CommandStep &start_upgrade, const Progress &progre
 {
     if (run_command_step(h, start_upgrade))
         return 1;
-    if (await_record(h, cmd::ERASE_DONE, DEFAULT_TIMEOUT_S, "Failed to receive ERASE_DONE command", 8))
+    if (await_record(h, cmd::ERASE_DONE, DEFAULT_TIMEOUT_S, "Failed to receive ERASE_DONE command",
+                     VX_ZYRA_APP_ERASE_DONE_MISSING))
         return 1;
     progress.report("APP erased", percent);
     return 0;
@@ -99,7 +105,7 @@ int complete_and_restart(vx_zyra_t *h, const Progress &progress, int percent)
         return 1;
     progress.report("restarting; waiting for device to appear", percent);
     if (vx_zyra_system_restart(h) != 0)
-        return fail(h, 17, "Failed to restart ZYRA device");
+        return fail(h, VX_ZYRA_APP_RESTART_FAILED, "Failed to restart ZYRA device");
     return 0;
 }
 

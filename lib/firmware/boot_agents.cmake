@@ -7,7 +7,7 @@ set(ZYRA_BOOT_AGENT_DIR "" CACHE PATH
   "Directory with the vendor's tx_boot_agent.hex and rx_boot_agent.hex (empty: generated stand-ins)")
 
 add_executable(zyra_boot_agent_gen ${CMAKE_CURRENT_LIST_DIR}/agent_gen/boot_agent_gen.cpp)
-target_include_directories(zyra_boot_agent_gen PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../include)
+target_include_directories(zyra_boot_agent_gen PRIVATE $<TARGET_PROPERTY:vx_zyra,INTERFACE_INCLUDE_DIRECTORIES>)
 target_link_libraries(zyra_boot_agent_gen PRIVATE zyra_formats)
 
 set(ZYRA_BOOT_AGENT_SOURCE ${CMAKE_CURRENT_BINARY_DIR}/boot_agents.cpp CACHE INTERNAL "Generated source of the boot agents")

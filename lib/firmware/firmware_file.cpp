@@ -21,7 +21,9 @@ struct MemoryFreer {
 int file_failure(vx_zyra_t *h, const Progress &progress, const char *report, const char *message)
 {
     progress.report(report, 0);
-    return fail(h, 1, message);
+    // The same code for both updates.
+    static_assert(static_cast<int>(VX_ZYRA_APP_FILE_FAILED) == static_cast<int>(VX_ZYRA_MAC_FILE_FAILED));
+    return fail(h, VX_ZYRA_APP_FILE_FAILED, message);
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ int send_hex_text(vx_zyra_t *h, HexText hex, size_t start, Progress &progress, i
     while (position < hex.length) {
         const appimage::LineRead line = appimage::readLine(text, position, record);
         if (line.fault != nullptr)
-            return fail(h, 10, "Failed to send firmware data block");
+            return fail(h, VX_ZYRA_APP_BLOCK_SEND_FAILED, "Failed to send firmware data block");
         int result = send_hex_record(h, record);
         // Only a transfer error fails the ack: a deadline counts as acknowledged.
         if (result == HEX_DATA_SENT && receive_record(h, cmd::FW_DATA_BLOCK, DEFAULT_TIMEOUT_S) < 0)
-            return fail(h, 9, "Failed to receive firmware data block ack");
+            return fail(h, VX_ZYRA_APP_BLOCK_ACK_FAILED, "Failed to receive firmware data block ack");
         if (result < 0)
-            return fail(h, 10, "Failed to send firmware data block");
+            return fail(h, VX_ZYRA_APP_BLOCK_SEND_FAILED, "Failed to send firmware data block");
         if (result == HEX_END_OF_FILE || line.next == std::string_view::npos)
             break;
         position = line.next;

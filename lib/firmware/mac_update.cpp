@@ -34,15 +34,15 @@ int start_radio_bootloader(vx_zyra_t *h, const uint8_t *fw_data, const MacRegion
     frame[FRAME_PAYLOAD] = 0x01;
     std::copy_n(fw_data + side_region.header_offset, START_HEADER_BYTES, frame + FRAME_PAYLOAD + 2);
     if (vx_zyra_send_cmd(h->devh, frame, DEFAULT_TIMEOUT_S) < 0)
-        return fail(h, 2, "Failed to send UPDATE_MAC_START command");
+        return fail(h, VX_ZYRA_MAC_START_SEND, "Failed to send UPDATE_MAC_START command");
     return await_record(h, cmd::BOOT_LOADER_STARTED, LONG_RECEIVE_TIMEOUT_S,
-                        "Failed to receive BOOT_LOADER_STARTED command", 3);
+                        "Failed to receive BOOT_LOADER_STARTED command", VX_ZYRA_MAC_RECEIVE_FAILED);
 }
 
 int send_block(vx_zyra_t *h, const uint8_t *data, size_t length)
 {
     if (vx_zyra_send_raw(h->devh, const_cast<uint8_t *>(data), length, DEFAULT_TIMEOUT_S) < 0)
-        return fail(h, 6, SEND_BLOCK_FAILURE);
+        return fail(h, VX_ZYRA_MAC_BLOCK_SEND_FAILED, SEND_BLOCK_FAILURE);
     return 0;
 }
 
@@ -56,12 +56,13 @@ int serve_region(vx_zyra_t *h, const uint8_t *data, size_t length, Progress &pro
     size_t sent = 0;
     while (sent < length) {
         size_t payload = 0;
-        if (await_record(h, cmd::DATA_BYTE, DEFAULT_TIMEOUT_S, RECEIVE_DATA_BYTE_FAILURE, 3, &payload))
+        if (await_record(h, cmd::DATA_BYTE, DEFAULT_TIMEOUT_S, RECEIVE_DATA_BYTE_FAILURE, VX_ZYRA_MAC_RECEIVE_FAILED,
+                         &payload))
             return 1;
         size_t requested = payload >= 2 ? static_cast<size_t>(h->buf[0] | h->buf[1] << 8) : 0;
         size_t block = std::min({requested, MAX_BLOCK, length - sent});
         if (block == 0)
-            return fail(h, 3, RECEIVE_DATA_BYTE_FAILURE);
+            return fail(h, VX_ZYRA_MAC_RECEIVE_FAILED, RECEIVE_DATA_BYTE_FAILURE);
         if (send_block(h, data + sent, block))
             return 1;
         sent += block;
@@ -72,14 +73,14 @@ int serve_region(vx_zyra_t *h, const uint8_t *data, size_t length, Progress &pro
 
 int send_daemon(vx_zyra_t *h, const uint8_t *fw_data, const MacRegion &daemon, Progress &progress)
 {
-    if (await_record(h, cmd::DATA_BYTE, LONG_RECEIVE_TIMEOUT_S, RECEIVE_DATA_BYTE_FAILURE, 4))
+    if (await_record(h, cmd::DATA_BYTE, LONG_RECEIVE_TIMEOUT_S, RECEIVE_DATA_BYTE_FAILURE, VX_ZYRA_MAC_FIRST_REQUEST))
         return 1;
     if (send_block(h, fw_data + daemon.header_offset, MAC_HEADER_SIZE))
         return 1;
     if (serve_region(h, fw_data + daemon.data_offset, daemon.data_length, progress, "daemon percent", 10, 10))
         return 1;
     return await_record(h, cmd::BOOT_LOADER_READY, LONG_RECEIVE_TIMEOUT_S,
-                        "Failed to receive BOOT_LOADER_READY command", 3);
+                        "Failed to receive BOOT_LOADER_READY command", VX_ZYRA_MAC_RECEIVE_FAILED);
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data
     MacImage image;
     if (!parse_mac_image(fw_data, fw_length, image)) {
         progress.report("BAD FW IMAGE", 0);
-        return fail(h, 1, BAD_IMAGE);
+        return fail(h, VX_ZYRA_MAC_BAD_IMAGE, BAD_IMAGE);
     }
     const MacRegion &start_region = h->side == VX_ZYRA_RX ? image.rx : image.tx;
     if (start_radio_bootloader(h, fw_data, start_region))
@@ -105,7 +106,7 @@ VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data
     if (send_daemon(h, fw_data, image.daemon, progress))
         return 1;
     if (h->side != VX_ZYRA_RX && h->side != VX_ZYRA_TX)
-        return fail(h, 4, BAD_IMAGE);
+        return fail(h, VX_ZYRA_MAC_UNKNOWN_SIDE, BAD_IMAGE);
     const MacRegion &region = h->side == VX_ZYRA_RX ? image.rx : image.tx;
     if (serve_region(h, fw_data + region.data_offset, region.data_length, progress, "firmware percent", 20, 60))
         return 1;
@@ -113,7 +114,7 @@ VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data
     if (h->side == VX_ZYRA_RX)
         clock_sleep_ms(RX_FLASH_GRACE_MS);
     if (vx_zyra_system_restart(h) != 0)
-        return fail(h, 17, "Failed to restart ZYRA device");
+        return fail(h, VX_ZYRA_MAC_RESTART_FAILED, "Failed to restart ZYRA device");
     progress.report("complete", 100);
     return 0;
 }

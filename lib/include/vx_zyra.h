@@ -5,22 +5,31 @@
  * first to every operation. The library has no threads and no locks: a handle
  * is used by one thread at a time, and every call blocks its caller.
  *
- * Two result conventions:
- *  - session, control and update operations return 0 on success and 1 on
- *    failure, leaving a message (at most 63 characters) in error_msg and a
- *    per-operation step code in error;
+ * Two result conventions (enum vx_zyra_result):
+ *  - session, control and update operations return VX_ZYRA_OK or
+ *    VX_ZYRA_FAILED, leaving a message (at most 63 characters) in error_msg
+ *    and a per-operation step code (VX_ZYRA_SESSION_*, VX_ZYRA_CONTROL_*,
+ *    VX_ZYRA_APP_*, VX_ZYRA_MAC_*) in error;
  *  - transport, identity and register operations return the transport's
- *    code unchanged: 0, a negative libusb error (LIBUSB_ERROR_*), 3 when a
- *    receive deadline passed without the awaited record, 2 when a register
- *    read answered with the wrong length. They set no message.
+ *    code unchanged: VX_ZYRA_OK, a negative libusb error (LIBUSB_ERROR_*),
+ *    VX_ZYRA_DEADLINE when a receive deadline passed without the awaited
+ *    record, VX_ZYRA_WRONG_LENGTH when a register read answered with the
+ *    wrong length. They set no message.
  * Storage operations set a message and store the low byte of the failing
  * call's result in error (see each function).
+ *
+ * Every timeout parameter is in whole seconds. A timeout below one second
+ * (0 or negative) still gives each USB transfer one second, since libusb
+ * would wait for ever on 0; vx_zyra_recv_cmd then gives up after its first
+ * read that does not complete the record.
  */
 #ifndef VX_ZYRA_H
 #define VX_ZYRA_H
 
 #include <stddef.h>
 #include <stdint.h>
+
+#include "vx_zyra_version.h"
 
 #if defined(_WIN32)
 #define VX_ZYRA_EXPORT __declspec(dllexport)
@@ -33,6 +42,68 @@ extern "C" {
 #endif
 
 struct libusb_device_handle;
+
+/* Results of the library's functions; which ones a function returns is
+ * stated with it. Transport failures add libusb's own negative codes. */
+enum vx_zyra_result {
+    VX_ZYRA_OK = 0,
+    VX_ZYRA_FAILED = 1,        /* failure; message and step code as the function states */
+    VX_ZYRA_WRONG_LENGTH = 2,  /* a register read answered with another length */
+    VX_ZYRA_DEADLINE = 3,      /* records arrived, but not the awaited one in time */
+    /* LIBUSB_ERROR_TIMEOUT: nothing at all arrived within the timeout, as
+     * from a unit that has gone silent or vanished. */
+    VX_ZYRA_NO_ANSWER = -7
+};
+
+/* Step codes (vx_zyra_t.error) of the session operations. */
+enum vx_zyra_session_error {
+    VX_ZYRA_SESSION_SETUP_FAILED = 1,  /* connect: libusb could not be set up */
+    VX_ZYRA_SESSION_INVALID = 1,       /* disconnect, reconnect: not connected */
+    VX_ZYRA_SESSION_UNREADABLE = 1,    /* reconnect: back, but its identity unreadable */
+    VX_ZYRA_SESSION_NOT_FOUND = 2,     /* connect, reconnect: no unit on the bus */
+    VX_ZYRA_SESSION_CLAIM_FAILED = 3,  /* connect, reconnect: interface not claimed */
+    VX_ZYRA_SESSION_RELEASE_FAILED = 4,
+    VX_ZYRA_SESSION_NO_SIDE = 5        /* get_info: the unit's side stayed unknown */
+};
+
+/* Step codes of the control commands (restarts, key presses, registration). */
+enum vx_zyra_control_error {
+    VX_ZYRA_CONTROL_SEND_FAILED = 10,
+    VX_ZYRA_CONTROL_RECEIVE_FAILED = 11  /* key press: no answer */
+};
+
+/* Step codes of the application update (vx_zyra_update_app_array and
+ * vx_zyra_update_app). Some codes serve several steps. */
+enum vx_zyra_app_error {
+    VX_ZYRA_APP_FILE_FAILED = 1,        /* update_app: file not opened, allocated or read */
+    VX_ZYRA_APP_NO_SIDE = 1,            /* the side could not be read in the bootloader or agent */
+    VX_ZYRA_APP_IS_BOOTLDR_SEND = 2,
+    VX_ZYRA_APP_IS_BOOTLDR_RECEIVE = 3,
+    VX_ZYRA_APP_EXEC_BOOTLOADER_SEND = 4,
+    VX_ZYRA_APP_EXEC_BOOTLOADER_RECEIVE = 5,
+    VX_ZYRA_APP_BOOTLOADER_LOST = 6,    /* no reconnect to the bootloader: the unit is gone */
+    VX_ZYRA_APP_COMMAND_SEND = 6,       /* BL_GET_CONFIG or START_UPGRADE not sent: likely gone too */
+    VX_ZYRA_APP_COMMAND_RECEIVE = 7,    /* BL_GET_CONFIG or START_UPGRADE unanswered */
+    VX_ZYRA_APP_ERASE_DONE_MISSING = 8,
+    VX_ZYRA_APP_BLOCK_ACK_FAILED = 9,
+    VX_ZYRA_APP_BLOCK_SEND_FAILED = 10, /* also a record the library refuses */
+    VX_ZYRA_APP_COMPLETED_SEND = 11,
+    VX_ZYRA_APP_COMPLETED_RECEIVE = 12,
+    VX_ZYRA_APP_RESTART_FAILED = 17     /* the restart's reconnect failed: the unit is gone */
+};
+
+/* Step codes of the radio (MAC) update (vx_zyra_update_mac_array and
+ * vx_zyra_update_mac). */
+enum vx_zyra_mac_error {
+    VX_ZYRA_MAC_FILE_FAILED = 1,       /* update_mac: file not opened, allocated or read */
+    VX_ZYRA_MAC_BAD_IMAGE = 1,         /* regions outside the image; nothing was sent */
+    VX_ZYRA_MAC_START_SEND = 2,
+    VX_ZYRA_MAC_RECEIVE_FAILED = 3,    /* BOOT_LOADER_STARTED, BOOT_LOADER_READY or a block request */
+    VX_ZYRA_MAC_FIRST_REQUEST = 4,     /* the daemon header's request never came */
+    VX_ZYRA_MAC_UNKNOWN_SIDE = 4,      /* the side is neither TX nor RX */
+    VX_ZYRA_MAC_BLOCK_SEND_FAILED = 6, /* the unit took no more data: it is gone */
+    VX_ZYRA_MAC_RESTART_FAILED = 17    /* the restart's reconnect failed: the unit is gone */
+};
 
 /* Which end of the link a unit is (vx_zyra_t.side). */
 enum vx_zyra_side {
@@ -73,7 +144,7 @@ typedef void *(*firmware_callback_f)(char *message, int percent, void *user_data
 /* Part of vx_zyra_storage_dump's signature; never called. */
 typedef void *(*storage_callback_f)(uint16_t id, uint8_t *data, size_t length);
 
-/* API version of this library: 1.0.1. */
+/* The library's version, VX_ZYRA_VERSION_MAJOR, _MINOR and _PATCH as built. */
 extern VX_ZYRA_EXPORT const int VX_ZYRA_API_MAJOR_VERSION;
 extern VX_ZYRA_EXPORT const int VX_ZYRA_API_MINOR_VERSION;
 extern VX_ZYRA_EXPORT const int VX_ZYRA_API_BUILD_VERSION;
@@ -82,31 +153,39 @@ extern VX_ZYRA_EXPORT const int VX_ZYRA_API_BUILD_VERSION;
  * A command frame is AA BB code length payload checksum(XOR), built in place
  * in a buffer whose bytes 2, 3 and the payload the caller has filled. */
 
-/* Completes the frame in cmd and sends it. 0 or a negative libusb error. */
+/* Completes the frame in cmd and sends it. VX_ZYRA_OK or a negative libusb error. */
 VX_ZYRA_EXPORT int vx_zyra_send_cmd(struct libusb_device_handle *devh, uint8_t *cmd, int timeout);
-/* Sends len bytes unframed in one bulk transfer. 0 or a negative libusb error. */
+/* Sends len bytes unframed in one bulk transfer. VX_ZYRA_OK or a negative libusb error. */
 VX_ZYRA_EXPORT int vx_zyra_send_raw(struct libusb_device_handle *devh, uint8_t *data, size_t len, int timeout);
 /* Waits for the response record whose code is buf[0]; copies at most *len
- * payload bytes to buf and sets *len to the full payload length. 0, a
- * negative libusb error, or 3 when the deadline passed without the record. */
+ * payload bytes to buf and sets *len to the full payload length. VX_ZYRA_OK,
+ * a negative libusb error (VX_ZYRA_NO_ANSWER when nothing arrived), or
+ * VX_ZYRA_DEADLINE when other data kept arriving past the timeout. */
 VX_ZYRA_EXPORT int vx_zyra_recv_cmd(struct libusb_device_handle *devh, uint8_t *buf, size_t *len, int timeout);
-/* Drains pending input into buf (64 bytes). 0 or a negative libusb error. */
+/* Drains pending input into buf (64 bytes), reading with a fixed one-second
+ * timeout. VX_ZYRA_OK or a negative libusb error. */
 VX_ZYRA_EXPORT int vx_zyra_clear_cmd(struct libusb_device_handle *devh, uint8_t *buf);
 /* Value of the two hexadecimal characters at pos. */
 VX_ZYRA_EXPORT uint8_t vx_zyra_read_hex_byte(const char *pos);
 
 /* ---- Session and identity ----------------------------------------------- */
 
-/* Opens and claims the unit. 0, or 1 with codes 1 (USB setup), 2 (no unit), 3 (claim). */
+/* Opens and claims the unit. VX_ZYRA_OK, or VX_ZYRA_FAILED with
+ * VX_ZYRA_SESSION_SETUP_FAILED, _NOT_FOUND or _CLAIM_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_connect(vx_zyra_t *h);
-/* Releases and closes. 0, or 1 with codes 1 (not connected), 4 (release failed). */
+/* Releases and closes. VX_ZYRA_OK, or VX_ZYRA_FAILED with
+ * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same). */
 VX_ZYRA_EXPORT int vx_zyra_disconnect(vx_zyra_t *h);
 /* Resets, waits up to about three minutes for the unit, reopens and reads
- * the identity. 0, or 1 with codes 1, 2 or 3. */
+ * the identity. VX_ZYRA_OK, or VX_ZYRA_FAILED with VX_ZYRA_SESSION_INVALID,
+ * _NOT_FOUND or _CLAIM_FAILED (the unit is gone, the handle closed) or
+ * _UNREADABLE (open, but its identity could not be read). */
 VX_ZYRA_EXPORT int vx_zyra_reconnect(vx_zyra_t *h);
-/* Reads side, versions and signature. 0, or 1 with code 5. */
+/* Reads side, versions and signature. VX_ZYRA_OK, or VX_ZYRA_FAILED with
+ * VX_ZYRA_SESSION_NO_SIDE. */
 VX_ZYRA_EXPORT int vx_zyra_get_info(vx_zyra_t *h);
-/* GET_SIDE with retries. 0 when side is known, else 1; no message. */
+/* GET_SIDE with retries. VX_ZYRA_OK when side is known, else VX_ZYRA_FAILED
+ * without a message. */
 VX_ZYRA_EXPORT int vx_zyra_get_side(vx_zyra_t *h);
 /* Identity readers: transport result, no message. */
 VX_ZYRA_EXPORT int vx_zyra_version_app(vx_zyra_t *h);
@@ -116,19 +195,24 @@ VX_ZYRA_EXPORT int vx_zyra_signature(vx_zyra_t *h);
 
 /* ---- Storage and registers ----------------------------------------------- */
 
-/* Writes one stored value (at most 57 bytes). 0, non-zero on failure. */
+/* Writes one stored value (at most 57 bytes). VX_ZYRA_OK; on failure the
+ * drain's or receive's own result, or VX_ZYRA_FAILED for a failed send or a
+ * longer value: test for non-zero. */
 VX_ZYRA_EXPORT int vx_zyra_storage_set(vx_zyra_t *h, uint16_t id, uint8_t *data, size_t datalen);
 /* Reads one stored value into data (which must hold 64 bytes); *datalen
- * becomes its length. 0 or 1; on failure data and *datalen are untouched. */
+ * becomes its length. VX_ZYRA_OK or VX_ZYRA_FAILED; on failure data and
+ * *datalen are untouched. */
 VX_ZYRA_EXPORT int vx_zyra_storage_get(vx_zyra_t *h, uint16_t id, uint8_t *data, size_t *datalen);
-/* Resets the unit's store to its defaults. 0 or 1. */
+/* Resets the unit's store to its defaults. VX_ZYRA_OK or VX_ZYRA_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_storage_restore(vx_zyra_t *h);
-/* Asks the unit to print its store on its own output; callback is never called. 0 or 1. */
+/* Asks the unit to print its store on its own output; callback is never
+ * called. VX_ZYRA_OK or VX_ZYRA_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_storage_dump(vx_zyra_t *h, storage_callback_f *callback);
 /* Radio register write (at most 55 bytes): transport result, or
  * LIBUSB_ERROR_INVALID_PARAM (-2) for a longer one. */
 VX_ZYRA_EXPORT int vx_zyra_write_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t datalen, int timeout);
-/* Radio register read: transport result, 2 when the answer's length differs. */
+/* Radio register read: transport result, VX_ZYRA_WRONG_LENGTH when the
+ * answer's length differs. */
 VX_ZYRA_EXPORT int vx_zyra_read_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t datalen, int timeout);
 
 /* ---- Control commands and XMEGA image files ------------------------------ */
@@ -157,28 +241,34 @@ struct eeprom_settings {
     uint8_t fan_ctrl_mode; /* 0 always on, 1 record flag, 2 record flag and temperature; low 4 bits stored */
 };
 
-/* Restarts into the application and reconnects. 0, or 1 with the reconnect's
- * code; a failed send leaves code 10 in the handle but the reconnect decides. */
+/* Restarts into the application and reconnects. VX_ZYRA_OK, or
+ * VX_ZYRA_FAILED with the reconnect's code; a failed send leaves
+ * VX_ZYRA_CONTROL_SEND_FAILED in the handle, but the reconnect decides. */
 VX_ZYRA_EXPORT int vx_zyra_system_restart(vx_zyra_t *h);
-/* Restarts into the bootloader and reconnects. 0, or 1 with code 10 or the reconnect's. */
+/* Restarts into the bootloader and reconnects. VX_ZYRA_OK, or VX_ZYRA_FAILED
+ * with VX_ZYRA_CONTROL_SEND_FAILED or the reconnect's code. */
 VX_ZYRA_EXPORT int vx_zyra_bootloader_restart(vx_zyra_t *h);
-/* Presses one remote-control key (IR_CMD_*). 0, or 1 with codes 10 (send), 11 (receive). */
+/* Presses one remote-control key (IR_CMD_*). VX_ZYRA_OK, or VX_ZYRA_FAILED
+ * with VX_ZYRA_CONTROL_SEND_FAILED or _RECEIVE_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_send_ir_command(vx_zyra_t *h, uint8_t cmd);
 /* Receiver pairing menu: IR_CMD_ADD; result of the key press. */
 VX_ZYRA_EXPORT int vx_zyra_rx_start_pairing(vx_zyra_t *h);
 /* Receiver pairing menu: IR_CMD_SELECT; result of the key press. */
 VX_ZYRA_EXPORT int vx_zyra_rx_confirm_pairing(vx_zyra_t *h);
-/* Receiver: ESC, DELETE, SELECT, SELECT, 500 ms apart. Always 0. */
+/* Receiver: ESC, DELETE, SELECT, SELECT, 500 ms apart. Always VX_ZYRA_OK. */
 VX_ZYRA_EXPORT int vx_zyra_rx_unpair(vx_zyra_t *h);
-/* START_REGISTRATION. 1 with code 10 when the send fails, else the receive's
- * transport result (0, 3 or a negative libusb error) without a message. */
+/* START_REGISTRATION. VX_ZYRA_FAILED with VX_ZYRA_CONTROL_SEND_FAILED when
+ * the send fails, else the receive's transport result (VX_ZYRA_OK,
+ * VX_ZYRA_DEADLINE or a negative libusb error) without a message. */
 VX_ZYRA_EXPORT int vx_zyra_start_registration(vx_zyra_t *h);
 /* Copies the version text after "FW" at 0x1DE00 of an XMEGA flash image into
- * version, which must hold ver_len + 1 bytes. 0 when found, else 1. */
+ * version, which must hold ver_len + 1 bytes. VX_ZYRA_OK when found, else
+ * VX_ZYRA_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_xmega_version(char *filename, char *version, int ver_len);
-/* Reads the fan-control setting from an EEPROM image. 0, or -1 (settings untouched). */
+/* Reads the fan-control setting from an EEPROM image. VX_ZYRA_OK, or -1
+ * (settings untouched). */
 VX_ZYRA_EXPORT int vx_zyra_read_eeprom_settings(char *filename, struct eeprom_settings *settings);
-/* Writes a 2048-byte EEPROM image holding the settings. 0 or -1. */
+/* Writes a 2048-byte EEPROM image holding the settings. VX_ZYRA_OK or -1. */
 VX_ZYRA_EXPORT int vx_zyra_write_eeprom_settings(char *filename, struct eeprom_settings *settings);
 
 /* ---- Application firmware ------------------------------------------------ */
@@ -193,23 +283,28 @@ extern VX_ZYRA_EXPORT const char VX_ZYRA_RX_BOOT_AGENT[10750];
 extern VX_ZYRA_EXPORT uint8_t vx_zyra_app_buf[64];
 
 /* Handles one Intel HEX record at line (need not be NUL-terminated after it).
+ * Not an enum vx_zyra_result: the record's type for the records it only reads.
  * 0 data record sent (caller receives the ack), 1 end of file, 3 start
  * segment address, 4 extended linear address (stored), 5 start linear
  * address, -1 malformed or unsupported record, other negative: send error. */
 VX_ZYRA_EXPORT int vx_zyra_send_app_line(vx_zyra_t *h, const char *line);
-/* Whole application update from Intel HEX text. 0, or 1 with a message and step code. */
+/* Whole application update from Intel HEX text. VX_ZYRA_OK, or VX_ZYRA_FAILED
+ * with a message and a VX_ZYRA_APP_* step code. */
 VX_ZYRA_EXPORT int vx_zyra_update_app_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
                                             firmware_callback_f cb, void *cb_data);
-/* Reads file_name whole and runs vx_zyra_update_app_array; file failures give code 1. */
+/* Reads file_name whole and runs vx_zyra_update_app_array; file failures
+ * give VX_ZYRA_APP_FILE_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_update_app(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
 
 /* ---- MAC firmware --------------------------------------------------------- */
 
 /* Whole radio firmware update from an image of three regions (TX, RX,
- * daemon), checked before anything is sent. 0, or 1 with a message and step code. */
+ * daemon), checked before anything is sent. VX_ZYRA_OK, or VX_ZYRA_FAILED
+ * with a message and a VX_ZYRA_MAC_* step code. */
 VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
                                             firmware_callback_f cb, void *cb_data);
-/* Reads file_name whole and runs vx_zyra_update_mac_array; file failures give code 1. */
+/* Reads file_name whole and runs vx_zyra_update_mac_array; file failures
+ * give VX_ZYRA_MAC_FILE_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_update_mac(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
 
 #ifdef __cplusplus

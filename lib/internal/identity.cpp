@@ -21,8 +21,6 @@ constexpr size_t APP_VERSION_LENGTH = 3;
 constexpr uint16_t MAC_VERSION_REGISTER = 0x0010;
 constexpr uint16_t BOARD_SERIAL_REGISTER = 0x0030;
 
-constexpr uint8_t GET_INFO_FAILED = 5;
-
 // Sends a command without payload from the handle's buffer and receives its
 // answer there.
 zyra::Reply ask(vx_zyra_t *h, uint8_t code, zyra::Timeouts timeouts, zyra::Drain drain)
@@ -99,7 +97,7 @@ int vx_zyra_signature(vx_zyra_t *h)
 int vx_zyra_get_info(vx_zyra_t *h)
 {
     if (vx_zyra_get_side(h) != 0)
-        return zyra::fail(h, GET_INFO_FAILED, "Unable to read from ZYRA device");
+        return zyra::fail(h, VX_ZYRA_SESSION_NO_SIDE, "Unable to read from ZYRA device");
     // A field that cannot be read keeps its value: the side alone decides.
     vx_zyra_version_app(h);
     vx_zyra_version_mac(h);

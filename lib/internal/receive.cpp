@@ -38,7 +38,8 @@ constexpr uint8_t TYPE_RESPONSE = 0x01;
 constexpr size_t REASSEMBLY_SIZE = 2 * STREAM_PER_BLOCK;
 constexpr size_t LONGEST_PAYLOAD = REASSEMBLY_SIZE - HEADER_SIZE;
 
-constexpr int DEADLINE_PASSED = 3;
+// The header names libusb's timeout for callers that do not include libusb.
+static_assert(static_cast<int>(VX_ZYRA_NO_ANSWER) == static_cast<int>(LIBUSB_ERROR_TIMEOUT));
 
 enum class ScanResult {
     record,     // a whole record with the awaited code
@@ -162,6 +163,6 @@ extern "C" int vx_zyra_recv_cmd(libusb_device_handle *devh, uint8_t *buf, size_t
             return 0;
         }
         if (zyra::clock_now_seconds() - start >= deadline_s(timeout, found))
-            return DEADLINE_PASSED;
+            return VX_ZYRA_DEADLINE;
     }
 }

@@ -15,7 +15,6 @@ constexpr size_t REGISTER_HEADER = 4;
 constexpr size_t LONGEST_WRITE = zyra::COMMAND_BUFFER_SIZE - zyra::FRAME_OVERHEAD - REGISTER_HEADER;
 // A read's answer lands in the 64-byte command buffer.
 constexpr size_t LONGEST_READ = zyra::RESPONSE_CAPACITY;
-constexpr int WRONG_LENGTH = 2;
 
 uint8_t *begin_register_frame(uint8_t *frame, uint8_t code, uint16_t addr, size_t count)
 {
@@ -51,7 +50,7 @@ int vx_zyra_read_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t data
     if (reply.result != 0)
         return reply.result;
     if (reply.length != datalen)
-        return WRONG_LENGTH;
+        return VX_ZYRA_WRONG_LENGTH;
     if (datalen > 0)
         std::memcpy(data, h->buf, datalen);
     return 0;

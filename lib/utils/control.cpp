@@ -11,7 +11,6 @@ constexpr int KEY_RECEIVE_TIMEOUT_S = 20;
 constexpr int64_t UNPAIR_KEY_GAP_MS = 500;
 
 constexpr const char *SEND_FAILURE = "Failed to send command to ZYRA device";
-constexpr uint8_t SEND_FAILURE_CODE = 10;
 
 // A command without payload and its answer; the answer's result is the
 // caller's to use or to ignore.
@@ -36,7 +35,7 @@ VX_ZYRA_EXPORT int vx_zyra_system_restart(vx_zyra_t *h)
     zyra::begin_frame(h->buf, zyra::cmd::SYSTEM_RESTART, 0);
     bool unsent = vx_zyra_send_cmd(h->devh, h->buf, zyra::DEFAULT_TIMEOUT_S) < 0;
     if (unsent)
-        zyra::fail(h, SEND_FAILURE_CODE, send_failure);
+        zyra::fail(h, VX_ZYRA_CONTROL_SEND_FAILED, send_failure);
     // The unit may be restarting already (or have missed the command): its
     // answer decides nothing, the reconnect does.
     size_t length = zyra::RESPONSE_CAPACITY;
@@ -46,14 +45,14 @@ VX_ZYRA_EXPORT int vx_zyra_system_restart(vx_zyra_t *h)
         return 1;
     // The reconnect clears the handle; the failed send stays on record.
     if (unsent)
-        zyra::fail(h, SEND_FAILURE_CODE, send_failure);
+        zyra::fail(h, VX_ZYRA_CONTROL_SEND_FAILED, send_failure);
     return 0;
 }
 
 VX_ZYRA_EXPORT int vx_zyra_bootloader_restart(vx_zyra_t *h)
 {
     if (send_failed(plain_request(h, zyra::cmd::BOOTLOADER_RESTART)))
-        return zyra::fail(h, SEND_FAILURE_CODE, SEND_FAILURE);
+        return zyra::fail(h, VX_ZYRA_CONTROL_SEND_FAILED, SEND_FAILURE);
     return vx_zyra_reconnect(h);
 }
 
@@ -67,9 +66,9 @@ VX_ZYRA_EXPORT int vx_zyra_send_ir_command(vx_zyra_t *h, uint8_t cmd)
     zyra::Reply reply =
         zyra::request(h->devh, h->buf, h->buf, {zyra::DEFAULT_TIMEOUT_S, KEY_RECEIVE_TIMEOUT_S}, zyra::Drain::no);
     if (send_failed(reply))
-        return zyra::fail(h, SEND_FAILURE_CODE, SEND_FAILURE);
+        return zyra::fail(h, VX_ZYRA_CONTROL_SEND_FAILED, SEND_FAILURE);
     if (reply.result != 0)
-        return zyra::fail(h, 11, "Failed to receive command response from ZYRA device");
+        return zyra::fail(h, VX_ZYRA_CONTROL_RECEIVE_FAILED, "Failed to receive command response from ZYRA device");
     return 0;
 }
 
@@ -98,7 +97,7 @@ VX_ZYRA_EXPORT int vx_zyra_start_registration(vx_zyra_t *h)
 {
     zyra::Reply reply = plain_request(h, zyra::cmd::START_REGISTRATION);
     if (send_failed(reply))
-        return zyra::fail(h, SEND_FAILURE_CODE, SEND_FAILURE);
+        return zyra::fail(h, VX_ZYRA_CONTROL_SEND_FAILED, SEND_FAILURE);
     return reply.result;
 }
 

@@ -17,15 +17,6 @@ constexpr int64_t REOPEN_INTERVAL_MS = 2000;
 // Its application answers only a while after it is back on the bus.
 constexpr int64_t IDENTITY_SETTLE_MS = 5000;
 
-enum SessionError : uint8_t {
-    SETUP_FAILED = 1,
-    INVALID_CONNECTION = 1,
-    READ_FAILED = 1,
-    NOT_FOUND = 2,
-    CLAIM_FAILED = 3,
-    RELEASE_FAILED = 4,
-};
-
 libusb_device_handle *open_unit()
 {
     return libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
@@ -38,7 +29,7 @@ void clear_record(vx_zyra_t *h)
 
 int invalid_connection(vx_zyra_t *h)
 {
-    return zyra::fail(h, INVALID_CONNECTION, "Invalid ZYRA device connection");
+    return zyra::fail(h, VX_ZYRA_SESSION_INVALID, "Invalid ZYRA device connection");
 }
 
 // A session that could not be (re)opened ends libusb's use, as a disconnect
@@ -56,7 +47,7 @@ int end_session(vx_zyra_t *h, uint8_t code, const char *message)
 int claim(vx_zyra_t *h)
 {
     if (libusb_claim_interface(h->devh, zyra::USB_INTERFACE) != 0)
-        return end_session(h, CLAIM_FAILED, "Failed to attach to ZYRA device");
+        return end_session(h, VX_ZYRA_SESSION_CLAIM_FAILED, "Failed to attach to ZYRA device");
     return 0;
 }
 
@@ -67,11 +58,11 @@ extern "C" {
 int vx_zyra_connect(vx_zyra_t *h)
 {
     if (libusb_init(nullptr) != 0)
-        return zyra::fail(h, SETUP_FAILED, "Failed to setup USB interface");
+        return zyra::fail(h, VX_ZYRA_SESSION_SETUP_FAILED, "Failed to setup USB interface");
     clear_record(h);
     h->devh = open_unit();
     if (h->devh == nullptr)
-        return end_session(h, NOT_FOUND, "Failed to connect to ZYRA device");
+        return end_session(h, VX_ZYRA_SESSION_NOT_FOUND, "Failed to connect to ZYRA device");
     return claim(h);
 }
 
@@ -81,7 +72,7 @@ int vx_zyra_disconnect(vx_zyra_t *h)
         return h == nullptr ? 1 : invalid_connection(h);
     int result = 0;
     if (libusb_release_interface(h->devh, zyra::USB_INTERFACE) != 0)
-        result = zyra::fail(h, RELEASE_FAILED, "Failed to disconnect from ZYRA device");
+        result = zyra::fail(h, VX_ZYRA_SESSION_RELEASE_FAILED, "Failed to disconnect from ZYRA device");
     libusb_close(h->devh);
     libusb_exit(nullptr);
     h->devh = nullptr;
@@ -105,13 +96,13 @@ int vx_zyra_reconnect(vx_zyra_t *h)
             zyra::clock_sleep_ms(REOPEN_INTERVAL_MS);
     }
     if (h->devh == nullptr)
-        return end_session(h, NOT_FOUND, "Failed to connect to ZYRA device");
+        return end_session(h, VX_ZYRA_SESSION_NOT_FOUND, "Failed to connect to ZYRA device");
     if (claim(h) != 0)
         return 1;
 
     zyra::clock_sleep_ms(IDENTITY_SETTLE_MS);
     if (vx_zyra_get_info(h) != 0)
-        return zyra::fail(h, READ_FAILED, "Unable to read from ZYRA device");
+        return zyra::fail(h, VX_ZYRA_SESSION_UNREADABLE, "Unable to read from ZYRA device");
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <QProgressDialog>
 
 #include "commstaskhost.h"
+#include "workererrors.h"
 
 CommsTaskDialog::CommsTaskDialog(QWidget *parent) : QDialog(parent), comms(new CommsTaskHost(this))
 {
@@ -30,7 +31,7 @@ void CommsTaskDialog::leaveTo(int screen)
 void CommsTaskDialog::zyraCommsThreadSlot(int s32TaskAction, int s32TaskStatus)
 {
     comms->closeProgress();
-    if (s32TaskStatus != 0) {
+    if (s32TaskStatus != workererrors::commsTaskOk) {
         CommsTaskHost::showConnectionError(this);
         return;
     }

@@ -12,6 +12,7 @@
 #include "screens.h"
 #include "ui_pairdialog.h"
 #include "updaterthread.h"
+#include "workererrors.h"
 #include "workerexit.h"
 #include "zyracommsthread.h"
 
@@ -21,9 +22,6 @@ constexpr int screenReady = 0;
 constexpr int screenPairing = 1;
 constexpr int screenWaiting = 3;
 constexpr int screenConfirming = 4;
-
-// Worker errors with this code leave the session for the dialog to close.
-constexpr int closesSession = 1;
 
 struct Placement {
     const char *picture;
@@ -184,7 +182,8 @@ void PairDialog::showError(QString msg, int code)
     setScreen(screenReady);
     hide();
     errorDialog->show();
-    if (code != closesSession)
+    // Only these errors leave the session for the dialog to close.
+    if (code != workererrors::pairingClosesSession)
         return;
     // The worker closes the session itself right after reporting; the two
     // closes must not overlap on the shared handle.
@@ -193,7 +192,7 @@ void PairDialog::showError(QString msg, int code)
         pairingThread->wait();
     }
     qDebug() << "DISCONNECTING FROM ZYRA";
-    if (vx_zyra_disconnect(&deviceHandle) == 0)
+    if (vx_zyra_disconnect(&deviceHandle) == VX_ZYRA_OK)
         qDebug() << "DISCONNECTED FROM ZYRA";
     else
         qDebug() << "FAILED TO DISCONNECT";

@@ -11,6 +11,7 @@
 #include "devicetypes.h"
 #include "screens.h"
 #include "ui_modeselectiondialog.h"
+#include "workererrors.h"
 #include "zyracommsthread.h"
 
 namespace {
@@ -123,7 +124,7 @@ void modeSelectionDialog::cancelZyraComms()
 void modeSelectionDialog::zyraCommsThreadSlot(int s32TaskAction, int s32TaskStatus)
 {
     comms->closeProgress();
-    if (s32TaskStatus != 0) {
+    if (s32TaskStatus != workererrors::commsTaskOk) {
         CommsTaskHost::showConnectionError(this);
         return;
     }

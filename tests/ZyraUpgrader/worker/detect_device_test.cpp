@@ -22,7 +22,7 @@ TEST_F(DetectOverUsb, UnitAnsweringTheThirdConnectIsDetectedWithTheLibraryVersio
     useDeviceType(2);
     attachUnit(VX_ZYRA_RX)->dropOffBus(0, 2);
     worker->detectDevice();
-    EXPECT_EQ(log.events(), QStringList{"detected 1.0.1"});
+    EXPECT_EQ(log.events(), QStringList{QString("detected ") + VX_ZYRA_VERSION_STRING});
     EXPECT_EQ(zyra_sim::Clock::instance().sleeps(), seconds(3, 1));
     EXPECT_NE(handle.devh, nullptr) << "the handle stays open for the update";
     EXPECT_EQ(handle.side, VX_ZYRA_RX);

@@ -159,7 +159,7 @@ TEST_F(RadioStep, UpdateAppTellsALostUnitFromOtherFailures)
     });
     log.clear();
     worker->updateAPPFW();
-    EXPECT_EQ(handle.error, 6);
+    EXPECT_EQ(handle.error, VX_ZYRA_APP_BOOTLOADER_LOST);
     EXPECT_EQ(log.milestones(), QStringList{"recovery 1"});
     EXPECT_EQ(handle.devh, nullptr);
 }
