@@ -6,6 +6,7 @@
 #include <libusb.h>
 
 #include "fuzz_check.h"
+#include "zyra_clock_hooks.h"
 
 namespace zyra_fuzz {
 namespace {

@@ -4,11 +4,7 @@
 #include <thread>
 
 #include "usb_host.h"
-
-extern "C" {
-int64_t zyra_clock_now_ms(void);
-void zyra_clock_sleep_ms(int64_t ms);
-}
+#include "zyra_clock_hooks.h"
 
 namespace zyra_sim::test {
 namespace {
