@@ -1,8 +1,13 @@
 #include "workerclock.h"
 
+#include "zyra_clock_hooks.h"
+
 #include <QThread>
 
 #include <atomic>
+
+// Weak: null unless a provider such as the virtual unit is loaded.
+#pragma weak zyra_clock_sleep_ms
 
 namespace workerclock {
 

@@ -3,13 +3,6 @@
 // tests run the protocol's seconds in virtual time.
 #pragma once
 
-#include <cstdint>
-
-extern "C" {
-// Weak: null unless a provider such as the virtual unit is loaded.
-__attribute__((weak, visibility("default"))) void zyra_clock_sleep_ms(int64_t ms);
-}
-
 namespace workerclock {
 
 void sleepSeconds(int seconds);

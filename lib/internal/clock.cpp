@@ -1,8 +1,15 @@
 #include "clock.h"
 
+#include "zyra_clock_hooks.h"
+
 #include <chrono>
 #include <ctime>
 #include <thread>
+
+// Weak undefined references: they add nothing to the library's exports and
+// are null when no provider is loaded.
+#pragma weak zyra_clock_now_ms
+#pragma weak zyra_clock_sleep_ms
 
 namespace zyra {
 

@@ -1,16 +1,16 @@
 // The clock the library looks up as weak symbols: virtual time for the tests.
-#include <cstdint>
+#include "zyra_clock_hooks.h"
 
 #include "zyra_sim/clock.h"
 
 extern "C" {
 
-__attribute__((visibility("default"))) int64_t zyra_clock_now_ms(void)
+int64_t zyra_clock_now_ms(void)
 {
     return zyra_sim::Clock::instance().nowMs();
 }
 
-__attribute__((visibility("default"))) void zyra_clock_sleep_ms(int64_t ms)
+void zyra_clock_sleep_ms(int64_t ms)
 {
     zyra_sim::Clock::instance().sleepMs(ms);
 }

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "wire_codes.h"
+
 namespace zyra_fuzz {
 
 inline std::vector<uint8_t> commandFrame(uint8_t code, const std::vector<uint8_t> &payload)
 {
-    std::vector<uint8_t> frame = {0xAA, 0xBB, code, static_cast<uint8_t>(payload.size())};
+    std::vector<uint8_t> frame = {wire::FRAME_PREFIX_0, wire::FRAME_PREFIX_1, code,
+                                  static_cast<uint8_t>(payload.size())};
     frame.insert(frame.end(), payload.begin(), payload.end());
     uint8_t checksum = 0;
     for (uint8_t b : frame)

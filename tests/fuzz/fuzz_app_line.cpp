@@ -71,7 +71,7 @@ std::vector<uint8_t> expectedFrame(const Expected &e, uint8_t upperHigh, uint8_t
     std::vector<uint8_t> payload = {static_cast<uint8_t>((count + 3) / 4), 0, 0, 0,
                                     e.fields[2], e.fields[1], upperLow, upperHigh};
     payload.insert(payload.end(), e.fields.begin() + 4, e.fields.end());
-    return zyra_fuzz::commandFrame(0x8E, payload);
+    return zyra_fuzz::commandFrame(wire::FW_DATA_BLOCK, payload);
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ Layout layoutOf(const uint8_t *image, uint64_t size)
 void queueRecord(uint8_t code, const Bytes &payload)
 {
     zyra_fuzz::InRead read;
-    read.block = {0x00, 0x00, 0x00, 0x24, 0x01, 0x00, 0x00, code, 0x00, static_cast<uint8_t>(payload.size())};
+    read.block = {0x00, 0x00, wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1, wire::RECORD_TYPE, 0x00, 0x00, code, 0x00,
+                  static_cast<uint8_t>(payload.size())};
     read.block.insert(read.block.end(), payload.begin(), payload.end());
     read.block.push_back(0x00);
     zyra_fuzz::queueIn(read);
@@ -92,7 +93,7 @@ public:
             const uint64_t block = std::min<uint64_t>({asked, kMaxBlock, region.length - sent});
             if (lastRegion && sent + block == region.length)
                 return true; // the last request is left out
-            queueRecord(0xE3, {asked, 0x00});
+            queueRecord(wire::DATA_BYTE, {asked, 0x00});
             if (block == 0)
                 return false;
             pull.blocks.push_back({region.offset + sent, block});
@@ -110,8 +111,8 @@ Pull scriptPull(const Layout &l, uint8_t side, const uint8_t sizes[2])
 {
     Pull pull;
     Unit unit(sizes);
-    queueRecord(0xF5, {});
-    queueRecord(0xE3, {kHeader, 0x00});
+    queueRecord(wire::BOOT_LOADER_STARTED, {});
+    queueRecord(wire::DATA_BYTE, {kHeader, 0x00});
     pull.blocks.push_back(l.daemonHeader);
     pull.failure = "Failed to receive DATA_BYTE command";
     pull.code = 3;
@@ -119,7 +120,7 @@ Pull scriptPull(const Layout &l, uint8_t side, const uint8_t sizes[2])
         return pull;
     const Slice &region = side == VX_ZYRA_RX ? l.rx : l.tx;
     if (side != VX_ZYRA_RX && side != VX_ZYRA_TX) {
-        queueRecord(0xF4, {});
+        queueRecord(wire::BOOT_LOADER_READY, {});
         pull.failure = "Firmware image corrupted";
         pull.code = 4;
         return pull;
@@ -128,7 +129,7 @@ Pull scriptPull(const Layout &l, uint8_t side, const uint8_t sizes[2])
         pull.failure = "Failed to receive BOOT_LOADER_READY command";
         return pull;
     }
-    queueRecord(0xF4, {});
+    queueRecord(wire::BOOT_LOADER_READY, {});
     unit.pullRegion(region, pull, true);
     return pull;
 }
@@ -137,7 +138,7 @@ Bytes startFrame(const uint8_t *image, const Slice &header)
 {
     Bytes payload = {0x01, 0x00};
     payload.insert(payload.end(), image + header.offset, image + header.offset + 27);
-    return zyra_fuzz::commandFrame(0x7B, payload);
+    return zyra_fuzz::commandFrame(wire::UPDATE_MAC_START, payload);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include "in_script.h"
 #include "usb_standin.h"
 #include "vx_zyra.h"
+#include "wire_codes.h"
 
 namespace {
 
-constexpr size_t kHeaderSize = 8;
 constexpr int kDeadlinePassed = 3;
 constexpr int64_t kDrainWaitMs = 1000;
 
@@ -23,9 +23,9 @@ constexpr int64_t kDrainWaitMs = 1000;
 bool streamHoldsRecord(uint8_t code, const uint8_t *payload, size_t length, size_t copied)
 {
     const zyra_fuzz::Bytes &s = zyra_fuzz::servedStream();
-    for (size_t p = 0; p + kHeaderSize + length <= s.size(); ++p) {
-        if (s[p] == 0x00 && s[p + 1] == 0x24 && s[p + 2] == 0x01 && s[p + 5] == code &&
-            s[p + 7] == length && std::memcmp(&s[p + kHeaderSize], payload, copied) == 0)
+    for (size_t p = 0; p + wire::RECORD_HEADER + length <= s.size(); ++p) {
+        if (s[p] == wire::RECORD_PREFIX_0 && s[p + 1] == wire::RECORD_PREFIX_1 && s[p + 2] == wire::RECORD_TYPE &&
+            s[p + 5] == code && s[p + 7] == length && std::memcmp(&s[p + wire::RECORD_HEADER], payload, copied) == 0)
             return true;
     }
     return false;

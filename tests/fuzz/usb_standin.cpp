@@ -6,12 +6,12 @@
 #include <libusb.h>
 
 #include "fuzz_check.h"
+#include "wire_codes.h"
+#include "zyra_clock_hooks.h"
 
 namespace zyra_fuzz {
 namespace {
 
-constexpr unsigned char kEndpointOut = 0x02;
-constexpr unsigned char kEndpointIn = 0x81;
 constexpr int kBlockSize = 64;
 
 struct State {
@@ -129,9 +129,9 @@ int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *devh, unsigned char e
     ZYRA_FUZZ_CHECK(devh == zyra_fuzz::fakeHandle(), "transfers use the handle they were given");
     ZYRA_FUZZ_CHECK(transferred != nullptr, "transfers report their length");
     *transferred = 0;
-    if (endpoint == zyra_fuzz::kEndpointIn)
+    if (endpoint == wire::ENDPOINT_IN)
         return zyra_fuzz::serveIn(data, length, transferred, timeout);
-    ZYRA_FUZZ_CHECK(endpoint == zyra_fuzz::kEndpointOut, "transfers use endpoint 0x02 or 0x81");
+    ZYRA_FUZZ_CHECK(endpoint == wire::ENDPOINT_OUT, "transfers use endpoint 0x02 or 0x81");
     ZYRA_FUZZ_CHECK(length >= 0 && (length == 0 || data != nullptr), "an OUT transfer has its data");
     zyra_fuzz::state().out.emplace_back(data, data + length);
     *transferred = length;

@@ -1,5 +1,7 @@
 # Compares the dynamic symbols a shared library defines with a list of
-# expected names. Usage: cmake -DLIBRARY=... -DEXPECTED=... -DNM=... -P check_exports.cmake
+# expected names, and that it imports the names in WEAK_IMPORTS (comma
+# separated) weakly. Usage:
+# cmake -DLIBRARY=... -DEXPECTED=... -DNM=... [-DWEAK_IMPORTS=a,b] -P check_exports.cmake
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
   OUTPUT_VARIABLE nm_output RESULT_VARIABLE nm_result)
 if(NOT nm_result EQUAL 0)
@@ -37,3 +39,13 @@ if(unexpected OR missing)
 endif()
 list(LENGTH exported count)
 message(STATUS "${count} exported names, as expected")
+
+# Hooks a process may leave undefined: weak imports, so that the library
+# still loads without them; a hidden one would be bound to null at link time.
+string(REPLACE "," ";" weak_imports "${WEAK_IMPORTS}")
+execute_process(COMMAND ${NM} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE undefined_output)
+foreach(name IN LISTS weak_imports)
+  if(NOT undefined_output MATCHES " w ${name}\n")
+    message(FATAL_ERROR "${LIBRARY} does not import ${name} weakly")
+  endif()
+endforeach()

@@ -8,10 +8,10 @@
 #include <mutex>
 #include <ostream>
 
+#include "wire_codes.h"
+
 namespace zyra_test {
 namespace {
-
-constexpr unsigned char kEndpointOut = 0x02;
 
 struct OutFault {
     std::function<bool(const zyra_sim::Bytes &)> match;
@@ -27,7 +27,8 @@ OutFault &fault()
 
 bool isCommandFrame(const zyra_sim::Bytes &bytes)
 {
-    return bytes.size() >= 5 && bytes[0] == 0xAA && bytes[1] == 0xBB && bytes.size() == bytes[3] + 5u;
+    return bytes.size() >= wire::FRAME_OVERHEAD && bytes[0] == wire::FRAME_PREFIX_0 &&
+           bytes[1] == wire::FRAME_PREFIX_1 && bytes.size() == bytes[3] + wire::FRAME_OVERHEAD;
 }
 
 }  // namespace
@@ -105,7 +106,7 @@ extern "C" int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *handle, un
                                         unsigned int);
     static const Transfer next = reinterpret_cast<Transfer>(dlsym(RTLD_NEXT, "libusb_bulk_transfer"));
     zyra_test::OutFault &f = zyra_test::fault();
-    if (endpoint == zyra_test::kEndpointOut && f.remaining >= 0 && f.match(zyra_sim::Bytes(data, data + length))) {
+    if (endpoint == wire::ENDPOINT_OUT && f.remaining >= 0 && f.match(zyra_sim::Bytes(data, data + length))) {
         if (f.remaining-- == 0) {
             ++f.hits;
             if (transferred != nullptr)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vx_zyra.h"
+#include "wire_codes.h"
 #include "zyra_sim/bus.h"
 #include "zyra_sim/clock.h"
 #include "zyra_sim/frame.h"
@@ -18,20 +19,6 @@
 namespace zyra_test {
 
 using zyra_sim::Bytes;
-
-// Command codes as the unit knows them; written out here rather than taken
-// from the library, so that a wrong code there shows.
-namespace wire {
-constexpr uint8_t MAC_REG_WRITE = 0x1C;
-constexpr uint8_t MAC_REG_READ = 0x1D;
-constexpr uint8_t GET_SIDE = 0x7A;
-constexpr uint8_t STORAGE_RESTORE = 0x8A;
-constexpr uint8_t STORAGE_SET = 0x8B;
-constexpr uint8_t STORAGE_PRINT = 0xCF;
-constexpr uint8_t STORAGE_GET = 0xD2;
-constexpr uint8_t GET_SIGNATURE = 0xD4;
-constexpr uint8_t GET_APP_VERSION = 0xE2;
-}  // namespace wire
 
 // A receive that saw blocks but not the awaited record before its deadline.
 constexpr int DEADLINE_PASSED = 3;

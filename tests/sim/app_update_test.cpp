@@ -26,14 +26,14 @@ class AppUpdate : public SimTest {
 protected:
     void enterBootloader()
     {
-        ASSERT_TRUE(host.ask(0x92)) << "EXEC_BOOTLOADER is answered";
+        ASSERT_TRUE(host.ask(wire::EXEC_BOOTLOADER)) << "EXEC_BOOTLOADER is answered";
         reconnectAfterRestart();
         ASSERT_EQ(unit->running(), Firmware::Bootloader);
     }
     void erase()
     {
-        ASSERT_TRUE(host.ask(0x8C)) << "START_UPGRADE is answered";
-        ASSERT_TRUE(host.awaitPayload(0x93, 10000)) << "ERASE_DONE follows";
+        ASSERT_TRUE(host.ask(wire::START_UPGRADE)) << "START_UPGRADE is answered";
+        ASSERT_TRUE(host.awaitPayload(wire::ERASE_DONE, 10000)) << "ERASE_DONE follows";
     }
     // An image of `size` bytes at base carrying `version` at the version record.
     void writeImage(size_t size, const std::array<uint8_t, 3> &version)
@@ -47,14 +47,15 @@ protected:
         for (size_t at = 0; at < size; at += 16) {
             Bytes chunk(image.begin() + static_cast<std::ptrdiff_t>(at),
                         image.begin() + static_cast<std::ptrdiff_t>(std::min(size, at + 16)));
-            ASSERT_TRUE(host.ask(0x8E, dataBlock(base + static_cast<uint32_t>(at), chunk))) << "block at " << at;
+            ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base + static_cast<uint32_t>(at), chunk)))
+                << "block at " << at;
         }
         written = image;
     }
-    void complete() { ASSERT_TRUE(host.ask(0x8F)) << "BL_FWU_COMPLETED is answered"; }
+    void complete() { ASSERT_TRUE(host.ask(wire::BL_FWU_COMPLETED)) << "BL_FWU_COMPLETED is answered"; }
     void restart()
     {
-        ASSERT_TRUE(host.ask(0xFF));
+        ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
         reconnectAfterRestart();
     }
 
@@ -63,9 +64,9 @@ protected:
 
 TEST_F(AppUpdate, IsBootldrTellsApplicationFromBootloader)
 {
-    EXPECT_EQ(host.ask(0x94), Bytes{0x00});
+    EXPECT_EQ(host.ask(wire::IS_BOOTLDR), Bytes{0x00});
     enterBootloader();
-    std::optional<Bytes> answer = host.ask(0x94);
+    std::optional<Bytes> answer = host.ask(wire::IS_BOOTLDR);
     ASSERT_TRUE(answer);
     EXPECT_GE(answer->size(), 2u);
     EXPECT_NE((*answer)[0], 0) << "two or more bytes starting non-zero mean the bootloader";
@@ -73,19 +74,19 @@ TEST_F(AppUpdate, IsBootldrTellsApplicationFromBootloader)
 
 TEST_F(AppUpdate, EachFirmwareAnswersOnlyItsOwnCommands)
 {
-    ASSERT_EQ(host.sendFrame(0x8D, {}), 0);
+    ASSERT_EQ(host.sendFrame(wire::BL_GET_CONFIG, {}), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT) << "the application knows no BL_GET_CONFIG";
     enterBootloader();
-    ASSERT_EQ(host.sendFrame(0xE2, {}), 0);
+    ASSERT_EQ(host.sendFrame(wire::GET_APP_VERSION, {}), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT) << "the bootloader knows no GET_APP_VERSION";
-    EXPECT_EQ(host.ask(0x7A), Bytes{1}) << "but tells its side";
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1}) << "but tells its side";
 }
 
 TEST_F(AppUpdate, BootloaderReportsItsConfiguredVersion)
 {
     unit->setBootloaderVersion(2, 0, 5);
     enterBootloader();
-    EXPECT_EQ(host.ask(0x8D), (Bytes{2, 0, 5}));
+    EXPECT_EQ(host.ask(wire::BL_GET_CONFIG), (Bytes{2, 0, 5}));
 }
 
 TEST_F(AppUpdate, ShortConfigAnswerMarksAnOldBootloader)
@@ -93,21 +94,21 @@ TEST_F(AppUpdate, ShortConfigAnswerMarksAnOldBootloader)
     unit->setBootloaderVersion(2, 1, 0);
     unit->setBootloaderConfigLength(2);
     enterBootloader();
-    EXPECT_EQ(host.ask(0x8D), (Bytes{2, 1}));
+    EXPECT_EQ(host.ask(wire::BL_GET_CONFIG), (Bytes{2, 1}));
     erase();
     complete();
     EXPECT_EQ(unit->flashedImage(), Firmware::BootAgent);
     unit->setBootloaderConfigLength(5);
-    EXPECT_EQ(host.ask(0x8D), (Bytes{2, 1, 0, 0, 0}));
+    EXPECT_EQ(host.ask(wire::BL_GET_CONFIG), (Bytes{2, 1, 0, 0, 0}));
 }
 
 TEST_F(AppUpdate, EraseDoneFollowsAfterTheEraseTime)
 {
     unit->setEraseTimeMs(4000);
     enterBootloader();
-    ASSERT_TRUE(host.ask(0x8C));
+    ASSERT_TRUE(host.ask(wire::START_UPGRADE));
     int64_t answered = clock().nowMs();
-    ASSERT_TRUE(host.awaitPayload(0x93, 10000));
+    ASSERT_TRUE(host.awaitPayload(wire::ERASE_DONE, 10000));
     EXPECT_EQ(clock().nowMs() - answered, 4000);
     EXPECT_EQ(unit->eraseCount(), 1);
     EXPECT_FALSE(unit->flashedImage().has_value()) << "an erased flash holds no image to start";
@@ -122,7 +123,7 @@ TEST_F(AppUpdate, DataBlockLandsAtItsLittleEndianAddress)
         data[i] = static_cast<uint8_t>(0xA0 + i);
     Bytes payload = dataBlock(0x08000100, data);
     ASSERT_EQ(Bytes(payload.begin(), payload.begin() + 8), (Bytes{4, 0, 0, 0, 0x00, 0x01, 0x00, 0x08}));
-    ASSERT_TRUE(host.ask(0x8E, payload)) << "a good block is acknowledged";
+    ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, payload)) << "a good block is acknowledged";
     EXPECT_EQ(unit->flash(0x08000100, 16), data);
     EXPECT_EQ(unit->flash(0x080000FF, 1), Bytes{0xFF}) << "bytes around it stay erased";
     EXPECT_EQ(unit->flash(0x08000110, 1), Bytes{0xFF});
@@ -133,9 +134,9 @@ TEST_F(AppUpdate, WordCountMustBeTheRoundedUpQuarterOfTheData)
 {
     enterBootloader();
     erase();
-    EXPECT_TRUE(host.ask(0x8E, dataBlock(base, {1, 2, 3}, 1))) << "3 bytes: 1 word";
-    EXPECT_TRUE(host.ask(0x8E, dataBlock(base + 3, {4, 5, 6, 7, 8}, 2))) << "5 bytes: 2 words";
-    ASSERT_EQ(host.sendFrame(0x8E, dataBlock(base + 8, {9, 9, 9, 9, 9}, 1)), 0);
+    EXPECT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base, {1, 2, 3}, 1))) << "3 bytes: 1 word";
+    EXPECT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base + 3, {4, 5, 6, 7, 8}, 2))) << "5 bytes: 2 words";
+    ASSERT_EQ(host.sendFrame(wire::FW_DATA_BLOCK, dataBlock(base + 8, {9, 9, 9, 9, 9}, 1)), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT) << "5 bytes counted as 1 word are refused";
     EXPECT_EQ(unit->rejectedDataBlocks(), 1);
     EXPECT_EQ(unit->flash(base, 9), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0xFF}));
@@ -144,11 +145,11 @@ TEST_F(AppUpdate, WordCountMustBeTheRoundedUpQuarterOfTheData)
 TEST_F(AppUpdate, BlocksOver64BytesOrBeforeAnEraseAreRefused)
 {
     enterBootloader();
-    ASSERT_EQ(host.sendFrame(0x8E, dataBlock(base, Bytes(16, 1))), 0);
+    ASSERT_EQ(host.sendFrame(wire::FW_DATA_BLOCK, dataBlock(base, Bytes(16, 1))), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT) << "no erase yet";
     erase();
-    EXPECT_TRUE(host.ask(0x8E, dataBlock(base, Bytes(64, 2)))) << "64 bytes fit the bootloader's buffer";
-    ASSERT_EQ(host.sendFrame(0x8E, dataBlock(base + 64, Bytes(65, 3))), 0);
+    EXPECT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base, Bytes(64, 2)))) << "64 bytes fit the bootloader's buffer";
+    ASSERT_EQ(host.sendFrame(wire::FW_DATA_BLOCK, dataBlock(base + 64, Bytes(65, 3))), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT);
     EXPECT_EQ(unit->rejectedDataBlocks(), 2);
     EXPECT_EQ(unit->flashBytesWritten(), 64u);
@@ -158,8 +159,8 @@ TEST_F(AppUpdate, WritingAByteTwiceWithoutEraseIsCounted)
 {
     enterBootloader();
     erase();
-    ASSERT_TRUE(host.ask(0x8E, dataBlock(base, Bytes(8, 1))));
-    ASSERT_TRUE(host.ask(0x8E, dataBlock(base + 4, Bytes(8, 2))));
+    ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base, Bytes(8, 1))));
+    ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base + 4, Bytes(8, 2))));
     EXPECT_EQ(unit->flashOverwrites(), 4u);
     erase();
     EXPECT_EQ(unit->flashBytesWritten(), 0u) << "the erase clears the flash";
@@ -175,7 +176,7 @@ TEST_F(AppUpdate, NewBootloaderStartsTheFlashedApplicationWithItsVersion)
     EXPECT_EQ(unit->flashedImage(), Firmware::Application);
     restart();
     EXPECT_EQ(unit->running(), Firmware::Application);
-    EXPECT_EQ(host.ask(0xE2), (Bytes{7, 8, 9}));
+    EXPECT_EQ(host.ask(wire::GET_APP_VERSION), (Bytes{7, 8, 9}));
     EXPECT_EQ(unit->flash(base, written.size()), written);
 }
 
@@ -188,14 +189,14 @@ TEST_F(AppUpdate, OldBootloaderStartsItsImageAsTheBootAgent)
     complete();
     restart();
     EXPECT_EQ(unit->running(), Firmware::BootAgent);
-    EXPECT_NE(host.ask(0x94).value_or(Bytes{0}).at(0), 0) << "the agent answers like a bootloader";
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    EXPECT_NE(host.ask(wire::IS_BOOTLDR).value_or(Bytes{0}).at(0), 0) << "the agent answers like a bootloader";
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
     erase();
     writeImage(1200, {3, 2, 1});
     complete();
     restart();
     EXPECT_EQ(unit->running(), Firmware::Application) << "the agent flashes the application";
-    EXPECT_EQ(host.ask(0xE2), (Bytes{3, 2, 1}));
+    EXPECT_EQ(host.ask(wire::GET_APP_VERSION), (Bytes{3, 2, 1}));
 }
 
 TEST_F(AppUpdate, BootloaderVersionsUpTo205NeedTheAgent)
@@ -225,10 +226,10 @@ TEST_F(AppUpdate, ImageWithoutVersionRecordReportsErasedFlash)
 {
     enterBootloader();
     erase();
-    ASSERT_TRUE(host.ask(0x8E, dataBlock(base, Bytes(16, 5))));
+    ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base, Bytes(16, 5))));
     complete();
     restart();
-    EXPECT_EQ(host.ask(0xE2), (Bytes{0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(host.ask(wire::GET_APP_VERSION), (Bytes{0xFF, 0xFF, 0xFF}));
 }
 
 TEST_F(AppUpdate, VersionRecordAddressIsConfigurable)
@@ -236,7 +237,7 @@ TEST_F(AppUpdate, VersionRecordAddressIsConfigurable)
     unit->setVersionRecordAddress(base + 4);
     enterBootloader();
     erase();
-    ASSERT_TRUE(host.ask(0x8E, dataBlock(base, {0, 0, 0, 0, 4, 5, 6, 0})));
+    ASSERT_TRUE(host.ask(wire::FW_DATA_BLOCK, dataBlock(base, {0, 0, 0, 0, 4, 5, 6, 0})));
     complete();
     restart();
     EXPECT_EQ(unit->appVersion(), (std::array<uint8_t, 3>{4, 5, 6}));
@@ -244,11 +245,11 @@ TEST_F(AppUpdate, VersionRecordAddressIsConfigurable)
 
 TEST_F(AppUpdate, RecordHookCanWithholdEraseDone)
 {
-    unit->withholdRecordFrom(0x93, 0);
+    unit->withholdRecordFrom(wire::ERASE_DONE, 0);
     enterBootloader();
-    ASSERT_TRUE(host.ask(0x8C));
-    EXPECT_FALSE(host.awaitPayload(0x93, 10000));
-    EXPECT_EQ(unit->recordCount(0x93), 1) << "the unit meant to send it";
+    ASSERT_TRUE(host.ask(wire::START_UPGRADE));
+    EXPECT_FALSE(host.awaitPayload(wire::ERASE_DONE, 10000));
+    EXPECT_EQ(unit->recordCount(wire::ERASE_DONE), 1) << "the unit meant to send it";
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ protected:
     void setMode(const char *mode) { std::ofstream(dir / "xmega.mode") << mode << "\n"; }
     bool opens()
     {
-        libusb_device_handle *handle = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+        libusb_device_handle *handle =
+            libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
         if (handle)
             libusb_close(handle);
         return handle != nullptr;

@@ -4,11 +4,7 @@
 #include <thread>
 
 #include "usb_host.h"
-
-extern "C" {
-int64_t zyra_clock_now_ms(void);
-void zyra_clock_sleep_ms(int64_t ms);
-}
+#include "zyra_clock_hooks.h"
 
 namespace zyra_sim::test {
 namespace {
@@ -67,7 +63,7 @@ TEST_F(VirtualTime, RealTimeWaitLetsAnotherThreadAnswer)
     std::thread reader([&] { result = host.read(5000).result; });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     auto start = std::chrono::steady_clock::now();
-    unit->respond(0x7A, {1});
+    unit->respond(wire::GET_SIDE, {1});
     reader.join();
     auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(result.load(), 0);
@@ -78,8 +74,8 @@ TEST_F(VirtualTime, RealTimeWaitLetsAnotherThreadAnswer)
 TEST_F(VirtualTime, RealTimeActionsFireWhenTheirTimeHasReallyPassed)
 {
     clock().setRealTime(true);
-    unit->after(10, [](VirtualUnit &u) { u.respond(0x7A, {2}); });
-    EXPECT_EQ(host.awaitPayload(0x7A, 2000), Bytes{2});
+    unit->after(10, [](VirtualUnit &u) { u.respond(wire::GET_SIDE, {2}); });
+    EXPECT_EQ(host.awaitPayload(wire::GET_SIDE, 2000), Bytes{2});
     EXPECT_GE(clock().nowMs(), 10);
     clock().setRealTime(false);
 }

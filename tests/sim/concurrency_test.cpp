@@ -16,7 +16,7 @@ TEST_F(Concurrency, ScriptingDuringTrafficLosesNoAnswer)
     std::atomic<int> answered{0};
     std::thread worker([&] {
         for (int i = 0; i < 500; ++i)
-            if (host.ask(0x7A) == Bytes{1})
+            if (host.ask(wire::GET_SIDE) == Bytes{1})
                 ++answered;
         done = true;
     });
@@ -30,7 +30,7 @@ TEST_F(Concurrency, ScriptingDuringTrafficLosesNoAnswer)
     }
     worker.join();
     EXPECT_EQ(answered.load(), 500);
-    EXPECT_EQ(unit->framesWithCode(0x7A).size(), 500u);
+    EXPECT_EQ(unit->framesWithCode(wire::GET_SIDE).size(), 500u);
 }
 
 }  // namespace

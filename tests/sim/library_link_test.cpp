@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "vx_zyra.h"
+#include "wire_codes.h"
 #include "zyra_sim/bus.h"
 #include "zyra_sim/clock.h"
 
@@ -19,7 +20,7 @@ protected:
         unit = std::make_shared<VirtualUnit>(2);
         Bus::instance().attach(unit);
         ASSERT_EQ(libusb_init(nullptr), 0);
-        handle = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+        handle = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
         ASSERT_NE(handle, nullptr);
     }
     void TearDown() override
@@ -35,11 +36,11 @@ protected:
 
 TEST_F(LibraryOverModel, CommandRoundTripReachesTheModel)
 {
-    uint8_t buf[64] = {0, 0, 0x7A, 0x00};
+    uint8_t buf[64] = {0, 0, wire::GET_SIDE, 0x00};
     ASSERT_EQ(vx_zyra_send_cmd(handle, buf, 10), 0);
-    ASSERT_EQ(unit->framesWithCode(0x7A).size(), 1u);
+    ASSERT_EQ(unit->framesWithCode(wire::GET_SIDE).size(), 1u);
     EXPECT_EQ(unit->frames()[0].bytes, (Bytes{0xAA, 0xBB, 0x7A, 0x00, 0x6B}));
-    buf[0] = 0x7A;
+    buf[0] = wire::GET_SIDE;
     size_t len = 64;
     ASSERT_EQ(vx_zyra_recv_cmd(handle, buf, &len, 10), 0);
     EXPECT_EQ(len, 1u);

@@ -35,15 +35,15 @@ protected:
     // The next DATA_BYTE request's byte count.
     std::optional<uint16_t> nextRequest()
     {
-        std::optional<Bytes> request = host.awaitPayload(0xE3, 20000);
+        std::optional<Bytes> request = host.awaitPayload(wire::DATA_BYTE, 20000);
         if (!request || request->size() < 2)
             return std::nullopt;
         return static_cast<uint16_t>((*request)[0] | (*request)[1] << 8);
     }
     void start(const Bytes &regionHeader)
     {
-        ASSERT_EQ(host.sendFrame(0x7B, startPayload(regionHeader)), 0);
-        ASSERT_TRUE(host.awaitPayload(0xF5, 20000)) << "BOOT_LOADER_STARTED";
+        ASSERT_EQ(host.sendFrame(wire::UPDATE_MAC_START, startPayload(regionHeader)), 0);
+        ASSERT_TRUE(host.awaitPayload(wire::BOOT_LOADER_STARTED, 20000)) << "BOOT_LOADER_STARTED";
     }
     // Answers requests from `source` until it is used up; the sizes asked for.
     std::vector<uint16_t> serve(const Bytes &source)
@@ -70,7 +70,7 @@ protected:
         ASSERT_EQ(nextRequest(), 33) << "the first request is for the daemon header";
         ASSERT_EQ(host.send(daemonHeader), 0);
         serve(daemon);
-        ASSERT_TRUE(host.awaitPayload(0xF4, 20000)) << "BOOT_LOADER_READY";
+        ASSERT_TRUE(host.awaitPayload(wire::BOOT_LOADER_READY, 20000)) << "BOOT_LOADER_READY";
     }
 };
 
@@ -86,9 +86,9 @@ TEST_F(MacUpdateTest, WholeUpdateLeavesTheRegionAndItsVersion)
     EXPECT_EQ(unit->daemonHeader(), header(100, 0x22));
     EXPECT_EQ(unit->daemonData(), daemon);
     EXPECT_EQ(unit->macRegion(), region);
-    ASSERT_TRUE(host.ask(0xFF));
+    ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
     reconnectAfterRestart();
-    EXPECT_EQ(host.ask(0x1D, {0x10, 0x00, 0x04, 0x00}), Bytes(region.begin(), region.begin() + 4))
+    EXPECT_EQ(host.ask(wire::MAC_REG_READ, {0x10, 0x00, 0x04, 0x00}), Bytes(region.begin(), region.begin() + 4))
         << "the MAC version comes from the region's first bytes";
 }
 
@@ -100,7 +100,7 @@ TEST_F(MacUpdateTest, RequestCarriesCountAndOffsetLittleEndian)
     ASSERT_EQ(host.send(header(300, 0)), 0);
     ASSERT_EQ(nextRequest(), 64);
     ASSERT_EQ(host.send(Bytes(64, 0)), 0);
-    EXPECT_EQ(host.awaitPayload(0xE3), (Bytes{0x40, 0x00, 0x40, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(host.awaitPayload(wire::DATA_BYTE), (Bytes{0x40, 0x00, 0x40, 0x00, 0x00, 0x00}));
 }
 
 TEST_F(MacUpdateTest, BlockSizesFollowTheSequenceAndAreCutToWhatIsLeft)
@@ -135,7 +135,7 @@ TEST_F(MacUpdateTest, EmptyDaemonGoesStraightToReady)
     start(header(10, 0));
     ASSERT_EQ(nextRequest(), 33);
     ASSERT_EQ(host.send(header(0, 0)), 0);
-    EXPECT_TRUE(host.awaitPayload(0xF4));
+    EXPECT_TRUE(host.awaitPayload(wire::BOOT_LOADER_READY));
     EXPECT_EQ(nextRequest(), 10);
 }
 
@@ -167,7 +167,7 @@ TEST_F(MacUpdateTest, DataThatLooksLikeAFrameIsStillData)
     start(header(5, 0));
     sendDaemon(header(0, 0), {});
     ASSERT_EQ(nextRequest(), 5);
-    Bytes frameLike = makeFrame(0xFF, {});
+    Bytes frameLike = makeFrame(wire::SYSTEM_RESTART, {});
     ASSERT_EQ(host.send(frameLike), 0);
     EXPECT_EQ(unit->macRegion(), frameLike);
     EXPECT_EQ(unit->restartCount(), 0);
@@ -198,18 +198,18 @@ TEST_F(MacUpdateTest, MalformedStartIsIgnored)
 {
     Bytes payload = startPayload(header(10, 0));
     payload[0] = 0x02;
-    ASSERT_EQ(host.sendFrame(0x7B, payload), 0);
+    ASSERT_EQ(host.sendFrame(wire::UPDATE_MAC_START, payload), 0);
     EXPECT_EQ(host.read(20000).result, LIBUSB_ERROR_TIMEOUT);
     EXPECT_EQ(unit->macUpdate(), MacUpdate::Idle);
 }
 
 TEST_F(MacUpdateTest, UnitCanDropOffAtAnyRequest)
 {
-    unit->dropOffBusAtRecord(0xE3, 2, 5000);
+    unit->dropOffBusAtRecord(wire::DATA_BYTE, 2, 5000);
     start(header(200, 0));
     ASSERT_EQ(nextRequest(), 33);
     ASSERT_EQ(host.send(header(0, 0)), 0);
-    ASSERT_TRUE(host.awaitPayload(0xF4));
+    ASSERT_TRUE(host.awaitPayload(wire::BOOT_LOADER_READY));
     ASSERT_EQ(nextRequest(), 64);
     ASSERT_EQ(host.send(Bytes(64, 0)), 0);
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE) << "gone instead of the third request";
@@ -223,7 +223,7 @@ TEST_F(MacUpdateTest, StepDelayPacesEveryRecord)
     ASSERT_EQ(nextRequest(), 33);
     EXPECT_EQ(clock().nowMs(), 250) << "the request was queued with BOOT_LOADER_STARTED";
     ASSERT_EQ(host.send(header(0, 0)), 0);
-    ASSERT_TRUE(host.awaitPayload(0xF4));
+    ASSERT_TRUE(host.awaitPayload(wire::BOOT_LOADER_READY));
     EXPECT_EQ(clock().nowMs(), 500);
 }
 

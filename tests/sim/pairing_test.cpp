@@ -9,8 +9,6 @@
 namespace zyra_sim::test {
 namespace {
 
-const uint8_t irCommand = 0x20;
-const uint8_t systemRestart = 0xFF;
 const uint8_t keyDelete = 2;
 const uint8_t keySelect = 8;
 const uint8_t keyEsc = 11;
@@ -26,7 +24,7 @@ protected:
     void press(std::initializer_list<uint8_t> keys)
     {
         for (uint8_t key : keys)
-            ASSERT_TRUE(host.ask(irCommand, {0xFF, 0x00, 0x00, 0x00, 0x08, 0x00, key})) << "key " << int(key);
+            ASSERT_TRUE(host.ask(wire::IR_COMMAND, {0xFF, 0x00, 0x00, 0x00, 0x08, 0x00, key})) << "key " << int(key);
     }
     void pair() { press({keyAdd, keySelect, keySelect, keySelect}); }
 };
@@ -72,7 +70,7 @@ TEST_F(ReceiverMenu, RestartClosesTheMenuAndKeepsThePairing)
 {
     pair();
     press({keyAdd, keySelect, keySelect});
-    ASSERT_TRUE(host.ask(systemRestart));
+    ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
     reconnectAfterRestart();
     EXPECT_EQ(unit->pairingStage(), PairingStage::Idle);
     EXPECT_TRUE(unit->paired());

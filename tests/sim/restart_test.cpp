@@ -9,7 +9,8 @@ class Restarts : public SimTest {
 protected:
     libusb_device_handle *reopen()
     {
-        libusb_device_handle *handle = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+        libusb_device_handle *handle =
+            libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
         if (handle)
             libusb_claim_interface(handle, 0);
         return handle;
@@ -18,7 +19,7 @@ protected:
 
 TEST_F(Restarts, SystemRestartIsAnsweredBeforeTheUnitLeaves)
 {
-    EXPECT_TRUE(host.ask(0xFF).has_value()) << "the answer is readable at once";
+    EXPECT_TRUE(host.ask(wire::SYSTEM_RESTART).has_value()) << "the answer is readable at once";
     EXPECT_TRUE(unit->present());
     clock().sleepMs(2000);
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE) << "gone during the host's sleep";
@@ -29,7 +30,7 @@ TEST_F(Restarts, UnitIsBackAfterItsRestartTime)
 {
     unit->setRestartTimeMs(5000);
     unit->setRestartDropDelayMs(100);
-    ASSERT_TRUE(host.ask(0xFF));
+    ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
     clock().sleepMs(5000);
     EXPECT_EQ(reopen(), nullptr) << "5 s after the answer the unit left only 4.9 s ago";
     clock().sleepMs(100);
@@ -41,18 +42,18 @@ TEST_F(Restarts, UnitIsBackAfterItsRestartTime)
 TEST_F(Restarts, ReturnedUnitIsFreshAndAnswers)
 {
     unit->setRestartTimeMs(1000);
-    ASSERT_EQ(host.sendFrame(0xFF, {}), 0);
-    unit->respond(0xE2, {5, 5, 5});
+    ASSERT_EQ(host.sendFrame(wire::SYSTEM_RESTART, {}), 0);
+    unit->respond(wire::GET_APP_VERSION, {5, 5, 5});
     clock().sleepMs(2000);
     host.disconnect();
     ASSERT_NE(host.connect(), nullptr);
     EXPECT_EQ(host.read(1000).result, LIBUSB_ERROR_TIMEOUT) << "answers queued before the restart are gone";
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
 }
 
 TEST_F(Restarts, BootloaderRestartComesBackInTheBootloader)
 {
-    ASSERT_TRUE(host.ask(0x90));
+    ASSERT_TRUE(host.ask(wire::BOOTLOADER_RESTART));
     EXPECT_EQ(unit->running(), Firmware::Application) << "still running until it leaves";
     clock().sleepMs(10000);
     EXPECT_TRUE(unit->present());
@@ -62,7 +63,7 @@ TEST_F(Restarts, BootloaderRestartComesBackInTheBootloader)
 TEST_F(Restarts, SystemRestartComesBackInTheApplication)
 {
     unit->setRunning(Firmware::Bootloader);
-    ASSERT_TRUE(host.ask(0xFF));
+    ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
     clock().sleepMs(10000);
     EXPECT_TRUE(unit->present());
     EXPECT_EQ(unit->running(), Firmware::Application);
@@ -70,10 +71,10 @@ TEST_F(Restarts, SystemRestartComesBackInTheApplication)
 
 TEST_F(Restarts, StoredSettingsSurviveTheRestart)
 {
-    ASSERT_TRUE(host.ask(0x8B, {0x08, 0x00, 0x02}).has_value()) << "transmission mode set to broadcast";
-    ASSERT_TRUE(host.ask(0xFF));
+    ASSERT_TRUE(host.ask(wire::STORAGE_SET, {0x08, 0x00, 0x02}).has_value()) << "transmission mode set to broadcast";
+    ASSERT_TRUE(host.ask(wire::SYSTEM_RESTART));
     reconnectAfterRestart();
-    EXPECT_EQ(host.ask(0xD2, {0x08, 0x00}), Bytes{0x02}) << "the unit that comes back keeps its store";
+    EXPECT_EQ(host.ask(wire::STORAGE_GET, {0x08, 0x00}), Bytes{0x02}) << "the unit that comes back keeps its store";
     EXPECT_EQ(unit->restartCount(), 1);
 }
 

@@ -9,19 +9,19 @@ using Scripting = SimTest;
 
 TEST_F(Scripting, SilencedCommandIsLoggedButNotAnswered)
 {
-    unit->silenceCommand(0x7A);
-    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
+    unit->silenceCommand(wire::GET_SIDE);
+    ASSERT_EQ(host.sendFrame(wire::GET_SIDE, {}), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT);
-    EXPECT_EQ(unit->framesWithCode(0x7A).size(), 1u);
-    EXPECT_EQ(host.ask(0xE2), (Bytes{1, 2, 3})) << "other commands are still answered";
-    unit->clearHandler(0x7A);
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    EXPECT_EQ(unit->framesWithCode(wire::GET_SIDE).size(), 1u);
+    EXPECT_EQ(host.ask(wire::GET_APP_VERSION), (Bytes{1, 2, 3})) << "other commands are still answered";
+    unit->clearHandler(wire::GET_SIDE);
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
 }
 
 TEST_F(Scripting, LateAnswerArrivesInsideAWaitAtItsTime)
 {
-    unit->answerLate(0x7A, 2500);
-    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
+    unit->answerLate(wire::GET_SIDE, 2500);
+    ASSERT_EQ(host.sendFrame(wire::GET_SIDE, {}), 0);
     int64_t sent = clock().nowMs();
     EXPECT_EQ(host.read(2000).result, LIBUSB_ERROR_TIMEOUT);
     EXPECT_EQ(clock().nowMs() - sent, 2000);
@@ -32,47 +32,49 @@ TEST_F(Scripting, LateAnswerArrivesInsideAWaitAtItsTime)
 
 TEST_F(Scripting, HandlerCanPutOtherRecordsBeforeTheNormalAnswer)
 {
-    unit->onCommand(0x7A, [](VirtualUnit &u, const ReceivedFrame &frame) {
-        u.respond(0xE2, {9, 9, 9});
+    unit->onCommand(wire::GET_SIDE, [](VirtualUnit &u, const ReceivedFrame &frame) {
+        u.respond(wire::GET_APP_VERSION, {9, 9, 9});
         u.handleNormally(frame);
     });
-    ASSERT_EQ(host.sendFrame(0x7A, {}), 0);
-    EXPECT_EQ(host.awaitPayload(0xE2), (Bytes{9, 9, 9}));
-    EXPECT_EQ(host.awaitPayload(0x7A), Bytes{1});
+    ASSERT_EQ(host.sendFrame(wire::GET_SIDE, {}), 0);
+    EXPECT_EQ(host.awaitPayload(wire::GET_APP_VERSION), (Bytes{9, 9, 9}));
+    EXPECT_EQ(host.awaitPayload(wire::GET_SIDE), Bytes{1});
 }
 
 TEST_F(Scripting, HandlerCanAnswerWithAWrongLength)
 {
-    unit->onCommand(0xE2, [](VirtualUnit &u, const ReceivedFrame &frame) { u.respond(frame.code, {1, 2}); });
-    EXPECT_EQ(host.ask(0xE2), (Bytes{1, 2}));
+    unit->onCommand(wire::GET_APP_VERSION, [](VirtualUnit &u, const ReceivedFrame &frame) {
+        u.respond(frame.code, {1, 2});
+    });
+    EXPECT_EQ(host.ask(wire::GET_APP_VERSION), (Bytes{1, 2}));
 }
 
 TEST_F(Scripting, DropOffAtCommandLeavesWithoutAnswer)
 {
-    unit->dropOffBusAt(0xD2, 4000);
-    ASSERT_EQ(host.sendFrame(0xD2, {0x01, 0x00}), 0);
+    unit->dropOffBusAt(wire::STORAGE_GET, 4000);
+    ASSERT_EQ(host.sendFrame(wire::STORAGE_GET, {0x01, 0x00}), 0);
     EXPECT_FALSE(unit->present());
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE);
 }
 
 TEST_F(Scripting, FallingSilentStopsEveryAnswerFromThatCommandOn)
 {
-    unit->fallSilentAt(0x8B);
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
-    ASSERT_EQ(host.sendFrame(0x8B, {0x01, 0x00, 0x02}), 0);
+    unit->fallSilentAt(wire::STORAGE_SET);
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
+    ASSERT_EQ(host.sendFrame(wire::STORAGE_SET, {0x01, 0x00, 0x02}), 0);
     EXPECT_EQ(host.read(10000).result, LIBUSB_ERROR_TIMEOUT);
-    EXPECT_FALSE(host.ask(0x7A).has_value());
+    EXPECT_FALSE(host.ask(wire::GET_SIDE).has_value());
     EXPECT_EQ(unit->storage(1), Bytes{4}) << "a silent unit does not carry out the command either";
     unit->setSilent(false);
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
 }
 
 TEST_F(Scripting, ActionsScheduledAtTheSameTimeRunInOrder)
 {
-    unit->after(100, [](VirtualUnit &u) { u.respond(0xE2, {1}); });
-    unit->after(100, [](VirtualUnit &u) { u.respond(0xE2, {2}); });
-    EXPECT_EQ(host.awaitPayload(0xE2, 1000), Bytes{1});
-    EXPECT_EQ(host.awaitPayload(0xE2, 1000), Bytes{2});
+    unit->after(100, [](VirtualUnit &u) { u.respond(wire::GET_APP_VERSION, {1}); });
+    unit->after(100, [](VirtualUnit &u) { u.respond(wire::GET_APP_VERSION, {2}); });
+    EXPECT_EQ(host.awaitPayload(wire::GET_APP_VERSION, 1000), Bytes{1});
+    EXPECT_EQ(host.awaitPayload(wire::GET_APP_VERSION, 1000), Bytes{2});
     EXPECT_EQ(clock().nowMs(), 100);
 }
 

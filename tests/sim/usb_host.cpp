@@ -6,14 +6,15 @@ namespace {
 
 std::optional<Bytes> findRecord(const Bytes &stream, uint8_t code)
 {
-    for (size_t p = 0; p + 8 <= stream.size(); ++p) {
-        if (stream[p] != 0x00 || stream[p + 1] != 0x24 || stream[p + 2] != 0x01 || stream[p + 5] != code)
+    for (size_t p = 0; p + wire::RECORD_HEADER <= stream.size(); ++p) {
+        if (stream[p] != wire::RECORD_PREFIX_0 || stream[p + 1] != wire::RECORD_PREFIX_1 ||
+            stream[p + 2] != wire::RECORD_TYPE || stream[p + 5] != code)
             continue;
         size_t length = static_cast<size_t>(stream[p + 6] << 8 | stream[p + 7]);
-        if (stream.size() - p - 8 < length)
+        if (stream.size() - p - wire::RECORD_HEADER < length)
             return std::nullopt;
-        return Bytes(stream.begin() + static_cast<std::ptrdiff_t>(p + 8),
-                     stream.begin() + static_cast<std::ptrdiff_t>(p + 8 + length));
+        return Bytes(stream.begin() + static_cast<std::ptrdiff_t>(p + wire::RECORD_HEADER),
+                     stream.begin() + static_cast<std::ptrdiff_t>(p + wire::RECORD_HEADER + length));
     }
     return std::nullopt;
 }
@@ -24,7 +25,7 @@ libusb_device_handle *UsbHost::connect()
 {
     if (libusb_init(nullptr) != 0)
         return nullptr;
-    handle_ = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    handle_ = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
     if (handle_ && libusb_claim_interface(handle_, 0) != 0) {
         libusb_close(handle_);
         handle_ = nullptr;
@@ -46,7 +47,8 @@ int UsbHost::send(const Bytes &transfer)
 {
     Bytes copy = transfer;
     int sent = -1;
-    int result = libusb_bulk_transfer(handle_, 0x02, copy.data(), static_cast<int>(copy.size()), &sent, 1000);
+    int result =
+        libusb_bulk_transfer(handle_, wire::ENDPOINT_OUT, copy.data(), static_cast<int>(copy.size()), &sent, 1000);
     if (result == 0) {
         EXPECT_EQ(sent, static_cast<int>(copy.size())) << "an OUT transfer is taken whole";
     }
@@ -58,7 +60,7 @@ InTransfer UsbHost::read(unsigned int timeoutMs, int capacity)
     InTransfer in;
     in.data.resize(static_cast<size_t>(capacity));
     int got = -1;
-    in.result = libusb_bulk_transfer(handle_, 0x81, in.data.data(), capacity, &got, timeoutMs);
+    in.result = libusb_bulk_transfer(handle_, wire::ENDPOINT_IN, in.data.data(), capacity, &got, timeoutMs);
     in.data.resize(in.result == 0 ? static_cast<size_t>(got) : 0);
     return in;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "wire_codes.h"
 #include "zyra_sim/bus.h"
 #include "zyra_sim/clock.h"
 #include "zyra_sim/frame.h"

@@ -23,13 +23,13 @@ TEST_F(UsbSemantics, OpenFindsOnlyTheUnitsIds)
     EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1112), nullptr);
     EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x03EB, 0x1111), nullptr);
     bus().detach();
-    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111), nullptr);
+    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
     EXPECT_EQ(bus().openAttempts(), 4);
 }
 
 TEST_F(UsbSemantics, EachOpenGivesAFreshHandle)
 {
-    libusb_device_handle *second = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    libusb_device_handle *second = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, host.handle());
     EXPECT_EQ(bus().openHandles(), 2);
@@ -40,7 +40,7 @@ TEST_F(UsbSemantics, EachOpenGivesAFreshHandle)
 TEST_F(UsbSemantics, OpenBeforeInitIsAMisuse)
 {
     host.disconnect();
-    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111), nullptr);
+    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
     EXPECT_EQ(bus().misuses(), 1);
 }
 
@@ -49,7 +49,7 @@ TEST_F(UsbSemantics, RefusedClaimIsBusyThenGranted)
     host.disconnect();
     unit->refuseClaim(2);
     ASSERT_EQ(libusb_init(nullptr), 0);
-    libusb_device_handle *handle = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    libusb_device_handle *handle = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(libusb_claim_interface(handle, 0), LIBUSB_ERROR_BUSY);
     EXPECT_EQ(libusb_claim_interface(handle, 0), LIBUSB_ERROR_BUSY);
@@ -73,7 +73,7 @@ TEST_F(UsbSemantics, HandleFromBeforeADropOutIsStale)
     unit->dropOffBus(1000);
     uint8_t byte = 0;
     int got = 0;
-    EXPECT_EQ(libusb_bulk_transfer(host.handle(), 0x02, &byte, 1, &got, 1000), LIBUSB_ERROR_NO_DEVICE);
+    EXPECT_EQ(libusb_bulk_transfer(host.handle(), wire::ENDPOINT_OUT, &byte, 1, &got, 1000), LIBUSB_ERROR_NO_DEVICE);
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE);
     EXPECT_EQ(libusb_reset_device(host.handle()), LIBUSB_ERROR_NOT_FOUND);
     clock().advanceMs(1000);
@@ -85,7 +85,7 @@ TEST_F(UsbSemantics, HandleFromBeforeADropOutIsStale)
 TEST_F(UsbSemantics, ResetOfALiveHandleSucceeds)
 {
     EXPECT_EQ(libusb_reset_device(host.handle()), 0);
-    EXPECT_EQ(host.ask(0x7A), Bytes{1});
+    EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
 }
 
 TEST_F(UsbSemantics, UnitReturnsOnlyAfterItsTimeAndItsOpenAttempts)
@@ -93,14 +93,15 @@ TEST_F(UsbSemantics, UnitReturnsOnlyAfterItsTimeAndItsOpenAttempts)
     unit->dropOffBus(4000, 3);
     for (int attempt = 0; attempt < 3; ++attempt) {
         clock().sleepMs(2000);
-        EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111), nullptr) << "attempt " << attempt;
+        EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr)
+            << "attempt " << attempt;
     }
-    libusb_device_handle *back = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    libusb_device_handle *back = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
     ASSERT_NE(back, nullptr) << "the 4th attempt after 3 failed ones, 6 s later";
     ASSERT_EQ(libusb_claim_interface(back, 0), 0);
     uint8_t frame[5] = {0xAA, 0xBB, 0x7A, 0x00, 0x6B};
     int got = 0;
-    EXPECT_EQ(libusb_bulk_transfer(back, 0x02, frame, 5, &got, 1000), 0);
+    EXPECT_EQ(libusb_bulk_transfer(back, wire::ENDPOINT_OUT, frame, 5, &got, 1000), 0);
     libusb_close(back);
 }
 
@@ -108,16 +109,16 @@ TEST_F(UsbSemantics, OpenAttemptsAloneDoNotBringTheUnitBackEarly)
 {
     unit->dropOffBus(4000, 1);
     for (int attempt = 0; attempt < 5; ++attempt)
-        EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111), nullptr);
+        EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
     clock().advanceMs(4000);
-    libusb_device_handle *back = libusb_open_device_with_vid_pid(nullptr, 0x22CA, 0x1111);
+    libusb_device_handle *back = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);
     EXPECT_NE(back, nullptr);
     libusb_close(back);
 }
 
 TEST_F(UsbSemantics, ReturningUnitHasLostItsPendingInData)
 {
-    unit->respond(0x7A, {1});
+    unit->respond(wire::GET_SIDE, {1});
     unit->dropOffBus(0);
     EXPECT_TRUE(unit->present());
     EXPECT_EQ(unit->pendingBlocks(), 0u);
@@ -148,9 +149,10 @@ TEST_F(UsbSemantics, UnboundedWaitsAreCountedAndFailAtOnce)
 {
     uint8_t block[64];
     int got = 0;
-    EXPECT_EQ(libusb_bulk_transfer(host.handle(), 0x81, block, 64, &got, 0), LIBUSB_ERROR_TIMEOUT);
+    EXPECT_EQ(libusb_bulk_transfer(host.handle(), wire::ENDPOINT_IN, block, 64, &got, 0), LIBUSB_ERROR_TIMEOUT);
     int negativeSeconds = -2;
-    EXPECT_EQ(libusb_bulk_transfer(host.handle(), 0x81, block, 64, &got, static_cast<unsigned>(negativeSeconds * 1000)),
+    EXPECT_EQ(libusb_bulk_transfer(host.handle(), wire::ENDPOINT_IN, block, 64, &got,
+                                   static_cast<unsigned>(negativeSeconds * 1000)),
               LIBUSB_ERROR_TIMEOUT);
     EXPECT_EQ(bus().unboundedWaits(), 2);
     EXPECT_EQ(clock().nowMs(), 0);
@@ -164,7 +166,7 @@ TEST_F(UsbSemantics, ClosedHandleIsAMisuseNotACrash)
     host.forget();
     uint8_t block[64];
     int got = 0;
-    EXPECT_EQ(libusb_bulk_transfer(handle, 0x81, block, 64, &got, 1000), LIBUSB_ERROR_INVALID_PARAM);
+    EXPECT_EQ(libusb_bulk_transfer(handle, wire::ENDPOINT_IN, block, 64, &got, 1000), LIBUSB_ERROR_INVALID_PARAM);
     libusb_close(handle);
     EXPECT_EQ(bus().misuses(), 2);
     libusb_exit(nullptr);

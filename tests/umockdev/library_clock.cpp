@@ -1,7 +1,6 @@
 #include "library_clock.h"
 
-#include <cstdint>
-
+#include "zyra_clock_hooks.h"
 #include "zyra_sim/clock.h"
 
 namespace zyra_umockdev {

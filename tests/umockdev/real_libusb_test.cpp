@@ -12,6 +12,7 @@
 #include "model_port.h"
 #include "usbfs_device.h"
 #include "vx_zyra.h"
+#include "wire_codes.h"
 #include "zyra_sim/bus.h"
 #include "zyra_sim/clock.h"
 
@@ -91,7 +92,7 @@ TEST_F(RealLibusb, GetInfoReadsTheIdentityThroughRealTransfers)
     EXPECT_EQ(h_.version.app.debug, 6);
     EXPECT_EQ(h_.version.mac.build, 10);
     EXPECT_STREQ(h_.signature, "ZYRA RX 2.1");
-    const std::vector<zyra_sim::ReceivedFrame> side = unit_->framesWithCode(0x7A);
+    const std::vector<zyra_sim::ReceivedFrame> side = unit_->framesWithCode(wire::GET_SIDE);
     ASSERT_FALSE(side.empty());
     EXPECT_EQ(side.front().bytes, (zyra_sim::Bytes{0xAA, 0xBB, 0x7A, 0x00, 0x6B}))
         << "GET_SIDE should reach the unit byte for byte";
@@ -101,7 +102,7 @@ TEST_F(RealLibusb, InWithNothingToReadTimesOutWithMinusSeven)
 {
     ASSERT_EQ(vx_zyra_connect(&h_), 0) << h_.error_msg;
     port_->setEmptyIn(EmptyIn::Nak);
-    uint8_t buf[64] = {0x7A};
+    uint8_t buf[64] = {wire::GET_SIDE};
     size_t length = sizeof buf;
 
     EXPECT_EQ(vx_zyra_recv_cmd(h_.devh, buf, &length, 1), LIBUSB_ERROR_TIMEOUT);

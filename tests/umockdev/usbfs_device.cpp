@@ -9,11 +9,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "wire_codes.h"
+
 namespace zyra_umockdev {
 namespace {
 
-constexpr unsigned char kEndpointOut = 0x02;
-constexpr unsigned char kEndpointIn = 0x81;
 constexpr const char *kSysPath = "/sys/devices/zyra1";
 constexpr const char *kDevNode = "/dev/bus/usb/001/001";
 
@@ -181,9 +181,9 @@ void UsbfsDevice::submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     int error = 0;
     if (!plugged_)
         error = ENODEV;
-    else if (u.type != USBDEVFS_URB_TYPE_BULK || (u.endpoint != kEndpointOut && u.endpoint != kEndpointIn))
+    else if (u.type != USBDEVFS_URB_TYPE_BULK || (u.endpoint != wire::ENDPOINT_OUT && u.endpoint != wire::ENDPOINT_IN))
         error = EINVAL;
-    else if (u.endpoint == kEndpointOut)
+    else if (u.endpoint == wire::ENDPOINT_OUT)
         error = port_.out(bytesOf(urb));
     if (error != 0) {
         umockdev_ioctl_data_unref(urb);
@@ -206,7 +206,7 @@ bool UsbfsDevice::complete(UMockdevIoctlData *urb)
         u.status = -ENODEV;
         return true;
     }
-    if (u.endpoint == kEndpointOut) {
+    if (u.endpoint == wire::ENDPOINT_OUT) {
         u.actual_length = u.buffer_length;
         return true;
     }

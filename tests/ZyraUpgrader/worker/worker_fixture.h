@@ -5,6 +5,7 @@
 #pragma once
 
 #include "updaterthread.h"
+#include "wire_codes.h"
 #include "xmega_state.h"
 
 #include "zyra_sim/bus.h"

@@ -85,7 +85,7 @@ TEST_F(Receive, BlocksWithFewOrNoStreamBytesDoNotBreakARecord)
 {
     const Bytes record = zyra_sim::makeRecord(CODE, counting(30));
     unit->pushStream(slice(record, 0, 12), {3, 4, 5});
-    unit->pushBlock({0x00, 0x24});
+    unit->pushBlock({wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1});
     unit->pushBlock({});
     unit->pushStream(slice(record, 12, record.size()));
     expectReceived(counting(30));
@@ -124,15 +124,16 @@ TEST_F(Receive, ShortCapacityCopiesThatMuchAndReportsTheFullLength)
 TEST_F(Receive, StatusAndTrailingBytesOfABlockAreNotStreamData)
 {
     // Kept, the leading 00 24 would complete a header for a payload of 5.
-    unit->setBlockFiller(0x00, 0x24, 0x00);
+    unit->setBlockFiller(wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1, 0x00);
     unit->pushStream(concat(Bytes{0x01, 0x00, 0x00, CODE, 0x00, 0x01, 0x05}, zyra_sim::makeRecord(CODE, {2})));
     expectReceived({2});
 }
 
 TEST_F(Receive, OnlyPrefixTypeAndLowBytesOfCodeAndLengthAreExamined)
 {
-    const Bytes wrongType{0x00, 0x24, 0x02, 0x00, 0x00, CODE, 0x00, 0x01, 0x07};
-    const Bytes highBytesSet{0x00, 0x24, 0x01, 0x55, 0x12, CODE, 0x01, 0x01, 0x09};
+    const Bytes wrongType{wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1, 0x02, 0x00, 0x00, CODE, 0x00, 0x01, 0x07};
+    const Bytes highBytesSet{
+        wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1, wire::RECORD_TYPE, 0x55, 0x12, CODE, 0x01, 0x01, 0x09};
     unit->pushStream(concat(wrongType, highBytesSet));
     expectReceived({9});
 }

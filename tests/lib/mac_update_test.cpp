@@ -14,13 +14,6 @@
 namespace zyra_test {
 namespace {
 
-namespace code {
-constexpr uint8_t DATA_BYTE = 0xE3;
-constexpr uint8_t BOOT_LOADER_READY = 0xF4;
-constexpr uint8_t BOOT_LOADER_STARTED = 0xF5;
-constexpr uint8_t SYSTEM_RESTART = 0xFF;
-}  // namespace code
-
 constexpr size_t kHeader = 33;
 constexpr int64_t kNeverBackMs = 60LL * 60 * 1000;
 constexpr int64_t kRxFlashGraceMs = 20000;
@@ -348,25 +341,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MacFailure{"startSend", [](zyra_sim::VirtualUnit &u) { u.dropOffBus(kNeverBackMs); }, 2,
                    "Failed to send UPDATE_MAC_START command"},
-        MacFailure{"bootLoaderStarted", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::BOOT_LOADER_STARTED, 0); },
-                   3, "Failed to receive BOOT_LOADER_STARTED command"},
-        MacFailure{"firstDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::DATA_BYTE, 0); }, 4,
+        MacFailure{"bootLoaderStarted",
+                   [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::BOOT_LOADER_STARTED, 0); }, 3,
+                   "Failed to receive BOOT_LOADER_STARTED command"},
+        MacFailure{"firstDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::DATA_BYTE, 0); }, 4,
                    "Failed to receive DATA_BYTE command"},
         MacFailure{"daemonHeaderSend", [](zyra_sim::VirtualUnit &) { failOutTransfer(rawTransfer(), 0); }, 6,
                    "Failed to send firmware data block"},
-        MacFailure{"daemonDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::DATA_BYTE, 2); }, 3,
+        MacFailure{"daemonDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::DATA_BYTE, 2); }, 3,
                    "Failed to receive DATA_BYTE command"},
         MacFailure{"daemonBlockSend", [](zyra_sim::VirtualUnit &) { failOutTransfer(rawTransfer(), 2); }, 6,
                    "Failed to send firmware data block"},
-        MacFailure{"bootLoaderReady", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::BOOT_LOADER_READY, 0); },
-                   3, "Failed to receive BOOT_LOADER_READY command"},
-        MacFailure{"regionDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::DATA_BYTE, 5); }, 3,
+        MacFailure{"bootLoaderReady",
+                   [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::BOOT_LOADER_READY, 0); }, 3,
+                   "Failed to receive BOOT_LOADER_READY command"},
+        MacFailure{"regionDataByte", [](zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::DATA_BYTE, 5); }, 3,
                    "Failed to receive DATA_BYTE command"},
         MacFailure{"regionBlockSend", [](zyra_sim::VirtualUnit &) { failOutTransfer(rawTransfer(), 5); }, 6,
                    "Failed to send firmware data block"},
-        MacFailure{"unitLeavesDuringTheRegion", [](zyra_sim::VirtualUnit &u) { u.dropOffBusAtRecord(code::DATA_BYTE, 4, kNeverBackMs); }, 3,
+        MacFailure{"unitLeavesDuringTheRegion",
+                   [](zyra_sim::VirtualUnit &u) { u.dropOffBusAtRecord(wire::DATA_BYTE, 4, kNeverBackMs); }, 3,
                    "Failed to receive DATA_BYTE command"},
-        MacFailure{"restart", [](zyra_sim::VirtualUnit &u) { u.dropOffBusAt(code::SYSTEM_RESTART, kNeverBackMs); }, 17,
+        MacFailure{"restart", [](zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
                    "Failed to restart ZYRA device"}),
     [](const ::testing::TestParamInfo<MacFailure> &info) { return std::string(info.param.name); });
 

@@ -13,18 +13,6 @@
 namespace zyra_test {
 namespace {
 
-namespace code {
-constexpr uint8_t GET_SIDE = 0x7A;
-constexpr uint8_t START_UPGRADE = 0x8C;
-constexpr uint8_t BL_GET_CONFIG = 0x8D;
-constexpr uint8_t FW_DATA_BLOCK = 0x8E;
-constexpr uint8_t BL_FWU_COMPLETED = 0x8F;
-constexpr uint8_t EXEC_BOOTLOADER = 0x92;
-constexpr uint8_t ERASE_DONE = 0x93;
-constexpr uint8_t IS_BOOTLDR = 0x94;
-constexpr uint8_t SYSTEM_RESTART = 0xFF;
-}  // namespace code
-
 constexpr int64_t kNeverBackMs = 60LL * 60 * 1000;
 constexpr uint32_t kVersionRecord = 0x08005C00;
 
@@ -109,12 +97,13 @@ protected:
     void loseSideAfter(int normalAnswers)
     {
         auto seen = std::make_shared<int>(0);
-        unit->onCommand(code::GET_SIDE, [seen, normalAnswers](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) {
-            if ((*seen)++ < normalAnswers)
-                u.handleNormally(f);
-            else
-                u.respond(f.code, {0});
-        });
+        unit->onCommand(wire::GET_SIDE,
+                        [seen, normalAnswers](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) {
+                            if ((*seen)++ < normalAnswers)
+                                u.handleNormally(f);
+                            else
+                                u.respond(f.code, {0});
+                        });
     }
 
     // Commands of this code from number `occurrence` (from 0) on go unanswered.
@@ -144,7 +133,7 @@ TEST_F(AppUpdateFlow, WithTheBootloaderAlreadyRunningSkipsTheHandOver)
 {
     unit->setRunning(zyra_sim::Firmware::Bootloader);
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
-    EXPECT_TRUE(unit->framesWithCode(code::EXEC_BOOTLOADER).empty());
+    EXPECT_TRUE(unit->framesWithCode(wire::EXEC_BOOTLOADER).empty());
     EXPECT_EQ(log.reports(), concat({{{"firmware upgrade start", 1}, {"APP erased", 20}},
                                      kSmallImagePercents,
                                      {{"restarting; waiting for device to appear", 85}, {"complete", 100}}}));
@@ -210,7 +199,7 @@ TEST_F(AppUpdateFlow, RecordsAfterTheEndRecordAreNotSent)
 
 TEST_F(AppUpdateFlow, AckThatEndsByItsDeadlineCountsAsAcknowledged)
 {
-    unit->withholdRecordFrom(code::FW_DATA_BLOCK, 0);
+    unit->withholdRecordFrom(wire::FW_DATA_BLOCK, 0);
     unit->setIdleNoise(300);
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
     EXPECT_EQ(unit->dataBlocksWritten(), 4);
@@ -239,7 +228,7 @@ TEST_P(BootloaderVersions, AgentOnlyUpTo205)
     else
         unit->setBootloaderVersion(2, 1, 0);
     const Bytes answer = c.answer;
-    unit->onCommand(code::BL_GET_CONFIG,
+    unit->onCommand(wire::BL_GET_CONFIG,
                     [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) { u.respond(f.code, answer); });
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
     EXPECT_EQ(unit->eraseCount(), c.agent ? 2 : 1);
@@ -275,10 +264,10 @@ TEST_P(IsBootloaderAnswers, DecideWhetherToHandOverFirst)
     if (!c.applicationRunning)
         unit->setRunning(zyra_sim::Firmware::Bootloader);
     const Bytes answer = c.answer;
-    unit->onCommand(code::IS_BOOTLDR,
+    unit->onCommand(wire::IS_BOOTLDR,
                     [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) { u.respond(f.code, answer); });
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
-    EXPECT_EQ(unit->framesWithCode(code::EXEC_BOOTLOADER).size(), c.applicationRunning ? 1u : 0u);
+    EXPECT_EQ(unit->framesWithCode(wire::EXEC_BOOTLOADER).size(), c.applicationRunning ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -341,9 +330,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         failure("isBootldrSend", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBus(kNeverBackMs); }, 2,
                 "Failed to send IS_BOOTLDR command"),
-        failure("isBootldrReceive", silence(code::IS_BOOTLDR), 3, "Failed to receive IS_BOOTLDR command"),
-        failure("execBootloaderSend", failSend(code::EXEC_BOOTLOADER), 4, "Failed to send EXEC_BOOTLOADER command"),
-        failure("execBootloaderReceive", silence(code::EXEC_BOOTLOADER), 5,
+        failure("isBootldrReceive", silence(wire::IS_BOOTLDR), 3, "Failed to receive IS_BOOTLDR command"),
+        failure("execBootloaderSend", failSend(wire::EXEC_BOOTLOADER), 4, "Failed to send EXEC_BOOTLOADER command"),
+        failure("execBootloaderReceive", silence(wire::EXEC_BOOTLOADER), 5,
                 "Failed to receive EXEC_BOOTLOADER command"),
         failure("reconnectToBootloader",
                 [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, 6,
@@ -354,32 +343,32 @@ INSTANTIATE_TEST_SUITE_P(
                     static_cast<AppUpdateFailures &>(t).loseSideAfter(0);
                 },
                 1, "Failed to read info from ZYRA device"),
-        failure("blGetConfigSend", failSend(code::BL_GET_CONFIG), 6, "Failed to send BL_GET_CONFIG command"),
-        failure("blGetConfigReceive", silence(code::BL_GET_CONFIG), 7, "Failed to receive BL_GET_CONFIG command"),
-        failure("startUpgradeSend", failSend(code::START_UPGRADE), 6, "Failed to send START_UPGRADE command"),
-        failure("startUpgradeReceive", silence(code::START_UPGRADE), 7, "Failed to receive START_UPGRADE command"),
-        failure("eraseDone", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::ERASE_DONE, 0); },
+        failure("blGetConfigSend", failSend(wire::BL_GET_CONFIG), 6, "Failed to send BL_GET_CONFIG command"),
+        failure("blGetConfigReceive", silence(wire::BL_GET_CONFIG), 7, "Failed to receive BL_GET_CONFIG command"),
+        failure("startUpgradeSend", failSend(wire::START_UPGRADE), 6, "Failed to send START_UPGRADE command"),
+        failure("startUpgradeReceive", silence(wire::START_UPGRADE), 7, "Failed to receive START_UPGRADE command"),
+        failure("eraseDone", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 0); },
                 8, "Failed to receive ERASE_DONE command"),
         failure("dataBlockAck",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(code::FW_DATA_BLOCK, kNeverBackMs); }, 9,
+                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
                 "Failed to receive firmware data block ack"),
-        failure("dataBlockSend", failSend(code::FW_DATA_BLOCK, 2), 10, "Failed to send firmware data block"),
-        failure("completedSend", failSend(code::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command"),
-        failure("completedReceive", silence(code::BL_FWU_COMPLETED), 12, "Failed to receive BL_FWU_COMPLETED command"),
+        failure("dataBlockSend", failSend(wire::FW_DATA_BLOCK, 2), 10, "Failed to send firmware data block"),
+        failure("completedSend", failSend(wire::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command"),
+        failure("completedReceive", silence(wire::BL_FWU_COMPLETED), 12, "Failed to receive BL_FWU_COMPLETED command"),
         failure("restart",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(code::SYSTEM_RESTART, kNeverBackMs); }, 17,
+                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
                 "Failed to restart ZYRA device"),
         // The boot agent stage.
         failure("agentAck",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(code::FW_DATA_BLOCK, kNeverBackMs); }, 9,
+                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
                 "Failed to receive firmware data block ack", true),
-        failure("agentBlockSend", failSend(code::FW_DATA_BLOCK, 100), 10, "Failed to send firmware data block", true),
-        failure("agentCompletedSend", failSend(code::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command",
+        failure("agentBlockSend", failSend(wire::FW_DATA_BLOCK, 100), 10, "Failed to send firmware data block", true),
+        failure("agentCompletedSend", failSend(wire::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command",
                 true),
-        failure("agentCompletedReceive", silence(code::BL_FWU_COMPLETED), 12,
+        failure("agentCompletedReceive", silence(wire::BL_FWU_COMPLETED), 12,
                 "Failed to receive BL_FWU_COMPLETED command", true),
         failure("agentRestart",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(code::SYSTEM_RESTART, kNeverBackMs); }, 17,
+                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
                 "Failed to restart ZYRA device", true),
         failure("agentSide",
                 [](AppUpdate &t, zyra_sim::VirtualUnit &u) {
@@ -388,12 +377,12 @@ INSTANTIATE_TEST_SUITE_P(
                     static_cast<AppUpdateFailures &>(t).loseSideAfter(2);
                 },
                 1, "Failed to read info from ZYRA device", true),
-        failure("agentUpgradeStartSend", failSend(code::START_UPGRADE, 1), 6, "Failed to send UPGRADE_START command",
+        failure("agentUpgradeStartSend", failSend(wire::START_UPGRADE, 1), 6, "Failed to send UPGRADE_START command",
                 true),
-        failure("agentUpgradeStartReceive", silence(code::START_UPGRADE, 1), 7,
+        failure("agentUpgradeStartReceive", silence(wire::START_UPGRADE, 1), 7,
                 "Failed to receive UPGRADE_START command", true),
         failure("agentEraseDone",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(code::ERASE_DONE, 1); }, 8,
+                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 1); }, 8,
                 "Failed to receive ERASE_DONE command", true)),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
 
@@ -405,7 +394,7 @@ TEST_F(AppUpdateRecords, OverLongRecordStopsTheUpdateBeforeCompletion)
                         ":41000000" + std::string(130, '0') + "\n" + hexRecord(0x01, 0, {});
     expectFailure(update(image), 10, "Failed to send firmware data block");
     EXPECT_EQ(unit->dataBlocksWritten(), 1);
-    EXPECT_TRUE(unit->framesWithCode(code::BL_FWU_COMPLETED).empty()) << "a half image is never completed";
+    EXPECT_TRUE(unit->framesWithCode(wire::BL_FWU_COMPLETED).empty()) << "a half image is never completed";
 }
 
 TEST_F(AppUpdateRecords, SegmentAddressRecordStopsTheUpdate)

@@ -100,7 +100,7 @@ TEST_P(BootAgentRecords, EveryLineIsAcceptedAndItsDataGoesToFlashFrom0x08005800)
     expected.push_back(1);
     EXPECT_EQ(results, expected);
 
-    const auto blocks = payloadsSent(0x8E);
+    const auto blocks = payloadsSent(wire::FW_DATA_BLOCK);
     ASSERT_EQ(blocks.size(), agent.dataRecords);
     uint32_t address = 0x08005800;
     for (const Bytes &block : blocks) {

@@ -8,13 +8,6 @@
 namespace zyra_test {
 namespace {
 
-namespace code {
-constexpr uint8_t IR_COMMAND = 0x20;
-constexpr uint8_t START_REGISTRATION = 0x2A;
-constexpr uint8_t BOOTLOADER_RESTART = 0x90;
-constexpr uint8_t SYSTEM_RESTART = 0xFF;
-}  // namespace code
-
 constexpr int64_t kNeverBackMs = 10 * 60 * 1000;
 
 class ControlCommands : public UnitTest {
@@ -34,7 +27,7 @@ TEST_F(Restarts, SystemRestartSendsItsFrameAndReconnectsToTheApplication)
     unit->setRunning(zyra_sim::Firmware::Bootloader);
     h.side = 0;
     ASSERT_EQ(vx_zyra_system_restart(&h), 0) << h.error_msg;
-    const auto frames = unit->framesWithCode(code::SYSTEM_RESTART);
+    const auto frames = unit->framesWithCode(wire::SYSTEM_RESTART);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, (Bytes{0xAA, 0xBB, 0xFF, 0x00, 0xEE}));
     EXPECT_EQ(unit->restartCount(), 1);
@@ -54,13 +47,13 @@ TEST_F(Restarts, SystemRestartWhoseSendFailsStillReconnectsAndKeepsTheMessage)
 
 TEST_F(Restarts, SystemRestartFailsWithTheReconnectsCodeWhenTheUnitStaysAway)
 {
-    unit->dropOffBusAt(code::SYSTEM_RESTART, kNeverBackMs);
+    unit->dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs);
     expectFailure(vx_zyra_system_restart(&h), 2, "Failed to connect to ZYRA device");
 }
 
 TEST_F(Restarts, SystemRestartDoesNotNeedTheUnitsAnswer)
 {
-    unit->onCommand(code::SYSTEM_RESTART, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
+    unit->onCommand(wire::SYSTEM_RESTART, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
         u.dropOffBus(3000);
     });
     EXPECT_EQ(vx_zyra_system_restart(&h), 0) << h.error_msg;
@@ -70,7 +63,7 @@ TEST_F(Restarts, SystemRestartDoesNotNeedTheUnitsAnswer)
 TEST_F(Restarts, BootloaderRestartSendsItsFrameAndReconnectsToTheBootloader)
 {
     ASSERT_EQ(vx_zyra_bootloader_restart(&h), 0) << h.error_msg;
-    const auto frames = unit->framesWithCode(code::BOOTLOADER_RESTART);
+    const auto frames = unit->framesWithCode(wire::BOOTLOADER_RESTART);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, (Bytes{0xAA, 0xBB, 0x90, 0x00, 0x81}));
     EXPECT_EQ(unit->running(), zyra_sim::Firmware::Bootloader);
@@ -87,7 +80,7 @@ TEST_F(Restarts, BootloaderRestartWhoseSendFailsStopsWithoutReconnecting)
 
 TEST_F(Restarts, BootloaderRestartFailsWithTheReconnectsCodeWhenTheUnitStaysAway)
 {
-    unit->dropOffBusAt(code::BOOTLOADER_RESTART, kNeverBackMs);
+    unit->dropOffBusAt(wire::BOOTLOADER_RESTART, kNeverBackMs);
     expectFailure(vx_zyra_bootloader_restart(&h), 2, "Failed to connect to ZYRA device");
 }
 
@@ -96,20 +89,20 @@ using KeyPresses = ControlCommands;
 TEST_F(KeyPresses, KeyFrameCarriesTheFixedPrefixAndTheKeyCode)
 {
     ASSERT_EQ(vx_zyra_send_ir_command(&h, IR_CMD_STATUS), 0) << h.error_msg;
-    const auto frames = unit->framesWithCode(code::IR_COMMAND);
+    const auto frames = unit->framesWithCode(wire::IR_COMMAND);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, (Bytes{0xAA, 0xBB, 0x20, 0x07, 0xFF, 0x00, 0x00, 0x00, 0x08, 0x00, 0x7F, 0xBE}));
 }
 
 TEST_F(KeyPresses, AnswerUpToTwentySecondsLateIsAccepted)
 {
-    unit->answerLate(code::IR_COMMAND, 19'000);
+    unit->answerLate(wire::IR_COMMAND, 19'000);
     EXPECT_EQ(vx_zyra_send_ir_command(&h, IR_CMD_UP), 0) << h.error_msg;
 }
 
 TEST_F(KeyPresses, SilentUnitFailsTheReceiveAfterTwentySeconds)
 {
-    unit->silenceCommand(code::IR_COMMAND);
+    unit->silenceCommand(wire::IR_COMMAND);
     const int64_t start = nowMs();
     expectFailure(vx_zyra_send_ir_command(&h, IR_CMD_UP), 11, "Failed to receive command response from ZYRA device");
     EXPECT_GE(nowMs() - start, 20'000);
@@ -130,7 +123,7 @@ TEST_F(KeyPresses, PairingHelpersPressAddThenSelect)
 
 TEST_F(KeyPresses, PairingHelpersPassAFailedPressOn)
 {
-    unit->silenceCommand(code::IR_COMMAND);
+    unit->silenceCommand(wire::IR_COMMAND);
     expectFailure(vx_zyra_rx_start_pairing(&h), 11, "Failed to receive command response from ZYRA device");
     expectFailure(vx_zyra_rx_confirm_pairing(&h), 11, "Failed to receive command response from ZYRA device");
 }
@@ -144,9 +137,9 @@ TEST_F(KeyPresses, UnpairPressesEscDeleteSelectSelectHalfASecondApart)
 
 TEST_F(KeyPresses, UnpairGoesThroughEveryKeyWhenTheUnitIsSilent)
 {
-    unit->silenceCommand(code::IR_COMMAND);
+    unit->silenceCommand(wire::IR_COMMAND);
     EXPECT_EQ(vx_zyra_rx_unpair(&h), 0);
-    EXPECT_EQ(unit->framesWithCode(code::IR_COMMAND).size(), 4u);
+    EXPECT_EQ(unit->framesWithCode(wire::IR_COMMAND).size(), 4u);
 }
 
 using Registration = ControlCommands;
@@ -155,21 +148,21 @@ TEST_F(Registration, SendsItsFrameAndSucceedsOnTheAnswer)
 {
     EXPECT_EQ(vx_zyra_start_registration(&h), 0);
     EXPECT_EQ(unit->registrationCount(), 1);
-    const auto frames = unit->framesWithCode(code::START_REGISTRATION);
+    const auto frames = unit->framesWithCode(wire::START_REGISTRATION);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, (Bytes{0xAA, 0xBB, 0x2A, 0x00, 0x3B}));
 }
 
 TEST_F(Registration, SilentUnitGivesTheTransfersTimeoutWithoutAMessage)
 {
-    unit->silenceCommand(code::START_REGISTRATION);
+    unit->silenceCommand(wire::START_REGISTRATION);
     EXPECT_EQ(vx_zyra_start_registration(&h), LIBUSB_ERROR_TIMEOUT);
     EXPECT_STREQ(h.error_msg, "");
 }
 
 TEST_F(Registration, ChatterWithoutTheAnswerGivesTheDeadlineResult)
 {
-    chatterInsteadOfAnswering(code::START_REGISTRATION);
+    chatterInsteadOfAnswering(wire::START_REGISTRATION);
     EXPECT_EQ(vx_zyra_start_registration(&h), DEADLINE_PASSED);
     EXPECT_STREQ(h.error_msg, "");
 }

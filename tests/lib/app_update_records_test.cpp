@@ -9,8 +9,6 @@
 namespace zyra_test {
 namespace {
 
-constexpr uint8_t kFwDataBlock = 0x8E;
-
 class HexRecords : public UnitTest {
 protected:
     void SetUp() override
@@ -21,7 +19,7 @@ protected:
 
     int send(const std::string &line) { return vx_zyra_send_app_line(&h, line.c_str()); }
 
-    std::vector<Bytes> blocks() const { return payloadsSent(kFwDataBlock); }
+    std::vector<Bytes> blocks() const { return payloadsSent(wire::FW_DATA_BLOCK); }
 
     static std::string hexOf(const Bytes &bytes)
     {
@@ -73,7 +71,7 @@ TEST_F(DataBlocks, WordCountRoundsUpToWholeWords)
 TEST_F(DataBlocks, SixtyFourBytesMakeOneWholeSeventySevenByteFrame)
 {
     ASSERT_EQ(send(dataRecord(64, 0xFFC0)), 0);
-    const auto frames = unit->framesWithCode(kFwDataBlock);
+    const auto frames = unit->framesWithCode(wire::FW_DATA_BLOCK);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_TRUE(frames[0].framed) << "length and checksum agree with the frame";
     EXPECT_EQ(frames[0].bytes.size(), 77u);

@@ -85,7 +85,7 @@ using CrossingImage = ToolImages;
 TEST_F(CrossingImage, RecordAcrossThe64KiBBoundaryIsOneBlockAtItsLinearAddress)
 {
     ASSERT_EQ(vx_zyra_update_app(&h, imagePath("srec_crossing_64k.hex").c_str(), nullptr, nullptr), 0) << h.error_msg;
-    const auto blocks = unit->framesWithCode(0x8E);
+    const auto blocks = unit->framesWithCode(wire::FW_DATA_BLOCK);
     ASSERT_FALSE(blocks.empty());
     const Bytes &first = blocks.front().payload;
     EXPECT_EQ(Bytes(first.begin() + 4, first.begin() + 8), (Bytes{0xF8, 0xFF, 0x00, 0x08}));
@@ -97,7 +97,7 @@ using SixtyFourByteImage = ToolImages;
 TEST_F(SixtyFourByteImage, EveryFullRecordTravelsInASeventySevenByteFrame)
 {
     ASSERT_EQ(vx_zyra_update_app(&h, imagePath("srec_obs64.hex").c_str(), nullptr, nullptr), 0) << h.error_msg;
-    for (const zyra_sim::ReceivedFrame &frame : unit->framesWithCode(0x8E)) {
+    for (const zyra_sim::ReceivedFrame &frame : unit->framesWithCode(wire::FW_DATA_BLOCK)) {
         EXPECT_TRUE(frame.framed);
         EXPECT_EQ(frame.bytes.size(), 77u);
     }
@@ -112,7 +112,7 @@ TEST_F(SegmentImage, ObjcopysSegmentAddressingIsRefusedAtItsFirstSegmentRecord)
     EXPECT_STREQ(h.error_msg, "Failed to send firmware data block");
     // objcopy placed 0x800 bytes below 0x10000 before its segment record.
     EXPECT_EQ(unit->dataBlocksWritten(), 0x800 / 16);
-    EXPECT_TRUE(unit->framesWithCode(0x8F).empty()) << "the partial image is not completed";
+    EXPECT_TRUE(unit->framesWithCode(wire::BL_FWU_COMPLETED).empty()) << "the partial image is not completed";
 }
 
 }  // namespace
