@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
     AppUpdate, ToolImages,
     ::testing::Values(Image{"srec_obs16", kBase}, Image{"srec_obs32_crlf", kBase}, Image{"srec_obs64", kBase},
                       Image{"srec_crossing_64k", kCrossingBase}, Image{"objcopy_linear", kBase}),
-    [](const ::testing::TestParamInfo<Image> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Image> &row) { return std::string(row.param.name); });
 
 using CrossingImage = ToolImages;
 

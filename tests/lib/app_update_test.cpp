@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BootloaderCase{"twoByteAnswer", {2, 1}, true}, BootloaderCase{"emptyAnswer", {}, true},
                       BootloaderCase{"v2_0_6", {2, 0, 6}, false}, BootloaderCase{"v2_1_0", {2, 1, 0}, false},
                       BootloaderCase{"v3_0_0", {3, 0, 0}, false}, BootloaderCase{"v2_0_6_withMore", {2, 0, 6, 0}, false}),
-    [](const ::testing::TestParamInfo<BootloaderCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BootloaderCase> &row) { return std::string(row.param.name); });
 
 struct IsBootloaderCase {
     const char *name;
@@ -276,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IsBootloaderCase{"leadingZero", {0x00, 0x01}, true},
                       IsBootloaderCase{"bootloaderAnswer", {0x01, 0x00}, false},
                       IsBootloaderCase{"empty", {}, false}),
-    [](const ::testing::TestParamInfo<IsBootloaderCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<IsBootloaderCase> &row) { return std::string(row.param.name); });
 
 // One failure of the step list: how to provoke it, and what the update says.
 struct FailureCase {
@@ -338,9 +338,9 @@ INSTANTIATE_TEST_SUITE_P(
                 [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, 6,
                 "Failed to reconnect to bootloader"),
         failure("sideInBootloader",
-                [](AppUpdate &t, zyra_sim::VirtualUnit &u) {
+                [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
                     u.setRunning(zyra_sim::Firmware::Bootloader);
-                    static_cast<AppUpdateFailures &>(t).loseSideAfter(0);
+                    static_cast<AppUpdateFailures &>(test).loseSideAfter(0);
                 },
                 1, "Failed to read info from ZYRA device"),
         failure("blGetConfigSend", failSend(wire::BL_GET_CONFIG), 6, "Failed to send BL_GET_CONFIG command"),
@@ -371,10 +371,10 @@ INSTANTIATE_TEST_SUITE_P(
                 [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
                 "Failed to restart ZYRA device", true),
         failure("agentSide",
-                [](AppUpdate &t, zyra_sim::VirtualUnit &u) {
+                [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
                     u.setRunning(zyra_sim::Firmware::Bootloader);
                     // Step 6, then the reconnect after the agent's restart.
-                    static_cast<AppUpdateFailures &>(t).loseSideAfter(2);
+                    static_cast<AppUpdateFailures &>(test).loseSideAfter(2);
                 },
                 1, "Failed to read info from ZYRA device", true),
         failure("agentUpgradeStartSend", failSend(wire::START_UPGRADE, 1), 6, "Failed to send UPGRADE_START command",
@@ -384,7 +384,7 @@ INSTANTIATE_TEST_SUITE_P(
         failure("agentEraseDone",
                 [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 1); }, 8,
                 "Failed to receive ERASE_DONE command", true)),
-    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FailureCase> &row) { return std::string(row.param.name); });
 
 using AppUpdateRecords = AppUpdate;
 

@@ -82,7 +82,7 @@ TEST_P(BootAgentText, DataRecordsAreContiguousFrom0x5800WithValidChecksums)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sides, BootAgentText, ::testing::ValuesIn(kAgents),
-                         [](const ::testing::TestParamInfo<Agent> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Agent> &row) { return std::string(row.param.name); });
 
 class BootAgentRecords : public UnitTest, public ::testing::WithParamInterface<Agent> {};
 
@@ -111,7 +111,7 @@ TEST_P(BootAgentRecords, EveryLineIsAcceptedAndItsDataGoesToFlashFrom0x08005800)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sides, BootAgentRecords, ::testing::ValuesIn(kAgents),
-                         [](const ::testing::TestParamInfo<Agent> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Agent> &row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace zyra_test

@@ -295,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadImage{"rxDataEndWrapping", [] { return withLength(MacImage(10, 30, 100).bytes, 33 + 10, 0xFFFFFFC0u); }},
         BadImage{"daemonHeaderEndWrapping", [] { return withLength(MacImage(10, 30, 100).bytes, 33 + 10, 0xFFFFFFA7u); }},
         BadImage{"bothLengthsHuge", [] { return withLength(withLength(MacImage(10, 10, 100).bytes, 0, 0x80000000u), 33 + 10, 0x80000000u); }}),
-    [](const ::testing::TestParamInfo<BadImage> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<BadImage> &row) { return std::string(row.param.name); });
 
 TEST_F(MacUpdate, ImageExactlyReachingTheDaemonHeaderIsAccepted)
 {
@@ -364,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Failed to receive DATA_BYTE command"},
         MacFailure{"restart", [](zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
                    "Failed to restart ZYRA device"}),
-    [](const ::testing::TestParamInfo<MacFailure> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<MacFailure> &row) { return std::string(row.param.name); });
 
 class MacUpdateFile : public MacUpdate {
 protected:

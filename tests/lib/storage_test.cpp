@@ -170,7 +170,7 @@ TEST_P(StorageFailures, ReceiveDeadline)
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, StorageFailures, ::testing::ValuesIn(operations),
-                         [](const ::testing::TestParamInfo<StorageOperation> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<StorageOperation> &row) { return row.param.name; });
 
 }  // namespace
 }  // namespace zyra_test
