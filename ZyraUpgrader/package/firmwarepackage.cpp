@@ -2,6 +2,7 @@
 
 #include "devicetypes.h"
 #include "imagechecks.h"
+#include "storageconfig.h"
 
 #include "vx_zyra.h"
 
@@ -60,44 +61,57 @@ QString FirmwarePackage::recoveryImageName(const QString &side)
     return side == QLatin1String("TX") ? QStringLiteral("app-tx-recovery.hex") : QStringLiteral("app-rx-recovery.hex");
 }
 
-FirmwarePackage::BadImage FirmwarePackage::checkImages(bool withXmegaImage, bool withRecoveryImages) const
+FirmwarePackage::Fault FirmwarePackage::firstFault(const Run &run) const
 {
-    using Check = std::string (*)(std::string_view);
-    struct Image {
-        QString name;
-        Check check;
-        BadImage kind;
-    };
-    QVector<Image> images;
-    if (withXmegaImage)
-        images.append({xmegaImageFile, imagechecks::xmegaFault, BadImage::xmega});
+    if (run.withXmegaImage && !imageIsSound(xmegaImageFile, imagechecks::xmegaFault, true))
+        return Fault::xmegaImage;
+    if (!hasFirmwareIni())
+        return Fault::firmwareIniMissing;
     const QStringList sides{"TX", "RX"};
-    if (hasFirmwareIni()) {
-        for (const QString &side : sides)
-            images.append({imageName(side, "app"), imagechecks::radioApplicationFault, BadImage::application});
+    for (const QString &side : sides) {
+        const bool required = side == run.side;
+        if (!imageIsSound(imageName(side, "app"), imagechecks::radioApplicationFault, required))
+            return Fault::applicationImage;
+        if (run.withRecoveryImages
+            && !imageIsSound(recoveryImageName(side), imagechecks::radioApplicationFault, required))
+            return Fault::applicationImage;
     }
-    if (withRecoveryImages) {
-        for (const QString &side : sides)
-            images.append({recoveryImageName(side), imagechecks::radioApplicationFault, BadImage::application});
+    for (const QString &side : sides) {
+        if (!imageIsSound(imageName(side, "mac"), imagechecks::macFault, side == run.side))
+            return Fault::macImage;
     }
-    if (hasFirmwareIni()) {
-        for (const QString &side : sides)
-            images.append({imageName(side, "mac"), imagechecks::macFault, BadImage::mac});
-    }
-    for (const Image &image : images) {
-        if (!hasFile(image.name))
-            continue;
-        QFile file(nativePath(image.name));
-        if (!file.open(QIODevice::ReadOnly)) {
-            qDebug() << "CANNOT READ" << file.fileName();
-            return image.kind;
-        }
-        const QByteArray content = file.readAll();
-        const std::string fault = image.check(std::string_view(content.constData(), static_cast<size_t>(content.size())));
-        if (!fault.empty()) {
-            qDebug() << "BAD IMAGE" << file.fileName() << fault.c_str();
-            return image.kind;
+    if (!hasFile(run.storageFile))
+        return Fault::storageIniMissing;
+    QSettings storage(nativePath(run.storageFile), QSettings::IniFormat);
+    for (const QString &side : sides) {
+        storage.beginGroup("STORAGE_" + side);
+        const QString error = readStorageGroup(storage).error;
+        storage.endGroup();
+        if (!error.isEmpty()) {
+            qDebug() << "BAD STORAGE CONFIGURATION:" << error;
+            return Fault::storageValue;
         }
     }
-    return BadImage::none;
+    return Fault::none;
+}
+
+bool FirmwarePackage::imageIsSound(const QString &name, ImageCheck check, bool required) const
+{
+    if (!hasFile(name)) {
+        if (required)
+            qDebug() << "MISSING IMAGE" << nativePath(name);
+        return !required;
+    }
+    QFile file(nativePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug() << "CANNOT READ" << file.fileName();
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    const std::string fault = check(std::string_view(content.constData(), static_cast<size_t>(content.size())));
+    if (!fault.empty()) {
+        qDebug() << "BAD IMAGE" << file.fileName() << fault.c_str();
+        return false;
+    }
+    return true;
 }

@@ -1,11 +1,13 @@
 // The firmware package on disk: the directory chosen by device type, the
-// images firmware.ini names, and the checks that keep a bad image from ever
-// reaching the unit.
+// images firmware.ini names, and the checks that keep a bad package from
+// ever reaching the unit.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The XMEGA application image of a package.
 inline const char xmegaImageFile[] = "firmware.hex";
@@ -29,15 +31,35 @@ public:
 
     static QString recoveryImageName(const QString &side);
 
-    enum class BadImage { none, xmega, application, mac };
+    // What an update run is about to write, for the pre-flight.
+    struct Run {
+        bool withXmegaImage = false;
+        bool withRecoveryImages = false;
+        // "TX" or "RX", the side the device type is: its images must be there.
+        QString side;
+        QString storageFile;
+    };
 
-    // Checks every image of the package that this run may write: the XMEGA
-    // image when asked, the application and MAC images that firmware.ini
-    // names for both sides, and the recovery images when asked. Returns
-    // none when all that are present are sound, else the kind of the first
-    // bad one. Missing files are left to the step that needs them.
-    BadImage checkImages(bool withXmegaImage, bool withRecoveryImages) const;
+    enum class Fault {
+        none,
+        xmegaImage,         // firmware.hex missing or unsound
+        firmwareIniMissing,
+        applicationImage,   // the named or the recovery image, missing or unsound
+        macImage,           // the named MAC image, missing or unsound
+        storageIniMissing,
+        storageValue,       // a storage.ini value that cannot be written as it stands
+    };
+
+    // The pre-flight: every package file the run reads once it has begun to
+    // change the unit, in the order the run reads them. The side's images
+    // must be present; the other side's are checked when present. Returns
+    // the first fault found, or none.
+    Fault firstFault(const Run &run) const;
 
 private:
+    using ImageCheck = std::string (*)(std::string_view);
+    // Present and passing the check, or absent and not required.
+    bool imageIsSound(const QString &name, ImageCheck check, bool required) const;
+
     QString directory_;
 };

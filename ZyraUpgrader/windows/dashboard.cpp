@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QTextStream>
@@ -16,6 +15,7 @@
 #include "aboutdialog.h"
 #include "dashboard_shared.h"
 #include "devicetypes.h"
+#include "firmwarepackage.h"
 #include "instructionsdialog.h"
 #include "pairing/pair2kstep1dialog.h"
 #include "pairing/pair2kstep3dialog.h"
@@ -126,11 +126,12 @@ void DashBoard::closeEvent(QCloseEvent *event)
 
 // ---- start-up and navigation ------------------------------------------------
 
+// The versions the chosen type's package installs: a 2K unit's are those of "firmware2k".
 void DashBoard::setAppVersion()
 {
-    const QDir firmware("firmware");
-    const QString xmegaPath = QDir::toNativeSeparators(firmware.absoluteFilePath("XMEGA_VERSION"));
-    const QString appPath = QDir::toNativeSeparators(firmware.absoluteFilePath("VERSION"));
+    const FirmwarePackage package(deviceType);
+    const QString xmegaPath = package.nativePath("XMEGA_VERSION");
+    const QString appPath = package.nativePath("VERSION");
     xmegaVersion = readTrimmed(xmegaPath);
     appVersion = readTrimmed(appPath);
     if (!QFile::exists(xmegaPath))
@@ -144,6 +145,7 @@ void DashBoard::initDeviceType(int type)
 {
     recoveryMode = false;
     deviceType = type;
+    setAppVersion();
     instructionsDialog->deviceType = type;
     instructionsDialog->loadInstructions();
     modeSelection->setDeviceType(type);

@@ -76,17 +76,31 @@ void UpdaterThread::fail(const QString &headline, int shownCode, int errorCode)
 
 bool UpdaterThread::packageIsSound(bool withXmegaImage, bool withRecoveryImages)
 {
-    switch (FirmwarePackage(deviceType).checkImages(withXmegaImage, withRecoveryImages)) {
-    case FirmwarePackage::BadImage::none:
+    FirmwarePackage::Run run;
+    run.withXmegaImage = withXmegaImage;
+    run.withRecoveryImages = withRecoveryImages;
+    run.side = sideText(DeviceTypes::isTransmitter(deviceType) ? VX_ZYRA_TX : VX_ZYRA_RX);
+    run.storageFile = storageFile;
+    switch (FirmwarePackage(deviceType).firstFault(run)) {
+    case FirmwarePackage::Fault::none:
         return true;
-    case FirmwarePackage::BadImage::xmega:
+    case FirmwarePackage::Fault::xmegaImage:
         fail(stepmessages::videoModuleFailed, workererrors::xmegaImageBad);
         break;
-    case FirmwarePackage::BadImage::application:
+    case FirmwarePackage::Fault::firmwareIniMissing:
+        fail(stepmessages::radio1Failed, workererrors::radio1IniMissing);
+        break;
+    case FirmwarePackage::Fault::applicationImage:
         fail(stepmessages::radio1Failed, workererrors::radio1ImageBad);
         break;
-    case FirmwarePackage::BadImage::mac:
+    case FirmwarePackage::Fault::macImage:
         fail(stepmessages::radio2Failed, workererrors::radio2ImageBad);
+        break;
+    case FirmwarePackage::Fault::storageIniMissing:
+        fail(QString("R ") + stepmessages::configurationFailed, workererrors::storageIniMissing);
+        break;
+    case FirmwarePackage::Fault::storageValue:
+        fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
         break;
     }
     return false;

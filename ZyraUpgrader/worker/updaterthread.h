@@ -67,8 +67,8 @@ private:
     void fail(const QString &headline, int errorCode);
     // The same with another code in the text than in the signal.
     void fail(const QString &headline, int shownCode, int errorCode);
-    // Checks the package's images before a run touches the unit; on a bad
-    // one emits the error of the step that would have written it.
+    // Checks every package file the update run reads before it first changes
+    // the unit; on a fault emits the error of the step that would have met it.
     bool packageIsSound(bool withXmegaImage, bool withRecoveryImages);
     // The image firmware.ini names for the side under the key; empty after
     // reporting a missing firmware.ini or image with its code.

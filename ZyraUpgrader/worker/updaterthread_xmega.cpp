@@ -47,14 +47,10 @@ void UpdaterThread::updateZYRA()
         fail(stepmessages::videoModuleFailed, workererrors::dfuProgrammerMissing);
         return;
     }
-    const FirmwarePackage package(deviceType);
-    // Checked before the erase, which would leave the XMEGA blank.
-    if (!package.hasFile(xmegaImageFile)) {
-        fail(stepmessages::videoModuleFailed, workererrors::xmegaImageBad);
-        return;
-    }
+    // The whole package is checked before the erase, which would leave the XMEGA blank.
     if (!packageIsSound(true, false))
         return;
+    const FirmwarePackage package(deviceType);
 
     DfuProgrammer dfu(program);
     emit valueChanged(milestoneProgress);

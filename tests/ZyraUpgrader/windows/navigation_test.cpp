@@ -34,6 +34,8 @@ private slots:
     void unknownScreenNumbersChangeNothing();
 
     void newVersionComesFromTheVersionFile();
+    void chosenTypeIsToldItsOwnPackagesVersions_data();
+    void chosenTypeIsToldItsOwnPackagesVersions();
     void missingVersionFileSaysSo();
     void aboutBoxJoinsBothVersions();
     void aboutBoxWithoutVersionFilesShowsALonePoint();
@@ -45,7 +47,7 @@ private slots:
     void backFromUpdateLayoutAndUpdateAgainShowsInstructionsWithoutFanChoice();
 
 private:
-    void writeVersions(const QString &xmega, const QString &app);
+    void writeVersions(const QString &xmega, const QString &app, const QString &folder = "firmware");
     void startWindow();
     void chooseDeviceAndUpdate(int type);
     template <class T>
@@ -79,16 +81,17 @@ void NavigationTest::cleanup()
     workDir.reset();
 }
 
-void NavigationTest::writeVersions(const QString &xmega, const QString &app)
+void NavigationTest::writeVersions(const QString &xmega, const QString &app, const QString &folder)
 {
     const struct {
         const char *name;
         QString text;
-    } files[] = {{"firmware/XMEGA_VERSION", xmega}, {"firmware/VERSION", app}};
+    } files[] = {{"XMEGA_VERSION", xmega}, {"VERSION", app}};
+    QDir().mkpath(folder);
     for (const auto &entry : files) {
         if (entry.text.isNull())
             continue;
-        QFile file(entry.name);
+        QFile file(folder + "/" + entry.name);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(entry.text.toUtf8());
     }
@@ -197,6 +200,34 @@ void NavigationTest::newVersionComesFromTheVersionFile()
     writeVersions(" 1.4\n", "2.0.7\n");
     startWindow();
     QCOMPARE(widget<QLabel>("NewFWLabelInfo")->text(), QString("v1.4"));
+}
+
+void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("newVersion");
+    QTest::addColumn<QString>("aboutLine");
+    QTest::newRow("SDI TX, firmware") << 1 << "v1.4" << "ZYRA UTILITY Version 1.4.2.0.7";
+    QTest::newRow("2K TX, firmware2k") << 4 << "v2.4" << "ZYRA UTILITY Version 2.4.3.1.0";
+}
+
+void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions()
+{
+    QFETCH(int, type);
+    QFETCH(QString, newVersion);
+    QFETCH(QString, aboutLine);
+    writeVersions("1.4", "2.0.7");
+    writeVersions("2.4", "3.1.0", "firmware2k");
+    startWindow();
+    chooseDeviceAndUpdate(type);
+
+    QCOMPARE(widget<QLabel>("NewFWLabelInfo")->text(), newVersion);
+    detected(newVersion);
+    QCOMPARE(widget<QLabel>("ready2beginLabel")->text(), QString("Your ZYRA firmware is up-to-date"));
+    guitest::ModalAnswerer ok("OK");
+    QVERIFY(QMetaObject::invokeMethod(window, "showAboutBox"));
+    QVERIFY(ok.answered());
+    QCOMPARE(versionLine(), aboutLine);
 }
 
 void NavigationTest::missingVersionFileSaysSo()

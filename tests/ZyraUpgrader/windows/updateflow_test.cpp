@@ -123,8 +123,8 @@ void UpdateFlowTest::fullUpdateEndsInSuccess()
     QVERIFY(!flow->shown("progressBar"));
     QVERIFY(!flow->shown("NewFWLabelInfo"));
     QCOMPARE(flow->shown("APPVersionInfo"), videoModule);
-    // The version texts come from "firmware" whatever the type.
-    QCOMPARE(flow->text("APPVersionInfo"), QString("v%1").arg(QString::fromStdString(packageOf(0).xmegaVersion)));
+    // The version texts come from the type's own package.
+    QCOMPARE(flow->text("APPVersionInfo"), QString("v%1").arg(QString::fromStdString(package.xmegaVersion)));
 
     QCOMPARE(versionText(unit->appVersion()), versionText(package.applicationVersion));
     if (videoModule) {

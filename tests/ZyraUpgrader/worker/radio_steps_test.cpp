@@ -112,16 +112,6 @@ TEST_F(RadioStep, RecoveryWritesTheSidesRecoveryImageExceptOn2KUnits)
     EXPECT_EQ(tx2k->appVersion(), packageOf(4).applicationVersion);
 }
 
-TEST_F(RadioStep, BadRecoveryImageIsReportedBeforeTheUnitIsRestarted)
-{
-    auto unit = connectUnit(2);
-    worker->recoveryMode = true;
-    writeFile("firmware/app-rx-recovery.hex", ":10000000\n");
-    worker->updateAPPFW();
-    EXPECT_EQ(log.events(), QStringList{errorEvent(22, "Error updating Radio 1\n\nError Code: 22")});
-    EXPECT_EQ(unit->restartCount(), 0);
-}
-
 TEST_F(RadioStep, UpdateAppPackageFaultsGiveErrors21And22)
 {
     connectUnit(0);

@@ -87,34 +87,6 @@ TEST_F(UpdateZyra, WithoutDfuProgrammerErrorTenAndNothingRuns)
     EXPECT_TRUE(xmega().runs().empty());
 }
 
-TEST_F(UpdateZyra, MissingOrBadImageIsReportedBeforeTheXmegaIsErased)
-{
-    const struct {
-        const char *file;
-        QByteArray content; // empty: the file is removed
-        int code;
-        QString text;
-    } cases[] = {
-        {"firmware/firmware.hex", {}, 11, videoModuleError.arg(11)},
-        {"firmware/firmware.hex", ":10000000\n", 11, videoModuleError.arg(11)},
-        {"firmware/app-rx.hex", ":0400000001020304F3\n:00000001FF\n", 22, "Error updating Radio 1\n\nError Code: 22"},
-        {"firmware/mac.bin", QByteArray(40, '\0'), 32, "Error updating Radio 2\n\nError Code: 32"},
-    };
-    for (const auto &c : cases) {
-        const QByteArray original = packageFile(c.file);
-        if (c.content.isEmpty())
-            removeFile(c.file);
-        else
-            writeFile(c.file, c.content);
-        log.clear();
-        worker->updateZYRA();
-        EXPECT_EQ(log.events(), QStringList{errorEvent(c.code, c.text)}) << c.file;
-        EXPECT_TRUE(xmega().runs().empty()) << c.file;
-        EXPECT_EQ(xmegaMarker(), "FWv1.3") << c.file;
-        writeFile(c.file, original);
-    }
-}
-
 TEST_F(UpdateZyra, FailedEraseFlashOrStartEndsTheChainWithDfuProgrammerNotPresent)
 {
     const struct {
