@@ -6,11 +6,6 @@
 
 namespace usercells {
 
-namespace {
-// vx_zyra_storage_get copies the whole answer, up to a full response.
-const size_t storageAnswerBytes = 64;
-} // namespace
-
 uint16_t transmissionModeId(uint8_t side)
 {
     return side == VX_ZYRA_TX ? 8 : 7;
@@ -21,7 +16,12 @@ uint16_t frequencyChannelsId(uint8_t side)
     return side == VX_ZYRA_TX ? 127 : 118;
 }
 
-bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+namespace {
+
+// vx_zyra_storage_get copies the whole answer, up to a full response.
+const size_t storageAnswerBytes = 64;
+
+bool readCell(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool unsetCounts)
 {
     uint8_t answer[storageAnswerBytes] = {};
     size_t answerLength = length;
@@ -29,12 +29,29 @@ bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
     answerLength = length;
     if (vx_zyra_storage_get(handle, id, answer, &answerLength) != VX_ZYRA_OK)
         return false;
+    if (answerLength == 0 && unsetCounts) {
+        qDebug() << "STORAGE CELL" << id << "NEVER SET";
+        std::memset(dest, 0, length);
+        return true;
+    }
     if (answerLength != length) {
         qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;
         return false;
     }
     std::memcpy(dest, answer, length);
     return true;
+}
+
+} // namespace
+
+bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+{
+    return readCell(handle, id, dest, length, false);
+}
+
+bool readOrUnset(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+{
+    return readCell(handle, id, dest, length, true);
 }
 
 QString hex(const uint8_t *bytes, size_t length)
