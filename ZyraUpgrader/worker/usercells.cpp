@@ -1,5 +1,7 @@
 #include "usercells.h"
 
+#include "devicetypes.h"
+
 #include <QDebug>
 
 #include <cstring>
@@ -52,6 +54,13 @@ bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
 bool readOrUnset(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
 {
     return readCell(handle, id, dest, length, true);
+}
+
+uint8_t regionCarriedOver(int deviceType, uint8_t region)
+{
+    if (deviceType != DeviceTypes::TwoKReceiver || region < 7 || region > 9)
+        return region;
+    return static_cast<uint8_t>(region - 5);
 }
 
 QString hex(const uint8_t *bytes, size_t length)
