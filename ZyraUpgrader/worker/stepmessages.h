@@ -9,7 +9,8 @@ inline const char radio1Failed[] = "Error updating Radio 1";
 inline const char radio2Failed[] = "Error updating Radio 2";
 inline const char configurationFailed[] = "Error updating device configuration";
 
-// Note for a setting that did not reach the unit in a run that succeeded.
+// Notes for a setting that did not reach the unit in a run that succeeded.
+inline const char fanControlNotKept[] = "NOTE: The fan control setting could not be written to the Video Module.";
 inline const char transmissionModeNotKept[] = "NOTE: The transmission mode could not be written back to the device.";
 
 } // namespace stepmessages
