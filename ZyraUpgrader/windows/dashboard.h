@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 #include "vx_zyra.h"
@@ -61,6 +62,7 @@ private slots:
     void appFWReUpdated();
     void storageUpdated();
     void progressUpdated(int progress);
+    void noteSettingNotKept(QString note);
     void errorString(QString err, int errorCode);
     void videoModuleFailed(QString msg);
     void startRecoveryMode(int unitStatus);
@@ -111,4 +113,7 @@ private:
     int errorCount = 0;
     int totalProgress = 0;
     uint8_t fanControlMode = 2;
+    // Settings of this update that did not reach the unit, shown below the
+    // success text.
+    QStringList settingNotes;
 };

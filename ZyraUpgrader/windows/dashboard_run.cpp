@@ -43,6 +43,7 @@ void DashBoard::startUpdate(uint8_t mode)
 {
     ui->backPushButton->setEnabled(false);
     fanControlMode = mode;
+    settingNotes.clear();
     updateZYRA();
 }
 
@@ -75,6 +76,7 @@ void DashBoard::createRun(RunKind kind)
         connect(currentWorker, SIGNAL(startRecoveryMode(int)), currentThread, SLOT(quit()));
         connect(currentWorker, SIGNAL(startRecoveryMode(int)), currentWorker, SLOT(deleteLater()));
         connect(currentWorker, SIGNAL(valueChanged(int)), this, SLOT(progressUpdated(int)));
+        connect(currentWorker, SIGNAL(settingNotKept(QString)), this, SLOT(noteSettingNotKept(QString)));
         connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), this, SLOT(videoModuleFailed(QString)));
         connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), currentThread, SLOT(quit()));
         connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), currentWorker, SLOT(deleteLater()));
@@ -264,11 +266,11 @@ void DashBoard::storageUpdated()
     if (vx_zyra_disconnect(&deviceHandle) != VX_ZYRA_OK)
         qWarning() << "DISCONNECT AFTER UPDATE FAILED:" << handleMessage();
 
+    QStringList report{"ZYRA firmware update successful!"};
     if (DeviceTypes::isTransmitter(deviceType))
-        ui->statusLabel->setText("ZYRA firmware update successful!\n"
-                                 "NOTE: You may need to re-pair this transmitter with paired receivers.");
-    else
-        ui->statusLabel->setText("ZYRA firmware update successful!");
+        report << "NOTE: You may need to re-pair this transmitter with paired receivers.";
+    ui->statusLabel->setText((report + settingNotes).join('\n'));
+    settingNotes.clear();
 
     ui->progressBar->hide();
     ui->recFanControlButton->setText("Done");
@@ -289,6 +291,12 @@ void DashBoard::storageUpdated()
     connectionStatus = statusDisconnected;
     ui->doneButton->show();
     updateScreen();
+}
+
+void DashBoard::noteSettingNotKept(QString note)
+{
+    qWarning() << "SETTING NOT KEPT:" << note;
+    settingNotes << note;
 }
 
 void DashBoard::progressUpdated(int progress)

@@ -1,5 +1,5 @@
-// First paragraphs of the worker's error messages; the last paragraph,
-// "Error Code: n", is added where the error is reported.
+// First paragraphs of the worker's error messages (the last paragraph,
+// "Error Code: n", is added where the error is reported) and its notes.
 #pragma once
 
 namespace stepmessages {
@@ -8,5 +8,9 @@ inline const char videoModuleFailed[] = "Error updating Video Module";
 inline const char radio1Failed[] = "Error updating Radio 1";
 inline const char radio2Failed[] = "Error updating Radio 2";
 inline const char configurationFailed[] = "Error updating device configuration";
+
+// Notes for a setting that did not reach the unit in a run that succeeded.
+inline const char fanControlNotKept[] = "NOTE: The fan control setting could not be written to the Video Module.";
+inline const char transmissionModeNotKept[] = "NOTE: The transmission mode could not be written back to the device.";
 
 } // namespace stepmessages

@@ -37,6 +37,12 @@ public:
     uint8_t region;
     uint8_t transmissionMode;
     uint8_t frequencyChannels[28];
+    // Whether each of them holds the unit's value: updateAPPFW clears the
+    // ones it could not read, updateStorage reads those again and never
+    // writes back a value it does not know.
+    bool regionSaved;
+    bool transmissionModeSaved;
+    bool frequencyChannelsSaved;
 
 signals:
     void finished();
@@ -46,6 +52,9 @@ signals:
     void startRecoveryMode(int connectionStatus);
     void dfuProgrammerNotPresent(QString msg);
     void pairReady();
+    // A setting that did not reach the unit in a run that goes on; `note`
+    // tells the user which.
+    void settingNotKept(QString note);
 
 public slots:
     void updateAPPFW();
@@ -74,6 +83,15 @@ private:
     // reporting a missing firmware.ini or image with its code.
     QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
                        int imageMissingCode);
+    // Reads a user cell in up to eleven passes, reconnecting and pausing
+    // after each failed one.
+    bool readUserCell(uint16_t id, uint8_t *dest, size_t length);
+    // Reads the saved values updateStorage needs and does not know yet;
+    // false once one that cannot be read has been reported.
+    bool captureUserCells(uint8_t side, bool captureAll, uint8_t regionRead);
+    // Writes the saved values back; false when the region or the channels
+    // did not reach the unit (a mode that did not is noted on its own).
+    bool writeBackUserCells(uint8_t side);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as

@@ -37,21 +37,6 @@ bool unitLostByMacUpdate(const vx_zyra_t *handle)
     return handle->error == VX_ZYRA_MAC_RESTART_FAILED || handle->error == VX_ZYRA_MAC_BLOCK_SEND_FAILED;
 }
 
-// A 2K receiver reports regions 7 to 9 that the update carries over as 2 to 4.
-uint8_t regionKeptBy2KReceiver(uint8_t region)
-{
-    switch (region) {
-    case 7:
-        return 2;
-    case 8:
-        return 3;
-    case 9:
-        return 4;
-    default:
-        return region;
-    }
-}
-
 } // namespace
 
 QString UpdaterThread::namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
@@ -102,15 +87,17 @@ void UpdaterThread::updateAPPFW()
         return;
     }
 
-    usercells::read(handle, usercells::regionId, &region, usercells::regionBytes);
-    if (deviceType == DeviceTypes::TwoKReceiver)
-        region = regionKeptBy2KReceiver(region);
+    uint8_t regionRead = 0;
+    regionSaved = readUserCell(usercells::regionId, &regionRead, usercells::regionBytes);
+    if (regionSaved)
+        region = usercells::regionCarriedOver(deviceType, regionRead);
     qDebug() << "READ REGION =" << region;
+    // A value not read here is read again by updateStorage, after the update.
     if (DeviceTypes::is2K(deviceType)) {
-        usercells::read(handle, usercells::frequencyChannelsId(handle->side), frequencyChannels,
-                        usercells::frequencyChannelsBytes);
-        usercells::read(handle, usercells::transmissionModeId(handle->side), &transmissionMode,
-                        usercells::transmissionModeBytes);
+        frequencyChannelsSaved = readUserCell(usercells::frequencyChannelsId(handle->side), frequencyChannels,
+                                              usercells::frequencyChannelsBytes);
+        transmissionModeSaved = readUserCell(usercells::transmissionModeId(handle->side), &transmissionMode,
+                                             usercells::transmissionModeBytes);
     }
 
     const QString image =

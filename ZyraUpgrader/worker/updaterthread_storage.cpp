@@ -17,8 +17,8 @@ namespace {
 
 const int cellWriteAttempts = 7;
 const int cellWritePauseSeconds = 5;
-const int regionReadPasses = 11;
-const int regionReadPauseSeconds = 5;
+const int cellReadPasses = 11;
+const int cellReadPauseSeconds = 5;
 const int restartSettleSeconds = 2;
 const int storageProgress = 1500;
 const char configurationReadFailed[] = "Error reading device configuration";
@@ -37,6 +37,66 @@ int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *val
         workerclock::sleepSeconds(cellWritePauseSeconds);
     }
     return result;
+}
+
+bool UpdaterThread::readUserCell(uint16_t id, uint8_t *dest, size_t length)
+{
+    for (int pass = 0; pass < cellReadPasses; ++pass) {
+        if (usercells::read(handle, id, dest, length))
+            return true;
+        vx_zyra_reconnect(handle);
+        workerclock::sleepSeconds(cellReadPauseSeconds);
+    }
+    return false;
+}
+
+bool UpdaterThread::captureUserCells(uint8_t side, bool captureAll, uint8_t regionRead)
+{
+    if (captureAll || !regionSaved) {
+        region = captureAll ? regionRead : usercells::regionCarriedOver(deviceType, regionRead);
+        regionSaved = true;
+        qDebug() << " -> REGION = " << region;
+    }
+    if (!DeviceTypes::is2K(deviceType))
+        return true;
+    if (captureAll || !frequencyChannelsSaved) {
+        qDebug() << "READ FREQUENCY CHANNELS";
+        frequencyChannelsSaved =
+            readUserCell(usercells::frequencyChannelsId(side), frequencyChannels, usercells::frequencyChannelsBytes);
+        if (!frequencyChannelsSaved) {
+            fail(configurationReadFailed, workererrors::frequencyChannelsUnread);
+            return false;
+        }
+        qDebug() << " -> FREQUENCY CHANNELS = " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
+    }
+    if (captureAll || !transmissionModeSaved) {
+        qDebug() << "READ TRANSMISSION MODE";
+        transmissionModeSaved =
+            readUserCell(usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes);
+        if (!transmissionModeSaved) {
+            fail(configurationReadFailed, workererrors::transmissionModeUnread);
+            return false;
+        }
+        qDebug() << " -> TRANSMISSION MODE = " << transmissionMode;
+    }
+    return true;
+}
+
+bool UpdaterThread::writeBackUserCells(uint8_t side)
+{
+    qDebug() << "WRITE BACK REGION: " << region;
+    bool writtenBack = modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == VX_ZYRA_OK;
+    if (DeviceTypes::is2K(deviceType)) {
+        qDebug() << "WRITE BACK TRANSMISSION MODE:" << transmissionMode;
+        if (modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode,
+                              usercells::transmissionModeBytes) != VX_ZYRA_OK)
+            emit settingNotKept(stepmessages::transmissionModeNotKept);
+        qDebug() << "WRITE BACK FREQUENCY CHANNELS: " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
+        writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
+                                        usercells::frequencyChannelsBytes) == VX_ZYRA_OK &&
+                      writtenBack;
+    }
+    return writtenBack;
 }
 
 void UpdaterThread::updateStorage()
@@ -71,38 +131,22 @@ void UpdaterThread::updateStorage()
     }
 
     uint8_t regionRead = 0;
-    for (int failedReads = 0;;) {
-        qDebug() << "READ REGION CONFIG";
-        if (usercells::read(handle, usercells::regionId, &regionRead, usercells::regionBytes))
-            break;
-        vx_zyra_reconnect(handle);
-        workerclock::sleepSeconds(regionReadPauseSeconds);
-        if (++failedReads == regionReadPasses) {
-            fail(configurationReadFailed, workererrors::regionUnread);
-            return;
-        }
+    qDebug() << "READ REGION CONFIG";
+    if (!readUserCell(usercells::regionId, &regionRead, usercells::regionBytes)) {
+        fail(configurationReadFailed, workererrors::regionUnread);
+        return;
     }
+    if (!captureUserCells(side, !writeBackSaved, regionRead))
+        return;
 
-    const bool is2K = DeviceTypes::is2K(deviceType);
-    if (!writeBackSaved) {
-        region = regionRead;
-        qDebug() << " -> REGION = " << region;
-        if (is2K) {
-            qDebug() << "READ FREQUENCY CHANNELS";
-            usercells::read(handle, usercells::frequencyChannelsId(side), frequencyChannels, usercells::frequencyChannelsBytes);
-            qDebug() << " -> FREQUENCY CHANNELS = " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
-            qDebug() << "READ TRANSMISSION MODE";
-            if (!usercells::read(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes)) {
-                fail(configurationReadFailed, workererrors::transmissionModeUnread);
-                return;
-            }
-            qDebug() << " -> TRANSMISSION MODE = " << transmissionMode;
-        }
-    }
-
-    if (pairingInProgress || group.restore) {
+    // From the restore on the unit holds factory defaults: every way out
+    // writes the user's values back first.
+    const bool restores = pairingInProgress || group.restore;
+    if (restores) {
         qDebug() << "Restoring storage";
         if (vx_zyra_storage_restore(handle) != VX_ZYRA_OK) {
+            // Only the answer may have been lost.
+            writeBackUserCells(side);
             fail(stepmessages::configurationFailed, workererrors::storageRestoreFailed);
             return;
         }
@@ -114,23 +158,15 @@ void UpdaterThread::updateStorage()
         uint8_t value[maxStorageValueBytes] = {};
         std::copy(cell.bytes.begin(), cell.bytes.end(), value);
         if (modifyStorageCell(handle, cell.id, value, static_cast<size_t>(cell.bytes.size())) != VX_ZYRA_OK) {
+            if (restores)
+                writeBackUserCells(side);
             fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
             return;
         }
     }
 
-    if (pairingInProgress || writeBackSaved || group.restore) {
-        qDebug() << "WRITE BACK REGION: " << region;
-        bool writtenBack =
-            modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == VX_ZYRA_OK;
-        if (is2K) {
-            qDebug() << "WRITE BACK TRANSMISSION MODE:" << transmissionMode;
-            modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes);
-            qDebug() << "WRITE BACK FREQUENCY CHANNELS: " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
-            writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
-                                            usercells::frequencyChannelsBytes) == VX_ZYRA_OK && writtenBack;
-        }
-        if (!writtenBack) {
+    if (restores || writeBackSaved) {
+        if (!writeBackUserCells(side)) {
             fail("Error writing back User configuration", workererrors::userConfigurationNotWrittenBack);
             return;
         }

@@ -88,6 +88,8 @@ void UpdaterThread::flashEEPROM()
     QTemporaryFile hexImage(QDir::tempPath() + "/zyra-eeprom-XXXXXX.eep");
     if (!rawWritten || !writeEepromHex(rawImage.fileName(), &hexImage)) {
         qDebug() << "NO EEPROM IMAGE, EEPROM LEFT AS IT IS";
+        if (eepromSettings)
+            emit settingNotKept(stepmessages::fanControlNotKept);
         return;
     }
     DfuProgrammer dfu(program);
@@ -98,6 +100,8 @@ void UpdaterThread::flashEEPROM()
         workerclock::sleepSeconds(1);
     }
     qDebug() << (run.succeeded() ? "EEPROM FLASHED" : "EEPROM NOT FLASHED");
+    if (!run.succeeded())
+        emit settingNotKept(stepmessages::fanControlNotKept);
 }
 
 void UpdaterThread::readEEPROM()

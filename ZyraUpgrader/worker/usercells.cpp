@@ -1,15 +1,12 @@
 #include "usercells.h"
 
+#include "devicetypes.h"
+
 #include <QDebug>
 
 #include <cstring>
 
 namespace usercells {
-
-namespace {
-// vx_zyra_storage_get copies the whole answer, up to a full response.
-const size_t storageAnswerBytes = 64;
-} // namespace
 
 uint16_t transmissionModeId(uint8_t side)
 {
@@ -21,7 +18,12 @@ uint16_t frequencyChannelsId(uint8_t side)
     return side == VX_ZYRA_TX ? 127 : 118;
 }
 
-bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+namespace {
+
+// vx_zyra_storage_get copies the whole answer, up to a full response.
+const size_t storageAnswerBytes = 64;
+
+bool readCell(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool unsetCounts)
 {
     uint8_t answer[storageAnswerBytes] = {};
     size_t answerLength = length;
@@ -29,12 +31,36 @@ bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
     answerLength = length;
     if (vx_zyra_storage_get(handle, id, answer, &answerLength) != VX_ZYRA_OK)
         return false;
+    if (answerLength == 0 && unsetCounts) {
+        qDebug() << "STORAGE CELL" << id << "NEVER SET";
+        std::memset(dest, 0, length);
+        return true;
+    }
     if (answerLength != length) {
         qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;
         return false;
     }
     std::memcpy(dest, answer, length);
     return true;
+}
+
+} // namespace
+
+bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+{
+    return readCell(handle, id, dest, length, false);
+}
+
+bool readOrUnset(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+{
+    return readCell(handle, id, dest, length, true);
+}
+
+uint8_t regionCarriedOver(int deviceType, uint8_t region)
+{
+    if (deviceType != DeviceTypes::TwoKReceiver || region < 7 || region > 9)
+        return region;
+    return static_cast<uint8_t>(region - 5);
 }
 
 QString hex(const uint8_t *bytes, size_t length)

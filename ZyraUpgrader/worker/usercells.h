@@ -25,6 +25,13 @@ uint16_t frequencyChannelsId(uint8_t side);
 // and counts as a failed read.
 bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length);
 
+// The same, but an empty answer is a cell never set: dest is zeroed and the
+// read counts. Any other length than `length` still fails.
+bool readOrUnset(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length);
+
+// A 2K receiver reports regions 7 to 9 that an update carries over as 2 to 4.
+uint8_t regionCarriedOver(int deviceType, uint8_t region);
+
 // Upper-case hexadecimal, two digits a byte, for the log.
 QString hex(const uint8_t *bytes, size_t length);
 

@@ -44,6 +44,8 @@ constexpr int transmissionModeUnread = 44;
 constexpr int storageRestoreFailed = 45;
 // storage.ini unreadable, or one of its cells not written.
 constexpr int storageCellFailed = 46;
+// A 2K unit's frequency channels, read again before any change, unreadable.
+constexpr int frequencyChannelsUnread = 47;
 constexpr int userConfigurationNotWrittenBack = 48;
 
 // Pairing: whether the session is still open for the dialog to close.

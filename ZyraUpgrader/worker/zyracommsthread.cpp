@@ -99,8 +99,8 @@ int ZyraCommsThread::runAction(int action)
 
 bool ZyraCommsThread::loadMode()
 {
-    if (!usercells::read(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
-                         usercells::transmissionModeBytes))
+    if (!usercells::readOrUnset(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
+                                usercells::transmissionModeBytes))
         return false;
     qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
     return true;
@@ -130,8 +130,8 @@ int ZyraCommsThread::readFrequencySettings()
 {
     if (vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadRegion() || !loadMode())
         return commsTaskFailed;
-    if (!usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
-                         usercells::frequencyChannelsBytes))
+    if (!usercells::readOrUnset(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
+                                usercells::frequencyChannelsBytes))
         return commsTaskFailed;
     qDebug("READ FREQUENCY CHANNELS = %s",
            qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));

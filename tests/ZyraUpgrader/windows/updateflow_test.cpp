@@ -22,6 +22,7 @@ namespace {
 const QString txSuccess =
     "ZYRA firmware update successful!\nNOTE: You may need to re-pair this transmitter with paired receivers.";
 const QString rxSuccess = "ZYRA firmware update successful!";
+const QString fanControlNote = "NOTE: The fan control setting could not be written to the Video Module.";
 
 samplepackage::Description packageOf(int type)
 {
@@ -90,30 +91,37 @@ void UpdateFlowTest::detectAndStart(int type)
 void UpdateFlowTest::fullUpdateEndsInSuccess_data()
 {
     QTest::addColumn<int>("type");
-    QTest::newRow("HDMI TX") << 0;
-    QTest::newRow("SDI TX") << 1;
-    QTest::newRow("HDMI RX") << 2;
-    QTest::newRow("SDI RX") << 3;
-    QTest::newRow("2K TX") << 4;
-    QTest::newRow("2K RX") << 5;
+    // Every run of flash-eeprom fails: runs 4 to 8, after the detection's
+    // dump, the erase and the flash.
+    QTest::addColumn<bool>("fanControlLost");
+    QTest::newRow("HDMI TX") << 0 << false;
+    QTest::newRow("SDI TX") << 1 << false;
+    QTest::newRow("HDMI RX") << 2 << false;
+    QTest::newRow("SDI RX") << 3 << false;
+    QTest::newRow("2K TX") << 4 << false;
+    QTest::newRow("2K RX") << 5 << false;
+    QTest::newRow("SDI RX, fan control not written") << 3 << true;
 }
 
 void UpdateFlowTest::fullUpdateEndsInSuccess()
 {
     QFETCH(int, type);
+    QFETCH(bool, fanControlLost);
     const bool videoModule = type != 2 && type != 5;
     const bool transmitter = type == 0 || type == 1 || type == 4;
     auto unit = workspace->prepareUnit(type);
     const samplepackage::Description package = packageOf(type);
+    if (fanControlLost)
+        workspace->xmega().addFault(zyra_dfu::Fault::Fail, 4, 8);
 
     detectAndStart(type);
 
-    QStringList expected{"Updating Radio 1 of 2", "Updating Radio 2 of 2", "Updating device configuration ",
-                         transmitter ? txSuccess : rxSuccess};
+    const QString success = (transmitter ? txSuccess : rxSuccess) + (fanControlLost ? "\n" + fanControlNote : "");
+    QStringList expected{"Updating Radio 1 of 2", "Updating Radio 2 of 2", "Updating device configuration ", success};
     if (videoModule)
         expected.prepend("Updating Video Module");
     QCOMPARE(flow->statuses(), expected);
-    QCOMPARE(flow->text("statusLabel"), transmitter ? txSuccess : rxSuccess);
+    QCOMPARE(flow->text("statusLabel"), success);
     QCOMPARE(flow->text("ready2beginLabel"), QString("Your ZYRA firmware is up-to-date"));
     QVERIFY(flow->barValues().contains(11062));
     QCOMPARE(flow->text("recFanControlButton"), QString("Done"));

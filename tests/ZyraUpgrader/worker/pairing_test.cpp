@@ -212,7 +212,9 @@ TEST_F(Pairing, UnicastRefusedRestartsTheUnitAndReportsBothErrors)
             u.handleNormally(frame);
     });
     worker->pairDevice();
-    EXPECT_EQ(log.events(), (QStringList{"finished", "progress 1500", errorEvent(0, "Error setting to Unicast Mode"),
+    // The refused mode cell also fails the write-back of the user's mode.
+    EXPECT_EQ(log.events(), (QStringList{"notKept NOTE: The transmission mode could not be written back to the device.",
+                                         "finished", "progress 1500", errorEvent(0, "Error setting to Unicast Mode"),
                                          errorEvent(1, readInfoFailed)}));
     EXPECT_EQ(unit->restartCount(), 1);
     EXPECT_TRUE(unit->keys().empty()) << "no pairing on a unit in the wrong mode";

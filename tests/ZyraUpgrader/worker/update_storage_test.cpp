@@ -20,6 +20,17 @@ void refuseWritesOf(zyra_sim::VirtualUnit &unit, uint16_t id)
     });
 }
 
+// The unit leaves the next `frames` storage reads of one id unanswered (a
+// read of the worker is two frames); the rest it answers.
+void loseReadsOf(zyra_sim::VirtualUnit &unit, uint16_t id, int frames)
+{
+    auto left = std::make_shared<int>(frames);
+    unit.onCommand(storageGet, [id, left](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &frame) {
+        if ((frame.payload.at(0) | frame.payload.at(1) << 8) != id || (*left)-- <= 0)
+            u.handleNormally(frame);
+    });
+}
+
 class UpdateStorage : public WorkerFixture {
 protected:
     // A unit of the type whose user has set region 6, broadcast mode and
@@ -143,6 +154,64 @@ TEST_F(UpdateStorage, EveryFailureReportsItsCodeAndClearsTheFlag)
         worker->updateStorage();
         EXPECT_EQ(log.events(), QStringList{c.event});
         EXPECT_FALSE(worker->storagePending);
+    }
+}
+
+// Radio 1 then the configuration, as an update runs them, on a 2K
+// transmitter whose user set region 6, broadcast mode and their channels.
+TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
+{
+    const int never = 1000;
+    const int wholeRetry = 22; // eleven passes of two frames
+    const QString written = "progress 1500";
+    const struct {
+        const char *fault;
+        std::function<void(zyra_sim::VirtualUnit &)> inject;
+        QStringList events; // of updateStorage
+        bool restored; // by the unit's own STORAGE_RESTORE
+        uint8_t mode;  // left in the mode cell
+    } cases[] = {
+        {"none", [](zyra_sim::VirtualUnit &) {}, {"finished", written}, true, 2},
+        {"one region read lost", [](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, 2); }, {"finished", written}, true, 2},
+        {"region unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, wholeRetry); }, {"finished", written}, true, 2},
+        {"channels unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, wholeRetry); }, {"finished", written}, true, 2},
+        {"mode unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, wholeRetry); }, {"finished", written}, true, 2},
+        {"region never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, never); }, {errorEvent(43, readError.arg(43))}, false, 2},
+        {"channels never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, never); }, {errorEvent(47, readError.arg(47))}, false, 2},
+        {"mode never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, never); }, {errorEvent(44, readError.arg(44))}, false, 2},
+        {"storage.ini cell refused after the restore", [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 20); },
+         {errorEvent(46, configurationError.arg(46))}, true, 2},
+        {"restore done, its answer lost",
+         [](zyra_sim::VirtualUnit &u) {
+             u.onCommand(storageRestore, [](zyra_sim::VirtualUnit &unit, const zyra_sim::ReceivedFrame &) {
+                 for (uint16_t id : {1, 8, 127})
+                     unit.eraseStorage(id);
+             });
+         },
+         {errorEvent(45, configurationError.arg(45))}, false, 2},
+        {"mode write-back refused", [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 8); },
+         {"notKept NOTE: The transmission mode could not be written back to the device.", "finished", written}, true, 4 /* the factory default */},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        if (handle.devh)
+            vx_zyra_disconnect(&handle);
+        log.clear();
+        worker->region = 0;
+        worker->transmissionMode = 0;
+        std::fill(std::begin(worker->frequencyChannels), std::end(worker->frequencyChannels), 0);
+        auto unit = userUnit(4);
+        c.inject(*unit);
+        worker->storagePending = true;
+        worker->updateAPPFW();
+        ASSERT_EQ(log.milestones(), QStringList{"finished"});
+        log.clear();
+        worker->updateStorage();
+        EXPECT_EQ(log.events(), c.events);
+        EXPECT_EQ(unit->restoreCount(), c.restored ? 1 : 0);
+        EXPECT_EQ(unit->storage(1), zyra_sim::Bytes{6});
+        EXPECT_EQ(unit->storage(127), userChannels);
+        EXPECT_EQ(unit->storage(8), zyra_sim::Bytes{c.mode});
     }
 }
 

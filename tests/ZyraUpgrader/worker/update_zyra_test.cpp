@@ -11,6 +11,7 @@ namespace {
 
 const QString videoModuleError = "Error updating Video Module\n\nError Code: %1";
 const QString dfuRunFailed = "dfuNotPresent Error while connecting to ZYRA";
+const QString fanControlNotKept = "notKept NOTE: The fan control setting could not be written to the Video Module.";
 
 class UpdateZyra : public WorkerFixture {
 protected:
@@ -123,6 +124,7 @@ TEST_F(UpdateZyra, EepromRunIsRepeatedWithPausesAtMostFiveTimesAndTheChainGoesOn
     EXPECT_EQ(xmega().eeprom()[0], 0x55);
     const std::vector<int64_t> sleeps = zyra_sim::Clock::instance().sleeps();
     EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 1000), 1) << "one pause after the repeated EEPROM run";
+    EXPECT_FALSE(log.events().contains(fanControlNotKept)) << "written at the second run";
 
     freshXmega();
     xmega().addFault(zyra_dfu::Fault::Fail, 3, 7);
@@ -130,6 +132,7 @@ TEST_F(UpdateZyra, EepromRunIsRepeatedWithPausesAtMostFiveTimesAndTheChainGoesOn
     EXPECT_EQ(commands(), (std::vector<std::string>{"erase", "flash", "flash-eeprom", "flash-eeprom", "flash-eeprom",
                                                     "flash-eeprom", "flash-eeprom", "start"}));
     EXPECT_EQ(xmega().eeprom()[0], 0xFF);
+    EXPECT_EQ(log.events().filter("notKept"), QStringList{fanControlNotKept}) << "the user learns it was not written";
     EXPECT_EQ(log.events().back(), "finished");
 }
 
@@ -153,12 +156,12 @@ TEST_F(FlashEeprom, WithoutDfuProgrammerErrorHundredAndOne)
     EXPECT_EQ(log.events(), QStringList{errorEvent(101, videoModuleError.arg(101))});
 }
 
-TEST_F(FlashEeprom, WithoutTemporaryFilesTheEepromIsLeftAlone)
+TEST_F(FlashEeprom, WithoutTemporaryFilesTheEepromIsLeftAloneAndThatIsNoted)
 {
     useDeviceType(3);
     NoTemporaryFiles noTemporaryFiles;
     worker->flashEEPROM();
-    EXPECT_TRUE(log.events().isEmpty());
+    EXPECT_EQ(log.events(), QStringList{fanControlNotKept});
     EXPECT_TRUE(xmega().runs().empty()) << "no flash-eeprom run with a file that holds nothing";
 }
 

@@ -157,6 +157,7 @@ void WorkerFixture::SetUp()
     QObject::connect(w, &UpdaterThread::startRecoveryMode, [this](int status) { log.record(QString("recovery %1").arg(status)); });
     QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent, [this](const QString &text) { log.record("dfuNotPresent " + text); });
     QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
+    QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
 }
 
 void WorkerFixture::TearDown()

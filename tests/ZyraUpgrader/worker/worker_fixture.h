@@ -29,7 +29,7 @@ void PrintTo(const QStringList &list, std::ostream *out);
 
 // Signals as text, in the order emitted: "finished", "error <code>: <text>",
 // "progress <n>", "detected <text>", "recovery <status>",
-// "dfuNotPresent <text>", "pairReady".
+// "dfuNotPresent <text>", "pairReady", "notKept <note>".
 class SignalLog {
 public:
     void record(const QString &event);

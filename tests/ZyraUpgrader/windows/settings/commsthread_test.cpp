@@ -82,6 +82,8 @@ private slots:
     void readFrequencySettingsTakesAllThreeCells();
     void everyReadIsIssuedTwice();
     void channelCellOfWrongLengthFailsAndKeepsTheField();
+    void emptyCellIsNeverSetNotAFailure_data();
+    void emptyCellIsNeverSetNotAFailure();
 
     void writeModeStoresAChangedMode_data() { sides_data(); }
     void writeModeStoresAChangedMode();
@@ -166,6 +168,52 @@ void CommsThreadTest::channelCellOfWrongLengthFailsAndKeepsTheField()
 
     QCOMPARE(run.run(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS), 1);
     QCOMPARE(Bytes(run.worker.frequencyChannels, run.worker.frequencyChannels + 28), Bytes(28, 0x11));
+}
+
+void CommsThreadTest::emptyCellIsNeverSetNotAFailure_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QByteArray>("stored"); // empty: the cell was never set
+    QTest::addColumn<int>("status");
+    QTest::newRow("read mode") << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray() << 0;
+    QTest::newRow("read settings, mode") << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 8 << QByteArray() << 0;
+    QTest::newRow("read settings, channels")
+        << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 127 << QByteArray() << 0;
+    QTest::newRow("prepare pairing") << int(ZyraCommsThread::TASK_PREPARE_TX_PAIRING) << 8 << QByteArray() << 0;
+    QTest::newRow("over-long mode still refused")
+        << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray(2, 4) << 1;
+}
+
+void CommsThreadTest::emptyCellIsNeverSetNotAFailure()
+{
+    QFETCH(int, action);
+    QFETCH(int, cell);
+    QFETCH(QByteArray, stored);
+    QFETCH(int, status);
+    auto unit = attachUnit(tx);
+    unit->setStorage(1, {8});
+    unit->setStorage(8, {2});
+    unit->setStorage(127, channelsWithPair(0x38, 0x3C));
+    if (stored.isEmpty())
+        unit->eraseStorage(cell);
+    else
+        unit->setStorage(cell, Bytes(stored.begin(), stored.end()));
+    WorkerOnThread run;
+    run.worker.transmissionMode = 0x11;
+    std::fill(run.worker.frequencyChannels, run.worker.frequencyChannels + 28, 0x11);
+
+    QCOMPARE(run.run(action), status);
+    if (status != 0)
+        return;
+    if (cell == 8)
+        QCOMPARE(run.worker.transmissionMode, uint8_t(0));
+    else
+        QCOMPARE(Bytes(run.worker.frequencyChannels, run.worker.frequencyChannels + 28), Bytes(28, 0));
+    if (action == ZyraCommsThread::TASK_PREPARE_TX_PAIRING) {
+        QCOMPARE(unit->storage(8), Bytes{4});
+        QCOMPARE(unit->registrationCount(), 1);
+    }
 }
 
 void CommsThreadTest::writeModeStoresAChangedMode()
