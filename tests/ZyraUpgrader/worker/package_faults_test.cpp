@@ -8,14 +8,10 @@
 
 namespace {
 
-// The commands that change the radio unit, as the unit knows them.
+// The commands that change the radio unit.
 const uint8_t changingCommands[] = {
-    0x7B, // UPDATE_MAC_START
-    0x8A, // STORAGE_RESTORE
-    0x8B, // STORAGE_SET
-    0x8C, // START_UPGRADE
-    0x92, // EXEC_BOOTLOADER
-    0xFF, // SYSTEM_RESTART
+    wire::UPDATE_MAC_START, wire::STORAGE_RESTORE, wire::STORAGE_SET,
+    wire::START_UPGRADE,    wire::EXEC_BOOTLOADER, wire::SYSTEM_RESTART,
 };
 
 enum class RunKind { Update, Recovery };

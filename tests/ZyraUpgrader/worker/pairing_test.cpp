@@ -2,15 +2,16 @@
 // type leads to, the connect retries, the storage renewed around the
 // user's configuration, and every failure with its code.
 #include "worker_fixture.h"
+#include "wire_codes.h"
 
 #include <algorithm>
 
 namespace {
 
-const uint8_t irCommand = 0x20;
-const uint8_t getSide = 0x7A;
-const uint8_t storageRestore = 0x8A;
-const uint8_t storageSet = 0x8B;
+const uint8_t irCommand = wire::IR_COMMAND;
+const uint8_t getSide = wire::GET_SIDE;
+const uint8_t storageRestore = wire::STORAGE_RESTORE;
+const uint8_t storageSet = wire::STORAGE_SET;
 const uint8_t keySelect = 8;
 const uint8_t keyAdd = 30;
 const zyra_sim::Bytes userChannels(28, 0x5A);

@@ -2,16 +2,17 @@
 // update against the virtual unit.
 #include "package_images.h"
 #include "worker_fixture.h"
+#include "wire_codes.h"
 
 #include <QSettings>
 
 namespace {
 
-const uint8_t execBootloader = 0x92;
-const uint8_t startUpgrade = 0x8C;
-const uint8_t storageGet = 0xD2;
-const uint8_t systemRestart = 0xFF;
-const uint8_t updateMacStart = 0x7B;
+const uint8_t execBootloader = wire::EXEC_BOOTLOADER;
+const uint8_t startUpgrade = wire::START_UPGRADE;
+const uint8_t storageGet = wire::STORAGE_GET;
+const uint8_t systemRestart = wire::SYSTEM_RESTART;
+const uint8_t updateMacStart = wire::UPDATE_MAC_START;
 const int64_t neverBackMs = 24LL * 3600 * 1000;
 
 samplepackage::Description packageOf(int deviceType)

@@ -1,12 +1,13 @@
 // updateStorage and modifyStorageCell: storage.ini written into the unit
 // and the user's configuration carried across.
 #include "worker_fixture.h"
+#include "wire_codes.h"
 
 namespace {
 
-const uint8_t storageSet = 0x8B;
-const uint8_t storageGet = 0xD2;
-const uint8_t storageRestore = 0x8A;
+const uint8_t storageSet = wire::STORAGE_SET;
+const uint8_t storageGet = wire::STORAGE_GET;
+const uint8_t storageRestore = wire::STORAGE_RESTORE;
 const QString configurationError = "Error updating device configuration\n\nError Code: %1";
 const QString readError = "Error reading device configuration\n\nError Code: %1";
 const zyra_sim::Bytes userChannels(28, 0x5A);

@@ -1,6 +1,7 @@
 #include "worker_fixture.h"
 
 #include "workerclock.h"
+#include "wire_codes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -109,7 +110,7 @@ uint8_t sideOf(int deviceType)
 
 void answerSideWith(zyra_sim::VirtualUnit &unit, uint8_t side)
 {
-    const uint8_t getSide = 0x7A;
+    const uint8_t getSide = wire::GET_SIDE;
     unit.onCommand(getSide, [side](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(getSide, {side}); });
 }
 

@@ -21,9 +21,9 @@ using namespace pairingtest;
 
 namespace {
 
-const uint8_t irCommand = 0x20;
-const uint8_t getSide = 0x7A;
-const uint8_t storageRestore = 0x8A;
+const uint8_t irCommand = wire::IR_COMMAND;
+const uint8_t getSide = wire::GET_SIDE;
+const uint8_t storageRestore = wire::STORAGE_RESTORE;
 const char broadcastQuestion[] =
     "ZYRA Transmission Mode: The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click "
     "Yes if you would like them to be set back to Broadcast Mode?";
@@ -346,3 +346,4 @@ void PairDialogTest::failingBroadcastTaskKeepsTheDialogWithFinish()
 
 QTEST_MAIN(PairDialogTest)
 #include "pairdialog_test.moc"
+#include "wire_codes.h"

@@ -156,7 +156,7 @@ void CommsThreadTest::everyReadIsIssuedTwice()
     QCOMPARE(run.run(ZyraCommsThread::TASK_READ_REGION), 0);
     QCOMPARE(run.worker.region, uint8_t(7));
     QCOMPARE(storageGetCount(*unit, 1), 2);
-    QVERIFY2(unit->framesWithCode(0x7A).empty(), "reading the region needs no identity");
+    QVERIFY2(unit->framesWithCode(wire::GET_SIDE).empty(), "reading the region needs no identity");
 }
 
 void CommsThreadTest::channelCellOfWrongLengthFailsAndKeepsTheField()
@@ -364,7 +364,7 @@ void CommsThreadTest::startWhileBusyChangesNothing()
 
     QCOMPARE(run.reports.count(), 1);
     QCOMPARE(run.reports.at(0).at(0).toInt(), int(ZyraCommsThread::TASK_READ_REGION));
-    QVERIFY2(unit->framesWithCode(0x7A).empty(), "the mode read never ran");
+    QVERIFY2(unit->framesWithCode(wire::GET_SIDE).empty(), "the mode read never ran");
 }
 
 void CommsThreadTest::cancelSuppressesTheReportButStillStops()
@@ -386,3 +386,4 @@ void CommsThreadTest::cancelSuppressesTheReportButStillStops()
 
 QTEST_GUILESS_MAIN(CommsThreadTest)
 #include "commsthread_test.moc"
+#include "wire_codes.h"

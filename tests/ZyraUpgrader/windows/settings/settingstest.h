@@ -17,6 +17,7 @@
 #include <mutex>
 
 #include "zyra_sim/virtual_unit.h"
+#include "wire_codes.h"
 
 class QWidget;
 class modeSelectionDialog;
@@ -25,10 +26,10 @@ namespace settingstest {
 
 // Command codes of the unit, as the unit's traffic log shows them.
 namespace code {
-const uint8_t startRegistration = 0x2A;
-const uint8_t storageSet = 0x8B;
-const uint8_t storageGet = 0xD2;
-const uint8_t systemRestart = 0xFF;
+const uint8_t startRegistration = wire::START_REGISTRATION;
+const uint8_t storageSet = wire::STORAGE_SET;
+const uint8_t storageGet = wire::STORAGE_GET;
+const uint8_t systemRestart = wire::SYSTEM_RESTART;
 } // namespace code
 
 // A fresh bus (time 0) with one unit of that side (1 TX, 2 RX) attached.
