@@ -8,7 +8,8 @@ namespace {
 
 // Reads hex byte pairs strictly in order, stopping at the bound or at the
 // first character that is not a hex digit; never looks further ahead.
-class HexReader {
+class HexReader
+{
 public:
     HexReader(const char *pos, const char *end) : pos_(pos), end_(end) {}
 
@@ -66,7 +67,7 @@ bool isBlank(char c)
 // Digits per record beyond its data: ':', count, address, type, checksum.
 constexpr size_t recordOverhead = 11;
 
-} // namespace
+}  // namespace
 
 RecordRead readRecord(const char *pos, const char *end, Record &record)
 {
@@ -78,8 +79,8 @@ RecordRead readRecord(const char *pos, const char *end, Record &record)
     HexReader reader(pos + 1, end);
     uint8_t addressHigh = 0;
     uint8_t addressLow = 0;
-    if (!reader.byte(record.count) || !reader.byte(addressHigh) || !reader.byte(addressLow)
-        || !reader.byte(record.type)) {
+    if (!reader.byte(record.count) || !reader.byte(addressHigh) || !reader.byte(addressLow) ||
+        !reader.byte(record.type)) {
         read.fault = "record cut short or not hexadecimal";
         return read;
     }
@@ -132,4 +133,4 @@ LineRead readLine(std::string_view text, size_t at, Record &record)
     return line;
 }
 
-} // namespace appimage
+}  // namespace appimage

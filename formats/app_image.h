@@ -22,7 +22,7 @@ struct Record {
 };
 
 struct RecordRead {
-    const char *fault = nullptr; // null: well formed, of an accepted type and length
+    const char *fault = nullptr;  // null: well formed, of an accepted type and length
     bool checksumMatches = false;
 };
 
@@ -35,8 +35,8 @@ struct RecordRead {
 RecordRead readRecord(const char *pos, const char *end, Record &record);
 
 struct LineRead {
-    const char *fault = nullptr; // null: the line holds one sound record
-    size_t next = std::string_view::npos; // offset after the line feed; npos when none ends the line
+    const char *fault = nullptr;           // null: the line holds one sound record
+    size_t next = std::string_view::npos;  // offset after the line feed; npos when none ends the line
 };
 
 // Reads the line from offset at of the text: one record with a matching

@@ -26,4 +26,4 @@ std::string fault(std::string_view image)
     return "no end-of-file record";
 }
 
-} // namespace appimage
+}  // namespace appimage

@@ -61,7 +61,7 @@ unsigned payloadLengthOf(uint8_t type)
     }
 }
 
-} // namespace
+}  // namespace
 
 ParseResult parse(std::string_view text)
 {
@@ -132,7 +132,8 @@ void appendRecord(std::string *out, uint8_t type, uint16_t offset, const uint8_t
 std::string write(const std::vector<Chunk> &segments, const WriteOptions &options)
 {
     std::string out;
-    const unsigned recordBytes = options.recordBytes == 0 ? 16 : (options.recordBytes > 255 ? 255 : options.recordBytes);
+    const unsigned recordBytes =
+        options.recordBytes == 0 ? 16 : (options.recordBytes > 255 ? 255 : options.recordBytes);
     uint32_t upper = 0;
     for (const Chunk &segment : segments) {
         size_t done = 0;
@@ -163,4 +164,4 @@ std::string write(const std::vector<Chunk> &segments, const WriteOptions &option
     return out;
 }
 
-} // namespace intelhex
+}  // namespace intelhex

@@ -39,7 +39,7 @@ struct Chunk {
 };
 
 struct ParseResult {
-    std::string error; // empty when the text is a complete, valid file
+    std::string error;  // empty when the text is a complete, valid file
     std::vector<Chunk> chunks;
     bool ok() const { return error.empty(); }
 };

@@ -27,8 +27,8 @@ struct MacImage {
 enum MacImageFault {
     MAC_IMAGE_SOUND,
     MAC_TX_HEADER_CUT,
-    MAC_TX_REGION_CUT,   // the TX data or the RX header
-    MAC_RX_REGION_CUT    // the RX data or the daemon header
+    MAC_TX_REGION_CUT,  // the TX data or the RX header
+    MAC_RX_REGION_CUT   // the RX data or the daemon header
 };
 
 // Locates the three regions in length bytes of data.

@@ -18,7 +18,7 @@ namespace {
 
 const char firmwareIni[] = "firmware.ini";
 
-} // namespace
+}  // namespace
 
 QString sideText(uint8_t side)
 {
@@ -72,8 +72,8 @@ FirmwarePackage::Fault FirmwarePackage::firstFault(const Run &run) const
         const bool required = side == run.side;
         if (!imageIsSound(imageName(side, "app"), imagechecks::radioApplicationFault, required))
             return Fault::applicationImage;
-        if (run.withRecoveryImages
-            && !imageIsSound(recoveryImageName(side), imagechecks::radioApplicationFault, required))
+        if (run.withRecoveryImages &&
+            !imageIsSound(recoveryImageName(side), imagechecks::radioApplicationFault, required))
             return Fault::applicationImage;
     }
     for (const QString &side : sides) {

@@ -15,7 +15,8 @@ inline const char xmegaImageFile[] = "firmware.hex";
 // "TX" or "RX" for a unit's side, empty for any other value.
 QString sideText(uint8_t side);
 
-class FirmwarePackage {
+class FirmwarePackage
+{
 public:
     // The package in "firmware2k" for the 2K device types, in "firmware" for the others.
     explicit FirmwarePackage(int deviceType);
@@ -42,12 +43,12 @@ public:
 
     enum class Fault {
         none,
-        xmegaImage,         // firmware.hex missing or unsound
+        xmegaImage,  // firmware.hex missing or unsound
         firmwareIniMissing,
-        applicationImage,   // the named or the recovery image, missing or unsound
-        macImage,           // the named MAC image, missing or unsound
+        applicationImage,  // the named or the recovery image, missing or unsound
+        macImage,          // the named MAC image, missing or unsound
         storageIniMissing,
-        storageValue,       // a storage.ini value that cannot be written as it stands
+        storageValue,  // a storage.ini value that cannot be written as it stands
     };
 
     // The pre-flight: every package file the run reads once it has begun to

@@ -13,7 +13,7 @@ namespace {
 // Flash of the atxmega128a4u: application and boot sections.
 const uint64_t xmegaFlashBytes = 0x20000;
 
-} // namespace
+}  // namespace
 
 std::string radioApplicationFault(std::string_view image)
 {
@@ -48,4 +48,4 @@ std::string xmegaFault(std::string_view image)
     return {};
 }
 
-} // namespace imagechecks
+}  // namespace imagechecks

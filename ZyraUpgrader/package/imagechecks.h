@@ -20,4 +20,4 @@ std::string macFault(std::string_view image);
 // atxmega128a4u's flash.
 std::string xmegaFault(std::string_view image);
 
-} // namespace imagechecks
+}  // namespace imagechecks

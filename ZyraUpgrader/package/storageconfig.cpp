@@ -12,7 +12,7 @@ bool parseByte(const QString &text, uint8_t *value)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 StorageGroup readStorageGroup(const QSettings &settings)
 {

@@ -20,8 +20,8 @@ struct StorageCellValue {
 
 struct StorageGroup {
     bool restore = false;
-    QVector<StorageCellValue> cells; // in the order QSettings lists the keys
-    QString error;                   // set when a value cannot be written as it stands
+    QVector<StorageCellValue> cells;  // in the order QSettings lists the keys
+    QString error;                    // set when a value cannot be written as it stands
 };
 
 // A cell holds at most this many bytes from storage.ini.

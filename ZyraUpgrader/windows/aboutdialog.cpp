@@ -6,8 +6,7 @@
 
 #include "ui_aboutdialog.h"
 
-AboutDialog::AboutDialog(QWidget *parent)
-    : QDialog(parent), ui(new Ui::AboutDialog)
+AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDialog)
 {
     ui->setupUi(this);
     ui->verticalLayout->setAlignment(ui->utilityVersionLabel, Qt::AlignCenter);

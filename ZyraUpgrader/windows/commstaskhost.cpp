@@ -45,17 +45,20 @@ void pause(int ms)
         eventLoopPause(ms);
 }
 
-} // namespace
+}  // namespace
 
 CommsTaskHost::CommsTaskHost(QWidget *owner)
-    : QObject(owner), window(owner), thread(new QThread), comms(new ZyraCommsThread),
+    : QObject(owner),
+      window(owner),
+      thread(new QThread),
+      comms(new ZyraCommsThread),
       progress(new QProgressDialog(owner))
 {
     comms->moveToThread(thread);
     connect(comms, SIGNAL(threadStartRequested()), thread, SLOT(start()));
     connect(thread, SIGNAL(started()), comms, SLOT(threadTask()));
     connect(comms, SIGNAL(threadStopped()), thread, SLOT(quit()), Qt::DirectConnection);
-    connect(comms, SIGNAL(threadSignal(int,int)), this, SLOT(takeReport(int,int)), Qt::QueuedConnection);
+    connect(comms, SIGNAL(threadSignal(int, int)), this, SLOT(takeReport(int, int)), Qt::QueuedConnection);
 
     progress->setAutoClose(false);
     progress->setAutoReset(false);

@@ -29,8 +29,7 @@ using namespace dashboard;
 
 namespace {
 
-const Qt::WindowFlags plainWindowFlags =
-    Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+const Qt::WindowFlags plainWindowFlags = Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
 QString readTrimmed(const QString &path)
 {
@@ -43,8 +42,7 @@ QString readTrimmed(const QString &path)
 
 }  // namespace
 
-DashBoard::DashBoard(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::DashBoard)
+DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoard)
 {
     connectionStatus = statusDisconnected;
     ui->setupUi(this);

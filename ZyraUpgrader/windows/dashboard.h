@@ -70,7 +70,11 @@ private slots:
     void showThreadFinished();
 
 private:
-    enum class RunKind { Detection, Update, Recovery };
+    enum class RunKind {
+        Detection,
+        Update,
+        Recovery
+    };
 
     void setAppVersion();
     void updateScreen();

@@ -108,7 +108,7 @@ void DashBoard::updateScreen()
         connectionStatus != statusDisconnected)
         return;
     const bool enable = connectionStatus == statusDisconnected;
-    for (QWidget *button : std::initializer_list<QWidget *>{ui->recFanControlButton, ui->noFanControlButton,
-                                                            ui->tempRecFanControlButton})
+    for (QWidget *button :
+         std::initializer_list<QWidget *>{ui->recFanControlButton, ui->noFanControlButton, ui->tempRecFanControlButton})
         button->setEnabled(enable);
 }

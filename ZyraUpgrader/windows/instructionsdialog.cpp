@@ -5,8 +5,7 @@
 #include "devicetypes.h"
 #include "ui_instructionsdialog.h"
 
-InstructionsDialog::InstructionsDialog(QWidget *parent)
-    : QDialog(parent), ui(new Ui::InstructionsDialog)
+InstructionsDialog::InstructionsDialog(QWidget *parent) : QDialog(parent), ui(new Ui::InstructionsDialog)
 {
     ui->setupUi(this);
     connect(ui->nextButton, SIGNAL(clicked()), this, SLOT(emitNext()));

@@ -2,8 +2,7 @@
 
 #include "ui_txrxdialog.h"
 
-TxRxDialog::TxRxDialog(QWidget *parent)
-    : QDialog(parent), ui(new Ui::TxRxDialog)
+TxRxDialog::TxRxDialog(QWidget *parent) : QDialog(parent), ui(new Ui::TxRxDialog)
 {
     ui->setupUi(this);
     connect(ui->HDMITXpushButton, SIGNAL(clicked()), this, SLOT(HDMITXSelected()));

@@ -16,6 +16,8 @@ const std::vector<Channel> defaultPlan = {
     {5190, 0}, {5230, 0}, {5270, 1}, {5310, 1}, {5510, 1}, {5550, 1}, {5670, 1}, {5755, 3}, {5795, 3},
 };
 
+// One row a region, laid out by hand: the rows are easier to compare so.
+// clang-format off
 const std::map<uint8_t, std::vector<Channel>> plans = {
     {2, {{5190, 0}, {5230, 0}, {5270, 1}, {5310, 1}, {5510, 1}, {5550, 1}, {5590, 1}, {5630, 1}, {5670, 1}}},
     {3, {{5190, 0}, {5230, 0}, {5270, 1}, {5310, 1}, {5510, 1}, {5550, 1}, {5590, 2}, {5630, 2}, {5670, 1}}},
@@ -30,8 +32,9 @@ const std::map<uint8_t, std::vector<Channel>> plans = {
     {11, {{5190, 0}, {5230, 0}, {5270, 1}, {5310, 1}, {5510, 1}, {5550, 1}, {5590, 2}, {5630, 2}, {5670, 1},
           {5755, 3}, {5795, 3}, {5835, 3}}},
 };
+// clang-format on
 
-} // namespace
+}  // namespace
 
 bool isDfs(const Channel &channel)
 {
@@ -72,4 +75,4 @@ void encode(const std::vector<uint16_t> &switchedOff, uint8_t *stored)
     }
 }
 
-} // namespace channelplan
+}  // namespace channelplan

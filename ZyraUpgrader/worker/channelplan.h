@@ -9,7 +9,7 @@
 namespace channelplan {
 
 struct Channel {
-    uint16_t frequency; // centre frequency, MHz
+    uint16_t frequency;  // centre frequency, MHz
     uint32_t dfsClass;
 };
 
@@ -35,4 +35,4 @@ std::vector<bool> enabledFlags(const std::vector<Channel> &plan, const uint8_t *
 // those after the 14th are not recorded.
 void encode(const std::vector<uint16_t> &switchedOff, uint8_t *stored);
 
-} // namespace channelplan
+}  // namespace channelplan

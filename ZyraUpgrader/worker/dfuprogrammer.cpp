@@ -20,7 +20,7 @@ const char executableName[] = "dfu-programmer";
 // A killed child must be reaped before the process object is reused.
 const int reapWaitMs = 5000;
 
-} // namespace
+}  // namespace
 
 QString DfuProgrammer::locate()
 {
@@ -35,8 +35,7 @@ QString DfuProgrammer::locate()
     return {};
 }
 
-DfuProgrammer::DfuProgrammer(QString program)
-    : program_(std::move(program))
+DfuProgrammer::DfuProgrammer(QString program) : program_(std::move(program))
 {
 }
 

@@ -8,7 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-class DfuProgrammer {
+class DfuProgrammer
+{
 public:
     // Absolute native path of the flasher, or empty when there is none:
     // "utils/dfu-programmer.exe" on Windows; elsewhere "utils/dfu-programmer",

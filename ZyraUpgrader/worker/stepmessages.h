@@ -13,4 +13,4 @@ inline const char configurationFailed[] = "Error updating device configuration";
 inline const char fanControlNotKept[] = "NOTE: The fan control setting could not be written to the Video Module.";
 inline const char transmissionModeNotKept[] = "NOTE: The transmission mode could not be written back to the device.";
 
-} // namespace stepmessages
+}  // namespace stepmessages

@@ -10,4 +10,4 @@ const uint8_t unicast = 4;
 // One transmitter and up to four receivers; no DFS channels.
 const uint8_t broadcast = 2;
 
-} // namespace transmissionmode
+}  // namespace transmissionmode

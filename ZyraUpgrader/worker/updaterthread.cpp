@@ -45,23 +45,23 @@ QStringList versionTexts(QIODevice &dump)
     return texts;
 }
 
-} // namespace
+}  // namespace
 
 UpdaterThread::UpdaterThread(QObject *parent)
-    : QObject(parent)
-    , handle(nullptr)
-    , eepromSettings(nullptr)
-    , deviceType(0)
-    , pairingInProgress(false)
-    , recoveryMode(false)
-    , storageFile("storage.ini")
-    , storagePending(false)
-    , region(0)
-    , transmissionMode(0)
-    , frequencyChannels{}
-    , regionSaved(true)
-    , transmissionModeSaved(true)
-    , frequencyChannelsSaved(true)
+    : QObject(parent),
+      handle(nullptr),
+      eepromSettings(nullptr),
+      deviceType(0),
+      pairingInProgress(false),
+      recoveryMode(false),
+      storageFile("storage.ini"),
+      storagePending(false),
+      region(0),
+      transmissionMode(0),
+      frequencyChannels{},
+      regionSaved(true),
+      transmissionModeSaved(true),
+      frequencyChannelsSaved(true)
 {
 }
 

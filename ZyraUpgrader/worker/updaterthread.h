@@ -13,7 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
-class UpdaterThread : public QObject {
+class UpdaterThread : public QObject
+{
     Q_OBJECT
 
 public:
@@ -106,4 +107,4 @@ private:
     bool receiverAttached();
 };
 
-#endif // UPDATERTHREAD_H
+#endif  // UPDATERTHREAD_H

@@ -21,7 +21,7 @@ const int connectRetries = 11;
 const int connectRetryPauseSeconds = 6;
 const int restartSettleSeconds = 2;
 
-} // namespace
+}  // namespace
 
 void UpdaterThread::pairDevice()
 {

@@ -37,7 +37,7 @@ bool unitLostByMacUpdate(const vx_zyra_t *handle)
     return handle->error == VX_ZYRA_MAC_RESTART_FAILED || handle->error == VX_ZYRA_MAC_BLOCK_SEND_FAILED;
 }
 
-} // namespace
+}  // namespace
 
 QString UpdaterThread::namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
                                   int imageMissingCode)
@@ -100,11 +100,12 @@ void UpdaterThread::updateAPPFW()
                                              usercells::transmissionModeBytes);
     }
 
-    const QString image =
-        namedImage(side, "app", stepmessages::radio1Failed, workererrors::radio1IniMissing, workererrors::radio1ImageBad);
+    const QString image = namedImage(side, "app", stepmessages::radio1Failed, workererrors::radio1IniMissing,
+                                     workererrors::radio1ImageBad);
     if (image.isEmpty())
         return;
-    QByteArray path = package.nativePath(writesRecoveryImage ? FirmwarePackage::recoveryImageName(side) : image).toLocal8Bit();
+    QByteArray path =
+        package.nativePath(writesRecoveryImage ? FirmwarePackage::recoveryImageName(side) : image).toLocal8Bit();
     qDebug() << "UPDATING APP FW" << path;
     if (vx_zyra_update_app(handle, path.data(), forwardProgress, this) == VX_ZYRA_OK) {
         emit finished();
@@ -128,8 +129,8 @@ void UpdaterThread::updateMACFW()
         fail(QString(" ") + stepmessages::radio2Failed, workererrors::radio2SideUnknown);
         return;
     }
-    const QString image =
-        namedImage(side, "mac", stepmessages::radio2Failed, workererrors::radio2IniMissing, workererrors::radio2ImageBad);
+    const QString image = namedImage(side, "mac", stepmessages::radio2Failed, workererrors::radio2IniMissing,
+                                     workererrors::radio2ImageBad);
     if (image.isEmpty())
         return;
     QByteArray path = FirmwarePackage(deviceType).nativePath(image).toLocal8Bit();

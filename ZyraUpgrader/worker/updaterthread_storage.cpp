@@ -23,7 +23,7 @@ const int restartSettleSeconds = 2;
 const int storageProgress = 1500;
 const char configurationReadFailed[] = "Error reading device configuration";
 
-} // namespace
+}  // namespace
 
 int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *value, size_t value_len)
 {
@@ -91,7 +91,8 @@ bool UpdaterThread::writeBackUserCells(uint8_t side)
         if (modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode,
                               usercells::transmissionModeBytes) != VX_ZYRA_OK)
             emit settingNotKept(stepmessages::transmissionModeNotKept);
-        qDebug() << "WRITE BACK FREQUENCY CHANNELS: " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
+        qDebug() << "WRITE BACK FREQUENCY CHANNELS: "
+                 << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
         writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
                                         usercells::frequencyChannelsBytes) == VX_ZYRA_OK &&
                       writtenBack;

@@ -33,12 +33,13 @@ bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
     if (bytes.size() != eepromBytes || !hexImage->open())
         return false;
     const std::string text = intelhex::write({{0, std::vector<uint8_t>(bytes.begin(), bytes.end())}});
-    const bool written = hexImage->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    const bool written =
+        hexImage->write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
     hexImage->close();
     return written;
 }
 
-} // namespace
+}  // namespace
 
 void UpdaterThread::updateZYRA()
 {

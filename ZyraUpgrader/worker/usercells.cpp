@@ -44,7 +44,7 @@ bool readCell(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
 {
@@ -68,4 +68,4 @@ QString hex(const uint8_t *bytes, size_t length)
     return QByteArray(reinterpret_cast<const char *>(bytes), static_cast<int>(length)).toHex().toUpper();
 }
 
-} // namespace usercells
+}  // namespace usercells

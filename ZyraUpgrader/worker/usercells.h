@@ -35,4 +35,4 @@ uint8_t regionCarriedOver(int deviceType, uint8_t region);
 // Upper-case hexadecimal, two digits a byte, for the log.
 QString hex(const uint8_t *bytes, size_t length);
 
-} // namespace usercells
+}  // namespace usercells

@@ -34,4 +34,4 @@ void setProcessWaitMs(int ms)
     processWait.store(ms);
 }
 
-} // namespace workerclock
+}  // namespace workerclock

@@ -13,4 +13,4 @@ void sleepSeconds(int seconds);
 int processWaitMs();
 void setProcessWaitMs(int ms);
 
-} // namespace workerclock
+}  // namespace workerclock

@@ -61,4 +61,4 @@ constexpr int recoveryUnitUnreachable = 1;
 constexpr int commsTaskOk = 0;
 constexpr int commsTaskFailed = 1;
 
-} // namespace workererrors
+}  // namespace workererrors

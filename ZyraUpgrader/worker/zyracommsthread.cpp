@@ -10,7 +10,9 @@
 using workererrors::commsTaskFailed;
 using workererrors::commsTaskOk;
 
-ZyraCommsThread::ZyraCommsThread(QObject *parent) : QObject(parent) {}
+ZyraCommsThread::ZyraCommsThread(QObject *parent) : QObject(parent)
+{
+}
 
 void ZyraCommsThread::startTask(int action)
 {

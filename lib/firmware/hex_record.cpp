@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "internal/commands.h"
 #include "intelhex.h"
+#include "internal/commands.h"
 
 extern "C" {
 // Template of every FW_DATA_BLOCK frame; only the upper address bytes ever

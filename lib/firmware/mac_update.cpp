@@ -4,11 +4,11 @@
 
 #include "firmware/command_step.h"
 #include "firmware/firmware_file.h"
-#include "mac_image.h"
 #include "firmware/progress.h"
 #include "internal/clock.h"
 #include "internal/commands.h"
 #include "internal/error.h"
+#include "mac_image.h"
 
 namespace zyra {
 namespace {
@@ -50,8 +50,8 @@ int send_block(vx_zyra_t *h, const uint8_t *data, size_t length)
 // cut to the 64-byte block limit and to what is left; a request for nothing
 // while data remains is a confused unit and ends the update rather than
 // looping for ever.
-int serve_region(vx_zyra_t *h, const uint8_t *data, size_t length, Progress &progress, const char *message,
-                 int base, int scale)
+int serve_region(vx_zyra_t *h, const uint8_t *data, size_t length, Progress &progress, const char *message, int base,
+                 int scale)
 {
     size_t sent = 0;
     while (sent < length) {

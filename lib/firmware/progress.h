@@ -7,7 +7,8 @@
 
 namespace zyra {
 
-class Progress {
+class Progress
+{
 public:
     Progress(firmware_callback_f callback, void *user_data) : callback_(callback), user_data_(user_data) {}
 

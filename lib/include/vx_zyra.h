@@ -47,9 +47,9 @@ struct libusb_device_handle;
  * stated with it. Transport failures add libusb's own negative codes. */
 enum vx_zyra_result {
     VX_ZYRA_OK = 0,
-    VX_ZYRA_FAILED = 1,        /* failure; message and step code as the function states */
-    VX_ZYRA_WRONG_LENGTH = 2,  /* a register read answered with another length */
-    VX_ZYRA_DEADLINE = 3,      /* records arrived, but not the awaited one in time */
+    VX_ZYRA_FAILED = 1,       /* failure; message and step code as the function states */
+    VX_ZYRA_WRONG_LENGTH = 2, /* a register read answered with another length */
+    VX_ZYRA_DEADLINE = 3,     /* records arrived, but not the awaited one in time */
     /* LIBUSB_ERROR_TIMEOUT: nothing at all arrived within the timeout, as
      * from a unit that has gone silent or vanished. */
     VX_ZYRA_NO_ANSWER = -7
@@ -57,46 +57,46 @@ enum vx_zyra_result {
 
 /* Step codes (vx_zyra_t.error) of the session operations. */
 enum vx_zyra_session_error {
-    VX_ZYRA_SESSION_SETUP_FAILED = 1,  /* connect: libusb could not be set up */
-    VX_ZYRA_SESSION_INVALID = 1,       /* disconnect, reconnect: not connected */
-    VX_ZYRA_SESSION_UNREADABLE = 1,    /* reconnect: back, but its identity unreadable */
-    VX_ZYRA_SESSION_NOT_FOUND = 2,     /* connect, reconnect: no unit on the bus */
-    VX_ZYRA_SESSION_CLAIM_FAILED = 3,  /* connect, reconnect: interface not claimed */
+    VX_ZYRA_SESSION_SETUP_FAILED = 1, /* connect: libusb could not be set up */
+    VX_ZYRA_SESSION_INVALID = 1,      /* disconnect, reconnect: not connected */
+    VX_ZYRA_SESSION_UNREADABLE = 1,   /* reconnect: back, but its identity unreadable */
+    VX_ZYRA_SESSION_NOT_FOUND = 2,    /* connect, reconnect: no unit on the bus */
+    VX_ZYRA_SESSION_CLAIM_FAILED = 3, /* connect, reconnect: interface not claimed */
     VX_ZYRA_SESSION_RELEASE_FAILED = 4,
-    VX_ZYRA_SESSION_NO_SIDE = 5        /* get_info: the unit's side stayed unknown */
+    VX_ZYRA_SESSION_NO_SIDE = 5 /* get_info: the unit's side stayed unknown */
 };
 
 /* Step codes of the control commands (restarts, key presses, registration). */
 enum vx_zyra_control_error {
     VX_ZYRA_CONTROL_SEND_FAILED = 10,
-    VX_ZYRA_CONTROL_RECEIVE_FAILED = 11  /* key press: no answer */
+    VX_ZYRA_CONTROL_RECEIVE_FAILED = 11 /* key press: no answer */
 };
 
 /* Step codes of the application update (vx_zyra_update_app_array and
  * vx_zyra_update_app). Some codes serve several steps. */
 enum vx_zyra_app_error {
-    VX_ZYRA_APP_FILE_FAILED = 1,        /* update_app: file not opened, allocated or read */
-    VX_ZYRA_APP_NO_SIDE = 1,            /* the side could not be read in the bootloader or agent */
+    VX_ZYRA_APP_FILE_FAILED = 1, /* update_app: file not opened, allocated or read */
+    VX_ZYRA_APP_NO_SIDE = 1,     /* the side could not be read in the bootloader or agent */
     VX_ZYRA_APP_IS_BOOTLDR_SEND = 2,
     VX_ZYRA_APP_IS_BOOTLDR_RECEIVE = 3,
     VX_ZYRA_APP_EXEC_BOOTLOADER_SEND = 4,
     VX_ZYRA_APP_EXEC_BOOTLOADER_RECEIVE = 5,
-    VX_ZYRA_APP_BOOTLOADER_LOST = 6,    /* no reconnect to the bootloader: the unit is gone */
-    VX_ZYRA_APP_COMMAND_SEND = 6,       /* BL_GET_CONFIG or START_UPGRADE not sent: likely gone too */
-    VX_ZYRA_APP_COMMAND_RECEIVE = 7,    /* BL_GET_CONFIG or START_UPGRADE unanswered */
+    VX_ZYRA_APP_BOOTLOADER_LOST = 6, /* no reconnect to the bootloader: the unit is gone */
+    VX_ZYRA_APP_COMMAND_SEND = 6,    /* BL_GET_CONFIG or START_UPGRADE not sent: likely gone too */
+    VX_ZYRA_APP_COMMAND_RECEIVE = 7, /* BL_GET_CONFIG or START_UPGRADE unanswered */
     VX_ZYRA_APP_ERASE_DONE_MISSING = 8,
     VX_ZYRA_APP_BLOCK_ACK_FAILED = 9,
     VX_ZYRA_APP_BLOCK_SEND_FAILED = 10, /* also a record the library refuses */
     VX_ZYRA_APP_COMPLETED_SEND = 11,
     VX_ZYRA_APP_COMPLETED_RECEIVE = 12,
-    VX_ZYRA_APP_RESTART_FAILED = 17     /* the restart's reconnect failed: the unit is gone */
+    VX_ZYRA_APP_RESTART_FAILED = 17 /* the restart's reconnect failed: the unit is gone */
 };
 
 /* Step codes of the radio (MAC) update (vx_zyra_update_mac_array and
  * vx_zyra_update_mac). */
 enum vx_zyra_mac_error {
-    VX_ZYRA_MAC_FILE_FAILED = 1,       /* update_mac: file not opened, allocated or read */
-    VX_ZYRA_MAC_BAD_IMAGE = 1,         /* regions outside the image; nothing was sent */
+    VX_ZYRA_MAC_FILE_FAILED = 1, /* update_mac: file not opened, allocated or read */
+    VX_ZYRA_MAC_BAD_IMAGE = 1,   /* regions outside the image; nothing was sent */
     VX_ZYRA_MAC_START_SEND = 2,
     VX_ZYRA_MAC_RECEIVE_FAILED = 3,    /* BOOT_LOADER_STARTED, BOOT_LOADER_READY or a block request */
     VX_ZYRA_MAC_FIRST_REQUEST = 4,     /* the daemon header's request never came */
@@ -127,16 +127,16 @@ typedef struct vx_zyra {
             uint8_t major;
             uint8_t minor;
             uint8_t debug;
-        } app;                         /* application firmware version */
+        } app; /* application firmware version */
         struct {
             uint8_t major;
             uint8_t minor;
             uint8_t debug;
             uint8_t build;
-        } mac;                         /* radio (MAC) firmware version */
+        } mac; /* radio (MAC) firmware version */
     } version;
-    char error_msg[64];                /* text of the last failure */
-    uint8_t error;                     /* code of the last failure */
+    char error_msg[64]; /* text of the last failure */
+    uint8_t error;      /* code of the last failure */
 } vx_zyra_t;
 
 /* Progress of a firmware update: message, percent, caller's pointer. */

@@ -52,8 +52,8 @@ int vx_zyra_get_side(vx_zyra_t *h)
 
 int vx_zyra_version_app(vx_zyra_t *h)
 {
-    const zyra::Reply reply = ask(h, zyra::cmd::GET_APP_VERSION, {APP_VERSION_SEND_TIMEOUT_S, zyra::DEFAULT_TIMEOUT_S},
-                                  zyra::Drain::first);
+    const zyra::Reply reply =
+        ask(h, zyra::cmd::GET_APP_VERSION, {APP_VERSION_SEND_TIMEOUT_S, zyra::DEFAULT_TIMEOUT_S}, zyra::Drain::first);
     if (reply.result != 0)
         return reply.result;
     if (reply.length == APP_VERSION_LENGTH) {

@@ -42,17 +42,19 @@ constexpr size_t LONGEST_PAYLOAD = REASSEMBLY_SIZE - HEADER_SIZE;
 static_assert(static_cast<int>(VX_ZYRA_NO_ANSWER) == static_cast<int>(LIBUSB_ERROR_TIMEOUT));
 
 enum class ScanResult {
-    record,     // a whole record with the awaited code
-    incomplete, // its prefix is here, the rest of the record is still to come
-    nothing     // nothing here (at most a lone first prefix byte at the very end)
+    record,      // a whole record with the awaited code
+    incomplete,  // its prefix is here, the rest of the record is still to come
+    nothing      // nothing here (at most a lone first prefix byte at the very end)
 };
 
 // Candidate header bytes seen so far: buffer positions and the values they
 // must hold; a candidate is rejected as soon as one differs.
 bool header_matches(const uint8_t *at, size_t available, uint8_t code)
 {
-    const std::pair<size_t, uint8_t> required[] = {
-        {HEADER_PREFIX_0, PREFIX_0}, {HEADER_PREFIX_1, PREFIX_1}, {HEADER_TYPE, TYPE_RESPONSE}, {HEADER_COMMAND_LOW, code}};
+    const std::pair<size_t, uint8_t> required[] = {{HEADER_PREFIX_0, PREFIX_0},
+                                                   {HEADER_PREFIX_1, PREFIX_1},
+                                                   {HEADER_TYPE, TYPE_RESPONSE},
+                                                   {HEADER_COMMAND_LOW, code}};
     for (const auto &[offset, value] : required) {
         if (offset < available && at[offset] != value)
             return false;
@@ -60,7 +62,8 @@ bool header_matches(const uint8_t *at, size_t available, uint8_t code)
     return true;
 }
 
-class Reassembly {
+class Reassembly
+{
 public:
     explicit Reassembly(uint8_t code) : code_(code) {}
 

@@ -21,9 +21,16 @@ struct Timeouts {
 // 10 s to send, 10 s for the answer: most commands.
 constexpr Timeouts DEFAULT_TIMEOUTS{DEFAULT_TIMEOUT_S, DEFAULT_TIMEOUT_S};
 
-enum class Drain { no, first };
+enum class Drain {
+    no,
+    first
+};
 
-enum class Stage { drain, send, receive };
+enum class Stage {
+    drain,
+    send,
+    receive
+};
 
 struct Reply {
     int result = 0;              // 0, or the failing stage's own result

@@ -56,7 +56,8 @@ int vx_zyra_storage_set(vx_zyra_t *h, uint16_t id, uint8_t *data, size_t datalen
 {
     if (datalen > LONGEST_VALUE || (data == nullptr && datalen > 0))
         return zyra::fail(h, low_byte(LIBUSB_ERROR_INVALID_PARAM), "Storage value too long");
-    uint8_t *payload = zyra::begin_frame(h->buf, zyra::cmd::STORAGE_SET, static_cast<uint8_t>(datalen + STORAGE_ID_SIZE));
+    uint8_t *payload =
+        zyra::begin_frame(h->buf, zyra::cmd::STORAGE_SET, static_cast<uint8_t>(datalen + STORAGE_ID_SIZE));
     zyra::put_le16(payload, id);
     if (datalen > 0)
         std::memcpy(payload + STORAGE_ID_SIZE, data, datalen);

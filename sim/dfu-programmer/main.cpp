@@ -104,7 +104,7 @@ int dump(const XmegaState &state, bool empty)
         std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

@@ -38,10 +38,9 @@ const char *faultName(Fault fault)
     return "";
 }
 
-} // namespace
+}  // namespace
 
-XmegaState::XmegaState(std::string directory)
-    : directory_(std::move(directory))
+XmegaState::XmegaState(std::string directory) : directory_(std::move(directory))
 {
 }
 
@@ -154,7 +153,9 @@ Fault XmegaState::faultOfRun(int run) const
 
 void XmegaState::addFault(Fault fault, int firstRun, int lastRun)
 {
-    writeFile(faultFile, std::string(faultName(fault)) + " " + std::to_string(firstRun) + "-" + std::to_string(lastRun) + "\n", true);
+    writeFile(faultFile,
+              std::string(faultName(fault)) + " " + std::to_string(firstRun) + "-" + std::to_string(lastRun) + "\n",
+              true);
 }
 
-} // namespace zyra_dfu
+}  // namespace zyra_dfu

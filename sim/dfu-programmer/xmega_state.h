@@ -32,10 +32,20 @@ const size_t applicationFlashBytes = 0x1E000;
 const size_t flashBytes = 0x20000;
 const size_t eepromBytes = 2048;
 
-enum class Mode { Absent, Dfu, Running };
-enum class Fault { None, Fail, Hang, EmptyDump };
+enum class Mode {
+    Absent,
+    Dfu,
+    Running
+};
+enum class Fault {
+    None,
+    Fail,
+    Hang,
+    EmptyDump
+};
 
-class XmegaState {
+class XmegaState
+{
 public:
     explicit XmegaState(std::string directory);
     // From ZYRA_SIM_STATE_DIR; empty when it is not set.
@@ -64,4 +74,4 @@ private:
     std::string directory_;
 };
 
-} // namespace zyra_dfu
+}  // namespace zyra_dfu

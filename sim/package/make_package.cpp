@@ -35,7 +35,7 @@ bool writePackage(const std::string &root, const samplepackage::Description &pac
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

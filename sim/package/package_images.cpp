@@ -35,7 +35,7 @@ void append(std::vector<uint8_t> *to, const std::vector<uint8_t> &bytes)
     to->insert(to->end(), bytes.begin(), bytes.end());
 }
 
-} // namespace
+}  // namespace
 
 std::vector<Description> samplePackages()
 {
@@ -114,4 +114,4 @@ std::vector<File> files(const Description &package)
     };
 }
 
-} // namespace samplepackage
+}  // namespace samplepackage

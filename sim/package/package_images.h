@@ -11,13 +11,13 @@
 namespace samplepackage {
 
 struct Description {
-    std::string directory;    // "firmware" or "firmware2k"
-    std::string version;      // text of VERSION
-    std::string xmegaVersion; // text of XMEGA_VERSION; firmware.hex says "FWv" and it
+    std::string directory;     // "firmware" or "firmware2k"
+    std::string version;       // text of VERSION
+    std::string xmegaVersion;  // text of XMEGA_VERSION; firmware.hex says "FWv" and it
     std::array<uint8_t, 3> applicationVersion;
     std::array<uint8_t, 3> recoveryVersion;
     std::array<uint8_t, 4> macVersion;
-    uint32_t seed; // of the images' filler bytes
+    uint32_t seed;  // of the images' filler bytes
 };
 
 struct File {
@@ -52,4 +52,4 @@ std::string xmegaImage(const Description &package);
 std::string firmwareIni();
 std::string storageIni();
 
-} // namespace samplepackage
+}  // namespace samplepackage

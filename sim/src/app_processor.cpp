@@ -7,8 +7,8 @@ namespace zyra_sim {
 
 namespace {
 
-constexpr size_t blockHeaderSize = 8; // word count, address
-constexpr size_t maxBlockData = 64;   // the bootloader's receive buffer
+constexpr size_t blockHeaderSize = 8;  // word count, address
+constexpr size_t maxBlockData = 64;    // the bootloader's receive buffer
 
 }  // namespace
 

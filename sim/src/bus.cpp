@@ -8,7 +8,9 @@
 
 namespace zyra_sim {
 
-Bus::Bus() : state_(std::make_shared<State>()) {}
+Bus::Bus() : state_(std::make_shared<State>())
+{
+}
 
 Bus &Bus::instance()
 {
@@ -141,7 +143,7 @@ bool Bus::State::radioAllowed(int64_t nowMs)
     if (mode != "running") {
         if (runningSinceMs) {
             runningSinceMs.reset();
-            ++busEpoch; // the radio went down with the video module
+            ++busEpoch;  // the radio went down with the video module
         }
         return false;
     }

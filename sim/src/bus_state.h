@@ -25,7 +25,7 @@ struct UsbHandle {
 
 struct Bus::State {
     std::shared_ptr<VirtualUnit> unit;
-    bool attachedByCode = false; // since the last reset
+    bool attachedByCode = false;  // since the last reset
     // The units the state directory's unit.side chooses from, by side - 1.
     std::shared_ptr<VirtualUnit> sideUnits[2];
 
@@ -41,7 +41,7 @@ struct Bus::State {
     // closing it is counted as a misuse instead of touching freed memory.
     std::deque<UsbHandle> handles;
     std::set<const UsbHandle *> known;
-    uint64_t busEpoch = 0; // bumped when every handle goes stale at once
+    uint64_t busEpoch = 0;  // bumped when every handle goes stale at once
 
     std::string stateDir;
     int64_t radioDelayAfterStartMs = 2000;

@@ -16,7 +16,7 @@ size_t FlashModel::write(uint32_t address, const Bytes &data)
     size_t again = 0;
     size_t done = 0;
     while (done < data.size()) {
-        uint32_t at = address + static_cast<uint32_t>(done); // the address space wraps, as the unit's bus does
+        uint32_t at = address + static_cast<uint32_t>(done);  // the address space wraps, as the unit's bus does
         uint32_t offset = at % pageSize;
         size_t run = std::min<size_t>(pageSize - offset, data.size() - done);
         auto [entry, fresh] = pages_.try_emplace(at / pageSize);

@@ -12,7 +12,8 @@
 
 namespace zyra_sim {
 
-class FlashModel {
+class FlashModel
+{
 public:
     void erase();
     // Returns how many of the bytes had been written before since the erase.
@@ -29,7 +30,7 @@ private:
         uint8_t data[pageSize];
         std::bitset<pageSize> written;
     };
-    std::map<uint32_t, Page> pages_; // by page number
+    std::map<uint32_t, Page> pages_;  // by page number
     size_t bytesWritten_ = 0;
 };
 

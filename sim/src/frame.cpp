@@ -4,7 +4,7 @@ namespace zyra_sim {
 
 namespace {
 
-constexpr size_t frameOverhead = 5; // AA BB code len ... checksum
+constexpr size_t frameOverhead = 5;  // AA BB code len ... checksum
 
 uint8_t xorOf(const Bytes &bytes, size_t count)
 {
@@ -18,8 +18,14 @@ uint8_t xorOf(const Bytes &bytes, size_t count)
 
 Bytes makeRecord(uint8_t code, const Bytes &payload, uint8_t recordClass, uint8_t codeHigh)
 {
-    Bytes record{0x00, 0x24, 0x01, recordClass, codeHigh, code,
-                 static_cast<uint8_t>(payload.size() >> 8), static_cast<uint8_t>(payload.size())};
+    Bytes record{0x00,
+                 0x24,
+                 0x01,
+                 recordClass,
+                 codeHigh,
+                 code,
+                 static_cast<uint8_t>(payload.size() >> 8),
+                 static_cast<uint8_t>(payload.size())};
     record.insert(record.end(), payload.begin(), payload.end());
     return record;
 }

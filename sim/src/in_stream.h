@@ -12,7 +12,8 @@
 
 namespace zyra_sim {
 
-class InStream {
+class InStream
+{
 public:
     static constexpr size_t blockSize = 64;
     static constexpr size_t streamPerBlock = 61;

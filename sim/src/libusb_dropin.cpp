@@ -40,8 +40,7 @@ ZYRA_SIM_EXPORT void LIBUSB_CALL libusb_exit(libusb_context *)
     zyra_sim::usb::exit();
 }
 
-ZYRA_SIM_EXPORT libusb_device_handle *LIBUSB_CALL libusb_open_device_with_vid_pid(libusb_context *,
-                                                                                  uint16_t vendor_id,
+ZYRA_SIM_EXPORT libusb_device_handle *LIBUSB_CALL libusb_open_device_with_vid_pid(libusb_context *, uint16_t vendor_id,
                                                                                   uint16_t product_id)
 {
     return reinterpret_cast<libusb_device_handle *>(zyra_sim::usb::open(vendor_id, product_id));

@@ -10,7 +10,7 @@ namespace zyra_sim {
 
 namespace {
 
-constexpr size_t startPayloadSize = 29; // 01 00, then bytes 0-26 of a region header
+constexpr size_t startPayloadSize = 29;  // 01 00, then bytes 0-26 of a region header
 constexpr size_t headerSize = zyra::MAC_HEADER_SIZE;
 constexpr size_t headerLengthField = zyra::MAC_LENGTH_FIELD;
 constexpr uint16_t macVersionRegister = 0x0010;
@@ -33,8 +33,7 @@ void VirtualUnit::Impl::updateMacStart(const ReceivedFrame &frame)
 
 bool VirtualUnit::Impl::pullingMacData() const
 {
-    return mac == MacUpdate::PullingDaemonHeader || mac == MacUpdate::PullingDaemon ||
-           mac == MacUpdate::PullingRegion;
+    return mac == MacUpdate::PullingDaemonHeader || mac == MacUpdate::PullingDaemon || mac == MacUpdate::PullingRegion;
 }
 
 void VirtualUnit::Impl::startPull(MacUpdate phase, uint32_t length)

@@ -31,7 +31,7 @@ struct VirtualUnit::Impl {
     int restoreCount = 0;
     int printCount = 0;
 
-    std::deque<ReceivedFrame> frames; // a long update logs tens of thousands
+    std::deque<ReceivedFrame> frames;  // a long update logs tens of thousands
 
     // IN endpoint
     InStream in;
@@ -55,9 +55,9 @@ struct VirtualUnit::Impl {
     uint32_t versionRecordAddress = 0x08005C00;
     int64_t eraseTimeMs = 1000;
     FlashModel flash;
-    bool erased = false; // since the last completed image: data blocks may be written
-    std::optional<Firmware> flashedImage = Firmware::Application; // the factory application
-    bool imageFromModel = false; // the flashed application came through FW_DATA_BLOCK
+    bool erased = false;  // since the last completed image: data blocks may be written
+    std::optional<Firmware> flashedImage = Firmware::Application;  // the factory application
+    bool imageFromModel = false;                                   // the flashed application came through FW_DATA_BLOCK
     int eraseCount = 0;
     int dataBlocksWritten = 0;
     int rejectedDataBlocks = 0;
@@ -85,21 +85,25 @@ struct VirtualUnit::Impl {
     // remote control and registration
     std::vector<uint8_t> keys;
     int registrations = 0;
-    enum class Menu { None, Pairing, Unpairing };
+    enum class Menu {
+        None,
+        Pairing,
+        Unpairing
+    };
     Menu menu = Menu::None;
-    int menuSelects = 0; // select keys since the menu opened
+    int menuSelects = 0;  // select keys since the menu opened
     static constexpr int selectsBeforeConfirmation = 2;
     static constexpr int selectsToUnpair = 2;
     bool paired = false;
 
     // bus presence
     bool onBus = true;
-    uint64_t generation = 0; // bumped whenever the unit leaves the bus
+    uint64_t generation = 0;  // bumped whenever the unit leaves the bus
     int64_t backAtMs = 0;
     int opensBeforeBack = 0;
     int failedOpens = 0;
     Firmware running = Firmware::Application;
-    Firmware bootTarget = Firmware::Application; // what a restart comes back to
+    Firmware bootTarget = Firmware::Application;  // what a restart comes back to
     int64_t restartTimeMs = 3000;
     int64_t restartDropDelayMs = 100;
     int restartCount = 0;
@@ -149,7 +153,7 @@ struct VirtualUnit::Impl {
     struct CommandEntry {
         Command run;
         bool inApplication;
-        bool inBootloader; // also a running boot agent
+        bool inBootloader;  // also a running boot agent
     };
     static const std::map<uint8_t, CommandEntry> &commands();
 

@@ -27,7 +27,7 @@ void VirtualUnit::Impl::dropOffBus(int64_t nowMs, int64_t backAfterMs, int backA
     backAtMs = nowMs + backAfterMs;
     opensBeforeBack = backAfterOpenAttempts;
     failedOpens = 0;
-    bootTarget = running; // a unit that merely drops out comes back as it was
+    bootTarget = running;  // a unit that merely drops out comes back as it was
 }
 
 void VirtualUnit::Impl::comeBack()

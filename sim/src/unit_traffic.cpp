@@ -41,7 +41,7 @@ void VirtualUnit::Impl::dispatch(const ReceivedFrame &frame)
         handleNormally(frame);
         return;
     }
-    CommandHandler handler = custom->second; // it may replace itself
+    CommandHandler handler = custom->second;  // it may replace itself
     VirtualUnit unit = facade();
     handler(unit, frame);
 }
@@ -70,12 +70,12 @@ void VirtualUnit::Impl::send(uint8_t code, const Bytes &payload)
     ++recordCounts[code];
     auto hook = recordHooks.find(code);
     if (hook != recordHooks.end()) {
-        RecordHook decide = hook->second; // it may replace itself
+        RecordHook decide = hook->second;  // it may replace itself
         VirtualUnit unit = facade();
         if (!decide(unit, code, payload))
             return;
     }
-    if (onBus && !silent) // a unit off the bus has nobody to send to
+    if (onBus && !silent)  // a unit off the bus has nobody to send to
         respond(code, payload);
 }
 

@@ -32,7 +32,9 @@ VirtualUnit::VirtualUnit(uint8_t side) : impl_(std::make_shared<Impl>())
     setBoardSerial(defaultSerial());
 }
 
-VirtualUnit::VirtualUnit(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+VirtualUnit::VirtualUnit(std::shared_ptr<Impl> impl) : impl_(std::move(impl))
+{
+}
 
 VirtualUnit::Impl &VirtualUnit::impl()
 {

@@ -144,7 +144,8 @@ PairingStage VirtualUnit::pairingStage() const
     ModelLock lock = lockModel();
     if (impl_->menu != Impl::Menu::Pairing)
         return PairingStage::Idle;
-    return impl_->menuSelects < Impl::selectsBeforeConfirmation ? PairingStage::Started : PairingStage::AwaitingConfirmation;
+    return impl_->menuSelects < Impl::selectsBeforeConfirmation ? PairingStage::Started
+                                                                : PairingStage::AwaitingConfirmation;
 }
 
 bool VirtualUnit::paired() const

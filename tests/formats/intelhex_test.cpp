@@ -53,12 +53,9 @@ TEST(IntelHex, MalformedTextIsRefusedWithTheReason)
         const char *text;
         const char *reason;
     } cases[] = {
-        {":02000000AABB98\n:00000001FF\n", "checksum"},
-        {":02000000AABB99\n", "end-of-file"},
-        {":03000000AABB99\n:00000001FF\n", "byte count"},
-        {"02000000AABB99\n:00000001FF\n", "':'"},
-        {":02000000AAXB99\n:00000001FF\n", "hexadecimal"},
-        {":0100000104FA\n", "wrong length"},
+        {":02000000AABB98\n:00000001FF\n", "checksum"},    {":02000000AABB99\n", "end-of-file"},
+        {":03000000AABB99\n:00000001FF\n", "byte count"},  {"02000000AABB99\n:00000001FF\n", "':'"},
+        {":02000000AAXB99\n:00000001FF\n", "hexadecimal"}, {":0100000104FA\n", "wrong length"},
         {":00000006FA\n:00000001FF\n", "record type 6"},
     };
     for (const auto &c : cases) {
@@ -75,4 +72,4 @@ TEST(IntelHex, LongRecordsAndStartAddressesAreRead)
     EXPECT_EQ(parsed.chunks[0].bytes, bytes(255));
 }
 
-} // namespace
+}  // namespace

@@ -71,4 +71,4 @@ TEST(MacImageLayout, TheFirstPartPastTheEndIsNamed)
     }
 }
 
-} // namespace
+}  // namespace

@@ -22,7 +22,7 @@ constexpr size_t kMaxData = 64;
 // missing, at most 64 data bytes, each non-data type with its own length.
 struct Expected {
     int result = kMalformed;
-    std::vector<uint8_t> fields; // count, address high, address low, type, data...
+    std::vector<uint8_t> fields;  // count, address high, address low, type, data...
 };
 
 Expected expectedFor(const char *text, size_t size)
@@ -55,12 +55,23 @@ Expected expectedFor(const char *text, size_t size)
             e.fields.push_back(value);
     }
     switch (e.fields[3]) {
-    case 0: e.result = 0; break;
-    case 1: e.result = count == 0 ? 1 : kMalformed; break;
-    case 3: e.result = count == 4 ? 3 : kMalformed; break;
-    case 4: e.result = count == 2 ? 4 : kMalformed; break;
-    case 5: e.result = count == 4 ? 5 : kMalformed; break;
-    default: break;
+    case 0:
+        e.result = 0;
+        break;
+    case 1:
+        e.result = count == 0 ? 1 : kMalformed;
+        break;
+    case 3:
+        e.result = count == 4 ? 3 : kMalformed;
+        break;
+    case 4:
+        e.result = count == 2 ? 4 : kMalformed;
+        break;
+    case 5:
+        e.result = count == 4 ? 5 : kMalformed;
+        break;
+    default:
+        break;
     }
     return e;
 }
@@ -68,8 +79,8 @@ Expected expectedFor(const char *text, size_t size)
 std::vector<uint8_t> expectedFrame(const Expected &e, uint8_t upperHigh, uint8_t upperLow)
 {
     size_t count = e.fields[0];
-    std::vector<uint8_t> payload = {static_cast<uint8_t>((count + 3) / 4), 0, 0, 0,
-                                    e.fields[2], e.fields[1], upperLow, upperHigh};
+    std::vector<uint8_t> payload = {
+        static_cast<uint8_t>((count + 3) / 4), 0, 0, 0, e.fields[2], e.fields[1], upperLow, upperHigh};
     payload.insert(payload.end(), e.fields.begin() + 4, e.fields.end());
     return zyra_fuzz::commandFrame(wire::FW_DATA_BLOCK, payload);
 }

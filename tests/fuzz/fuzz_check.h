@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define ZYRA_FUZZ_CHECK(condition, what)                                          \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
-            std::fprintf(stderr, "%s:%d: property violated: %s\n", __FILE__,      \
-                         __LINE__, what);                                         \
-            std::abort();                                                         \
-        }                                                                         \
+#define ZYRA_FUZZ_CHECK(condition, what)                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: property violated: %s\n", __FILE__, __LINE__, what);                          \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)

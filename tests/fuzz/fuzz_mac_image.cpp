@@ -63,7 +63,15 @@ Layout layoutOf(const uint8_t *image, uint64_t size)
 void queueRecord(uint8_t code, const Bytes &payload)
 {
     zyra_fuzz::InRead read;
-    read.block = {0x00, 0x00, wire::RECORD_PREFIX_0, wire::RECORD_PREFIX_1, wire::RECORD_TYPE, 0x00, 0x00, code, 0x00,
+    read.block = {0x00,
+                  0x00,
+                  wire::RECORD_PREFIX_0,
+                  wire::RECORD_PREFIX_1,
+                  wire::RECORD_TYPE,
+                  0x00,
+                  0x00,
+                  code,
+                  0x00,
                   static_cast<uint8_t>(payload.size())};
     read.block.insert(read.block.end(), payload.begin(), payload.end());
     read.block.push_back(0x00);
@@ -79,7 +87,8 @@ struct Pull {
     int code = 0;
 };
 
-class Unit {
+class Unit
+{
 public:
     Unit(const uint8_t sizes[2]) : sizes_{sizes[0], sizes[1]} {}
 
@@ -92,7 +101,7 @@ public:
             const uint8_t asked = sizes_[turn_++ % 2];
             const uint64_t block = std::min<uint64_t>({asked, kMaxBlock, region.length - sent});
             if (lastRegion && sent + block == region.length)
-                return true; // the last request is left out
+                return true;  // the last request is left out
             queueRecord(wire::DATA_BYTE, {asked, 0x00});
             if (block == 0)
                 return false;

@@ -31,8 +31,8 @@ bool streamHoldsRecord(uint8_t code, const uint8_t *payload, size_t length, size
     return false;
 }
 
-void checkReceive(int rc, uint8_t code, const std::vector<uint8_t> &buf, size_t capacity,
-                  size_t length, int timeoutSeconds)
+void checkReceive(int rc, uint8_t code, const std::vector<uint8_t> &buf, size_t capacity, size_t length,
+                  int timeoutSeconds)
 {
     if (rc == 0) {
         ZYRA_FUZZ_CHECK(length <= 255, "a payload length fits the record's length byte");

@@ -12,8 +12,8 @@ namespace {
 constexpr unsigned kTimedBlockControls = 195;
 constexpr unsigned kFirstErrorControl = 251;
 constexpr size_t kBlockSize = 64;
-constexpr int kScriptedErrors[] = {LIBUSB_ERROR_TIMEOUT, LIBUSB_ERROR_IO, LIBUSB_ERROR_NO_DEVICE,
-                                   LIBUSB_ERROR_PIPE, LIBUSB_ERROR_OVERFLOW};
+constexpr int kScriptedErrors[] = {LIBUSB_ERROR_TIMEOUT, LIBUSB_ERROR_IO, LIBUSB_ERROR_NO_DEVICE, LIBUSB_ERROR_PIPE,
+                                   LIBUSB_ERROR_OVERFLOW};
 
 }  // namespace
 

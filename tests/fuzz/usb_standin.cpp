@@ -122,9 +122,8 @@ libusb_device_handle *fakeHandle()
 
 extern "C" {
 
-int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *devh, unsigned char endpoint,
-                                     unsigned char *data, int length, int *transferred,
-                                     unsigned int timeout)
+int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *devh, unsigned char endpoint, unsigned char *data,
+                                     int length, int *transferred, unsigned int timeout)
 {
     ZYRA_FUZZ_CHECK(devh == zyra_fuzz::fakeHandle(), "transfers use the handle they were given");
     ZYRA_FUZZ_CHECK(transferred != nullptr, "transfers report their length");
@@ -148,5 +147,4 @@ void zyra_clock_sleep_ms(int64_t ms)
     ZYRA_FUZZ_CHECK(ms >= 0, "sleeps are never negative");
     zyra_fuzz::state().nowMs += ms;
 }
-
 }

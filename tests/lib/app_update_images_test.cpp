@@ -41,7 +41,8 @@ int dataRecordsIn(const std::string &path)
     return records;
 }
 
-class ToolImages : public UnitTest, public ::testing::WithParamInterface<Image> {
+class ToolImages : public UnitTest, public ::testing::WithParamInterface<Image>
+{
 protected:
     void SetUp() override
     {
@@ -74,11 +75,11 @@ TEST_P(ToolImages, FlashEqualsTheSourceBinary)
         << "the new application runs";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AppUpdate, ToolImages,
-    ::testing::Values(Image{"srec_obs16", kBase}, Image{"srec_obs32_crlf", kBase}, Image{"srec_obs64", kBase},
-                      Image{"srec_crossing_64k", kCrossingBase}, Image{"objcopy_linear", kBase}),
-    [](const ::testing::TestParamInfo<Image> &row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(AppUpdate, ToolImages,
+                         ::testing::Values(Image{"srec_obs16", kBase}, Image{"srec_obs32_crlf", kBase},
+                                           Image{"srec_obs64", kBase}, Image{"srec_crossing_64k", kCrossingBase},
+                                           Image{"objcopy_linear", kBase}),
+                         [](const ::testing::TestParamInfo<Image> &row) { return std::string(row.param.name); });
 
 using CrossingImage = ToolImages;
 

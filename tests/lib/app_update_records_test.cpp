@@ -9,7 +9,8 @@
 namespace zyra_test {
 namespace {
 
-class HexRecords : public UnitTest {
+class HexRecords : public UnitTest
+{
 protected:
     void SetUp() override
     {

@@ -46,7 +46,8 @@ std::string smallImage()
     const Bytes data = smallImageData();
     std::string text = hexRecord(0x04, 0, {0x08, 0x00});
     for (size_t i = 0; i < 4; ++i)
-        text += hexRecord(0x00, static_cast<uint16_t>(0x5C00 + 16 * i), Bytes(data.begin() + 16 * i, data.begin() + 16 * (i + 1)));
+        text += hexRecord(0x00, static_cast<uint16_t>(0x5C00 + 16 * i),
+                          Bytes(data.begin() + 16 * i, data.begin() + 16 * (i + 1)));
     return text + hexRecord(0x01, 0, {});
 }
 
@@ -55,7 +56,8 @@ std::string smallImage()
 const std::vector<Report> kSmallImagePercents = {
     {"percent", 43}, {"percent", 51}, {"percent", 60}, {"percent", 69}, {"percent", 77}};
 
-class AppUpdate : public UnitTest {
+class AppUpdate : public UnitTest
+{
 protected:
     void SetUp() override
     {
@@ -207,7 +209,7 @@ TEST_F(AppUpdateFlow, AckThatEndsByItsDeadlineCountsAsAcknowledged)
 
 struct BootloaderCase {
     const char *name;
-    Bytes answer; // BL_GET_CONFIG payload
+    Bytes answer;  // BL_GET_CONFIG payload
     bool agent;
 };
 
@@ -216,7 +218,9 @@ void PrintTo(const BootloaderCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class BootloaderVersions : public AppUpdate, public ::testing::WithParamInterface<BootloaderCase> {};
+class BootloaderVersions : public AppUpdate, public ::testing::WithParamInterface<BootloaderCase>
+{
+};
 
 TEST_P(BootloaderVersions, AgentOnlyUpTo205)
 {
@@ -228,8 +232,9 @@ TEST_P(BootloaderVersions, AgentOnlyUpTo205)
     else
         unit->setBootloaderVersion(2, 1, 0);
     const Bytes answer = c.answer;
-    unit->onCommand(wire::BL_GET_CONFIG,
-                    [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) { u.respond(f.code, answer); });
+    unit->onCommand(wire::BL_GET_CONFIG, [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) {
+        u.respond(f.code, answer);
+    });
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
     EXPECT_EQ(unit->eraseCount(), c.agent ? 2 : 1);
     EXPECT_EQ(unit->dataBlocksWritten(), c.agent ? 276 : 4);
@@ -242,7 +247,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BootloaderCase{"v2_0_0", {2, 0, 0}, true}, BootloaderCase{"v0_0_0", {0, 0, 0}, true},
                       BootloaderCase{"twoByteAnswer", {2, 1}, true}, BootloaderCase{"emptyAnswer", {}, true},
                       BootloaderCase{"v2_0_6", {2, 0, 6}, false}, BootloaderCase{"v2_1_0", {2, 1, 0}, false},
-                      BootloaderCase{"v3_0_0", {3, 0, 0}, false}, BootloaderCase{"v2_0_6_withMore", {2, 0, 6, 0}, false}),
+                      BootloaderCase{"v3_0_0", {3, 0, 0}, false},
+                      BootloaderCase{"v2_0_6_withMore", {2, 0, 6, 0}, false}),
     [](const ::testing::TestParamInfo<BootloaderCase> &row) { return std::string(row.param.name); });
 
 struct IsBootloaderCase {
@@ -256,7 +262,9 @@ void PrintTo(const IsBootloaderCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class IsBootloaderAnswers : public AppUpdate, public ::testing::WithParamInterface<IsBootloaderCase> {};
+class IsBootloaderAnswers : public AppUpdate, public ::testing::WithParamInterface<IsBootloaderCase>
+{
+};
 
 TEST_P(IsBootloaderAnswers, DecideWhetherToHandOverFirst)
 {
@@ -264,8 +272,9 @@ TEST_P(IsBootloaderAnswers, DecideWhetherToHandOverFirst)
     if (!c.applicationRunning)
         unit->setRunning(zyra_sim::Firmware::Bootloader);
     const Bytes answer = c.answer;
-    unit->onCommand(wire::IS_BOOTLDR,
-                    [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) { u.respond(f.code, answer); });
+    unit->onCommand(wire::IS_BOOTLDR, [answer](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &f) {
+        u.respond(f.code, answer);
+    });
     ASSERT_EQ(update(smallImage()), 0) << h.error_msg;
     EXPECT_EQ(unit->framesWithCode(wire::EXEC_BOOTLOADER).size(), c.applicationRunning ? 1u : 0u);
 }
@@ -274,8 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
     AppUpdate, IsBootloaderAnswers,
     ::testing::Values(IsBootloaderCase{"oneZeroByte", {0x00}, true}, IsBootloaderCase{"oneNonZeroByte", {0x01}, true},
                       IsBootloaderCase{"leadingZero", {0x00, 0x01}, true},
-                      IsBootloaderCase{"bootloaderAnswer", {0x01, 0x00}, false},
-                      IsBootloaderCase{"empty", {}, false}),
+                      IsBootloaderCase{"bootloaderAnswer", {0x01, 0x00}, false}, IsBootloaderCase{"empty", {}, false}),
     [](const ::testing::TestParamInfo<IsBootloaderCase> &row) { return std::string(row.param.name); });
 
 // One failure of the step list: how to provoke it, and what the update says.
@@ -292,7 +300,8 @@ void PrintTo(const FailureCase &c, std::ostream *out)
     *out << c.name;
 }
 
-class AppUpdateFailures : public AppUpdate, public ::testing::WithParamInterface<FailureCase> {
+class AppUpdateFailures : public AppUpdate, public ::testing::WithParamInterface<FailureCase>
+{
 public:
     using AppUpdate::loseSideAfter;
     using AppUpdate::silenceFrom;
@@ -322,76 +331,86 @@ auto failSend(uint8_t commandCode, int occurrence = 0)
 
 auto silence(uint8_t commandCode, int occurrence = 0)
 {
-    return [=](AppUpdate &t, zyra_sim::VirtualUnit &) { static_cast<AppUpdateFailures &>(t).silenceFrom(commandCode, occurrence); };
+    return [=](AppUpdate &t, zyra_sim::VirtualUnit &) {
+        static_cast<AppUpdateFailures &>(t).silenceFrom(commandCode, occurrence);
+    };
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AppUpdate, AppUpdateFailures,
     ::testing::Values(
-        failure("isBootldrSend", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBus(kNeverBackMs); }, 2,
-                "Failed to send IS_BOOTLDR command"),
+        failure(
+            "isBootldrSend", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBus(kNeverBackMs); }, 2,
+            "Failed to send IS_BOOTLDR command"),
         failure("isBootldrReceive", silence(wire::IS_BOOTLDR), 3, "Failed to receive IS_BOOTLDR command"),
         failure("execBootloaderSend", failSend(wire::EXEC_BOOTLOADER), 4, "Failed to send EXEC_BOOTLOADER command"),
         failure("execBootloaderReceive", silence(wire::EXEC_BOOTLOADER), 5,
                 "Failed to receive EXEC_BOOTLOADER command"),
-        failure("reconnectToBootloader",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, 6,
-                "Failed to reconnect to bootloader"),
-        failure("sideInBootloader",
-                [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
-                    u.setRunning(zyra_sim::Firmware::Bootloader);
-                    static_cast<AppUpdateFailures &>(test).loseSideAfter(0);
-                },
-                1, "Failed to read info from ZYRA device"),
+        failure(
+            "reconnectToBootloader", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, 6,
+            "Failed to reconnect to bootloader"),
+        failure(
+            "sideInBootloader",
+            [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
+                u.setRunning(zyra_sim::Firmware::Bootloader);
+                static_cast<AppUpdateFailures &>(test).loseSideAfter(0);
+            },
+            1, "Failed to read info from ZYRA device"),
         failure("blGetConfigSend", failSend(wire::BL_GET_CONFIG), 6, "Failed to send BL_GET_CONFIG command"),
         failure("blGetConfigReceive", silence(wire::BL_GET_CONFIG), 7, "Failed to receive BL_GET_CONFIG command"),
         failure("startUpgradeSend", failSend(wire::START_UPGRADE), 6, "Failed to send START_UPGRADE command"),
         failure("startUpgradeReceive", silence(wire::START_UPGRADE), 7, "Failed to receive START_UPGRADE command"),
-        failure("eraseDone", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 0); },
-                8, "Failed to receive ERASE_DONE command"),
-        failure("dataBlockAck",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
-                "Failed to receive firmware data block ack"),
+        failure(
+            "eraseDone", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 0); }, 8,
+            "Failed to receive ERASE_DONE command"),
+        failure(
+            "dataBlockAck",
+            [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
+            "Failed to receive firmware data block ack"),
         failure("dataBlockSend", failSend(wire::FW_DATA_BLOCK, 2), 10, "Failed to send firmware data block"),
         failure("completedSend", failSend(wire::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command"),
         failure("completedReceive", silence(wire::BL_FWU_COMPLETED), 12, "Failed to receive BL_FWU_COMPLETED command"),
-        failure("restart",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
-                "Failed to restart ZYRA device"),
+        failure(
+            "restart",
+            [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
+            "Failed to restart ZYRA device"),
         // The boot agent stage.
-        failure("agentAck",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
-                "Failed to receive firmware data block ack", true),
+        failure(
+            "agentAck",
+            [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::FW_DATA_BLOCK, kNeverBackMs); }, 9,
+            "Failed to receive firmware data block ack", true),
         failure("agentBlockSend", failSend(wire::FW_DATA_BLOCK, 100), 10, "Failed to send firmware data block", true),
         failure("agentCompletedSend", failSend(wire::BL_FWU_COMPLETED), 11, "Failed to send BL_FWU_COMPLETED command",
                 true),
         failure("agentCompletedReceive", silence(wire::BL_FWU_COMPLETED), 12,
                 "Failed to receive BL_FWU_COMPLETED command", true),
-        failure("agentRestart",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
-                "Failed to restart ZYRA device", true),
-        failure("agentSide",
-                [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
-                    u.setRunning(zyra_sim::Firmware::Bootloader);
-                    // Step 6, then the reconnect after the agent's restart.
-                    static_cast<AppUpdateFailures &>(test).loseSideAfter(2);
-                },
-                1, "Failed to read info from ZYRA device", true),
+        failure(
+            "agentRestart",
+            [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, kNeverBackMs); }, 17,
+            "Failed to restart ZYRA device", true),
+        failure(
+            "agentSide",
+            [](AppUpdate &test, zyra_sim::VirtualUnit &u) {
+                u.setRunning(zyra_sim::Firmware::Bootloader);
+                // Step 6, then the reconnect after the agent's restart.
+                static_cast<AppUpdateFailures &>(test).loseSideAfter(2);
+            },
+            1, "Failed to read info from ZYRA device", true),
         failure("agentUpgradeStartSend", failSend(wire::START_UPGRADE, 1), 6, "Failed to send UPGRADE_START command",
                 true),
         failure("agentUpgradeStartReceive", silence(wire::START_UPGRADE, 1), 7,
                 "Failed to receive UPGRADE_START command", true),
-        failure("agentEraseDone",
-                [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 1); }, 8,
-                "Failed to receive ERASE_DONE command", true)),
+        failure(
+            "agentEraseDone", [](AppUpdate &, zyra_sim::VirtualUnit &u) { u.withholdRecordFrom(wire::ERASE_DONE, 1); },
+            8, "Failed to receive ERASE_DONE command", true)),
     [](const ::testing::TestParamInfo<FailureCase> &row) { return std::string(row.param.name); });
 
 using AppUpdateRecords = AppUpdate;
 
 TEST_F(AppUpdateRecords, OverLongRecordStopsTheUpdateBeforeCompletion)
 {
-    std::string image = hexRecord(0x04, 0, {0x08, 0x00}) + hexRecord(0x00, 0x5C00, sixteenFrom(1)) +
-                        ":41000000" + std::string(130, '0') + "\n" + hexRecord(0x01, 0, {});
+    std::string image = hexRecord(0x04, 0, {0x08, 0x00}) + hexRecord(0x00, 0x5C00, sixteenFrom(1)) + ":41000000" +
+                        std::string(130, '0') + "\n" + hexRecord(0x01, 0, {});
     expectFailure(update(image), 10, "Failed to send firmware data block");
     EXPECT_EQ(unit->dataBlocksWritten(), 1);
     EXPECT_TRUE(unit->framesWithCode(wire::BL_FWU_COMPLETED).empty()) << "a half image is never completed";
@@ -432,7 +451,8 @@ TEST_F(AppUpdateRecords, UpperAddressOfTheAgentStaysForAnImageWithoutItsOwn)
     EXPECT_EQ(unit->flash(kVersionRecord, 64), smallImageData());
 }
 
-class AppUpdateFile : public AppUpdate {
+class AppUpdateFile : public AppUpdate
+{
 protected:
     std::string tempFile(const std::string &content)
     {

@@ -37,7 +37,9 @@ uint8_t hexByte(const std::string &line, size_t index)
     return static_cast<uint8_t>(std::stoul(line.substr(1 + 2 * index, 2), nullptr, 16));
 }
 
-class BootAgentText : public ::testing::TestWithParam<Agent> {};
+class BootAgentText : public ::testing::TestWithParam<Agent>
+{
+};
 
 TEST_P(BootAgentText, FillsItsDeclaredSizeUpToTheNul)
 {
@@ -84,7 +86,9 @@ TEST_P(BootAgentText, DataRecordsAreContiguousFrom0x5800WithValidChecksums)
 INSTANTIATE_TEST_SUITE_P(Sides, BootAgentText, ::testing::ValuesIn(kAgents),
                          [](const ::testing::TestParamInfo<Agent> &row) { return std::string(row.param.name); });
 
-class BootAgentRecords : public UnitTest, public ::testing::WithParamInterface<Agent> {};
+class BootAgentRecords : public UnitTest, public ::testing::WithParamInterface<Agent>
+{
+};
 
 TEST_P(BootAgentRecords, EveryLineIsAcceptedAndItsDataGoesToFlashFrom0x08005800)
 {

@@ -10,7 +10,8 @@ namespace {
 
 constexpr int64_t kNeverBackMs = 10 * 60 * 1000;
 
-class ControlCommands : public UnitTest {
+class ControlCommands : public UnitTest
+{
 protected:
     void expectFailure(int rc, uint8_t errorCode, const char *message)
     {
@@ -53,9 +54,8 @@ TEST_F(Restarts, SystemRestartFailsWithTheReconnectsCodeWhenTheUnitStaysAway)
 
 TEST_F(Restarts, SystemRestartDoesNotNeedTheUnitsAnswer)
 {
-    unit->onCommand(wire::SYSTEM_RESTART, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
-        u.dropOffBus(3000);
-    });
+    unit->onCommand(wire::SYSTEM_RESTART,
+                    [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.dropOffBus(3000); });
     EXPECT_EQ(vx_zyra_system_restart(&h), 0) << h.error_msg;
     EXPECT_EQ(h.side, VX_ZYRA_TX);
 }

@@ -15,7 +15,7 @@ namespace {
 
 struct OutFault {
     std::function<bool(const zyra_sim::Bytes &)> match;
-    int remaining = -1; // matching transfers to let pass first; -1: none armed
+    int remaining = -1;  // matching transfers to let pass first; -1: none armed
     int hits = 0;
 };
 
@@ -99,11 +99,10 @@ zyra_sim::Bytes readBinaryFile(const std::string &path)
 // Takes the library's bulk transfers ahead of the virtual unit's drop-in
 // and hands every one it does not fail on to it.
 extern "C" int LIBUSB_CALL libusb_bulk_transfer(libusb_device_handle *handle, unsigned char endpoint,
-                                                unsigned char *data, int length, int *transferred,
-                                                unsigned int timeout)
+                                                unsigned char *data, int length, int *transferred, unsigned int timeout)
 {
-    using Transfer = int(LIBUSB_CALL *)(libusb_device_handle *, unsigned char, unsigned char *, int, int *,
-                                        unsigned int);
+    using Transfer =
+        int(LIBUSB_CALL *)(libusb_device_handle *, unsigned char, unsigned char *, int, int *, unsigned int);
     static const Transfer next = reinterpret_cast<Transfer>(dlsym(RTLD_NEXT, "libusb_bulk_transfer"));
     zyra_test::OutFault &f = zyra_test::fault();
     if (endpoint == wire::ENDPOINT_OUT && f.remaining >= 0 && f.match(zyra_sim::Bytes(data, data + length))) {

@@ -24,7 +24,8 @@ struct Report {
 std::ostream &operator<<(std::ostream &out, const Report &report);
 
 // Collects the reports of one update; pass callback and this as its data.
-class ProgressLog {
+class ProgressLog
+{
 public:
     static void *callback(char *message, int percent, void *log);
     const std::vector<Report> &reports() const { return reports_; }

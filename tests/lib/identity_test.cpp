@@ -8,7 +8,8 @@
 namespace zyra_test {
 namespace {
 
-class GetSide : public UnitTest {
+class GetSide : public UnitTest
+{
 protected:
     // The unit answers GET_SIDE with these payloads in turn, the last again.
     void answerInTurn(std::vector<Bytes> answers)
@@ -53,7 +54,8 @@ TEST_F(GetSide, EmptyAnswerDoesNotShrinkTheNextAnswersCapacity)
     EXPECT_EQ(h.side, VX_ZYRA_TX) << "the side must come from the answer, not from a stale buffer byte";
 }
 
-class Identity : public UnitTest {
+class Identity : public UnitTest
+{
 protected:
     void SetUp() override
     {
@@ -89,8 +91,9 @@ TEST_F(Identity, GetInfoFailsWhenTheSideStaysUnknown)
 
 TEST_F(Identity, AppVersionOfTwoBytesLeavesTheFieldsAndSucceeds)
 {
-    unit->onCommand(wire::GET_APP_VERSION,
-                    [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(wire::GET_APP_VERSION, {7, 8}); });
+    unit->onCommand(wire::GET_APP_VERSION, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
+        u.respond(wire::GET_APP_VERSION, {7, 8});
+    });
     EXPECT_EQ(vx_zyra_version_app(&h), 0);
     EXPECT_EQ(h.version.app.major, 0);
     EXPECT_EQ(h.version.app.minor, 0);

@@ -55,7 +55,10 @@ struct MacImage {
     }
 
     Bytes txHeader() const { return Bytes(bytes.begin(), bytes.begin() + kHeader); }
-    Bytes rxHeader() const { return Bytes(bytes.begin() + kHeader + tx.size(), bytes.begin() + 2 * kHeader + tx.size()); }
+    Bytes rxHeader() const
+    {
+        return Bytes(bytes.begin() + kHeader + tx.size(), bytes.begin() + 2 * kHeader + tx.size());
+    }
     Bytes daemonHeader() const
     {
         const size_t at = 2 * kHeader + tx.size() + rx.size();
@@ -77,7 +80,8 @@ Bytes startPayload(const Bytes &regionHeader)
     return payload;
 }
 
-class MacUpdate : public UnitTest {
+class MacUpdate : public UnitTest
+{
 protected:
     void SetUp() override
     {
@@ -253,7 +257,9 @@ void PrintTo(const BadImage &image, std::ostream *out)
     *out << image.name;
 }
 
-class MacImageCheck : public MacUpdate, public ::testing::WithParamInterface<BadImage> {};
+class MacImageCheck : public MacUpdate, public ::testing::WithParamInterface<BadImage>
+{
+};
 
 TEST_P(MacImageCheck, ImageWhoseRegionsDoNotFitIsRefusedBeforeAnythingIsSent)
 {
@@ -271,8 +277,7 @@ Bytes withLength(Bytes image, size_t headerAt, uint32_t length)
 INSTANTIATE_TEST_SUITE_P(
     MacUpdate, MacImageCheck,
     ::testing::Values(
-        BadImage{"empty", [] { return Bytes{}; }},
-        BadImage{"shorterThanTheTxLength", [] { return Bytes(28, 0); }},
+        BadImage{"empty", [] { return Bytes{}; }}, BadImage{"shorterThanTheTxLength", [] { return Bytes(28, 0); }},
         BadImage{"oneByteShortOfTheDaemonHeader",
                  [] {
                      Bytes b = MacImage(40, 30, 0).bytes;
@@ -285,16 +290,21 @@ INSTANTIATE_TEST_SUITE_P(
                      b.resize(33 + 40 + 20);
                      return b;
                  }},
-        BadImage{"txLengthPastTheEnd", [] { return withLength(MacImage(40, 30, 20).bytes, 0, 40 + 30 + 20 + 33 + 33 + 1); }},
+        BadImage{"txLengthPastTheEnd",
+                 [] { return withLength(MacImage(40, 30, 20).bytes, 0, 40 + 30 + 20 + 33 + 33 + 1); }},
         // Sums of offsets and length fields that wrap around in 32 bits to a
         // length the image has: 33 + X, 66 + X, 76 + Y and 99 + X + Y.
         // With 33 + X wrapped to 17, a wrapped reading finds an RX length of
         // 0 at 42 and a daemon header at 50.
-        BadImage{"txDataEndWrapping", [] { return withLength(withLength(MacImage(40, 30, 100).bytes, 0, 0xFFFFFFF0u), 17, 0); }},
+        BadImage{"txDataEndWrapping",
+                 [] { return withLength(withLength(MacImage(40, 30, 100).bytes, 0, 0xFFFFFFF0u), 17, 0); }},
         BadImage{"rxHeaderEndWrapping", [] { return withLength(MacImage(40, 30, 100).bytes, 0, 0xFFFFFFC8u); }},
         BadImage{"rxDataEndWrapping", [] { return withLength(MacImage(10, 30, 100).bytes, 33 + 10, 0xFFFFFFC0u); }},
-        BadImage{"daemonHeaderEndWrapping", [] { return withLength(MacImage(10, 30, 100).bytes, 33 + 10, 0xFFFFFFA7u); }},
-        BadImage{"bothLengthsHuge", [] { return withLength(withLength(MacImage(10, 10, 100).bytes, 0, 0x80000000u), 33 + 10, 0x80000000u); }}),
+        BadImage{"daemonHeaderEndWrapping",
+                 [] { return withLength(MacImage(10, 30, 100).bytes, 33 + 10, 0xFFFFFFA7u); }},
+        BadImage{
+            "bothLengthsHuge",
+            [] { return withLength(withLength(MacImage(10, 10, 100).bytes, 0, 0x80000000u), 33 + 10, 0x80000000u); }}),
     [](const ::testing::TestParamInfo<BadImage> &row) { return std::string(row.param.name); });
 
 TEST_F(MacUpdate, ImageExactlyReachingTheDaemonHeaderIsAccepted)
@@ -323,7 +333,9 @@ void PrintTo(const MacFailure &failure, std::ostream *out)
     *out << failure.name;
 }
 
-class MacUpdateFailures : public MacUpdate, public ::testing::WithParamInterface<MacFailure> {};
+class MacUpdateFailures : public MacUpdate, public ::testing::WithParamInterface<MacFailure>
+{
+};
 
 TEST_P(MacUpdateFailures, StopWithTheStepsMessageAndCode)
 {
@@ -366,7 +378,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Failed to restart ZYRA device"}),
     [](const ::testing::TestParamInfo<MacFailure> &row) { return std::string(row.param.name); });
 
-class MacUpdateFile : public MacUpdate {
+class MacUpdateFile : public MacUpdate
+{
 protected:
     std::string tempFile(const Bytes &content)
     {

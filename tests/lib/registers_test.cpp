@@ -49,8 +49,9 @@ TEST_F(RegisterCommands, ReadSendsAsManyZeroBytesAsItAsksFor)
 
 TEST_F(RegisterCommands, ReadAnsweredWithAnotherLengthReturnsTwoAndLeavesTheData)
 {
-    unit->onCommand(wire::MAC_REG_READ,
-                    [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(wire::MAC_REG_READ, {1, 2, 3}); });
+    unit->onCommand(wire::MAC_REG_READ, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
+        u.respond(wire::MAC_REG_READ, {1, 2, 3});
+    });
     uint8_t data[4] = {0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(vx_zyra_read_mac_reg(&h, 0x0010, data, sizeof data, 10), 2);
     EXPECT_EQ(Bytes(data, data + 4), Bytes(4, 0xEE));
@@ -78,8 +79,7 @@ TEST_F(RegisterCommands, FailuresReturnTheTransportsResultUnchanged)
     EXPECT_EQ(vx_zyra_write_mac_reg(&h, 0x0010, data, sizeof data, 10), DEADLINE_PASSED);
 
     loseUnitAfterTheDrain();
-    EXPECT_EQ(vx_zyra_read_mac_reg(&h, 0x0010, data, sizeof data, 10), LIBUSB_ERROR_NO_DEVICE)
-        << "a failed send";
+    EXPECT_EQ(vx_zyra_read_mac_reg(&h, 0x0010, data, sizeof data, 10), LIBUSB_ERROR_NO_DEVICE) << "a failed send";
     EXPECT_TRUE(unit->framesWithCode(wire::MAC_REG_READ).empty());
     EXPECT_EQ(vx_zyra_write_mac_reg(&h, 0x0010, data, sizeof data, 10), LIBUSB_ERROR_NO_DEVICE) << "a failed drain";
 }

@@ -7,7 +7,8 @@
 namespace zyra_test {
 namespace {
 
-class Session : public ::testing::Test {
+class Session : public ::testing::Test
+{
 protected:
     void SetUp() override { zyra_sim::Bus::instance().reset(); }
     void TearDown() override { zyra_sim::Bus::instance().reset(); }
@@ -90,7 +91,8 @@ TEST_F(Session, DisconnectFromAVanishedUnitReportsTheFailedReleaseButStillCloses
     EXPECT_EQ(bus().exitCount(), 1);
 }
 
-class Reconnect : public UnitTest {
+class Reconnect : public UnitTest
+{
 protected:
     void SetUp() override
     {

@@ -54,8 +54,9 @@ TEST_F(StorageCommands, GetOfAnEmptyValueGivesLengthZero)
 
 TEST_F(StorageCommands, GetOfAValueLongerThanTheBufferHandsOnWhatWasReceived)
 {
-    unit->onCommand(wire::STORAGE_GET,
-                    [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(wire::STORAGE_GET, Bytes(100, 0x42)); });
+    unit->onCommand(wire::STORAGE_GET, [](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) {
+        u.respond(wire::STORAGE_GET, Bytes(100, 0x42));
+    });
     uint8_t data[64 + 16];
     std::fill(std::begin(data), std::end(data), 0xEE);
     size_t length = 0;
@@ -129,7 +130,8 @@ const StorageOperation operations[] = {
     {"STORAGE_PRINT", wire::STORAGE_PRINT, [](vx_zyra_t *h) { return vx_zyra_storage_dump(h, nullptr); }, false},
 };
 
-class StorageFailures : public UnitTest, public ::testing::WithParamInterface<StorageOperation> {
+class StorageFailures : public UnitTest, public ::testing::WithParamInterface<StorageOperation>
+{
 protected:
     void expectFailure(int rc, int transportResult, const std::string &message)
     {

@@ -30,7 +30,8 @@ Bytes slice(const Bytes &bytes, size_t from, size_t to)
     return Bytes(bytes.begin() + static_cast<long>(from), bytes.begin() + static_cast<long>(to));
 }
 
-class Receive : public UnitTest {
+class Receive : public UnitTest
+{
 protected:
     struct Result {
         int rc;
@@ -47,7 +48,8 @@ protected:
         size_t length = capacity;
         const int rc = vx_zyra_recv_cmd(h.devh, buf.data(), &length, timeout);
         const size_t copied = rc == 0 ? std::min(capacity, length) : 0;
-        EXPECT_EQ(slice(buf, std::max<size_t>(copied, 1), buf.size()), Bytes(buf.size() - std::max<size_t>(copied, 1), 0xEE))
+        EXPECT_EQ(slice(buf, std::max<size_t>(copied, 1), buf.size()),
+                  Bytes(buf.size() - std::max<size_t>(copied, 1), 0xEE))
             << "written past the bytes copied";
         return {rc, length, slice(buf, 0, copied)};
     }
@@ -160,7 +162,8 @@ TEST_F(Receive, ZeroLengthPacketsEndWithTheDeadline)
     EXPECT_LT(nowMs(), 5100);
 }
 
-class ReceiveInPieces : public Receive {
+class ReceiveInPieces : public Receive
+{
 protected:
     const Bytes record = zyra_sim::makeRecord(CODE, counting(30));
 

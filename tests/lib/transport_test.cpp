@@ -60,7 +60,9 @@ struct HexCase {
     uint8_t value;
 };
 
-class HexByte : public ::testing::TestWithParam<HexCase> {};
+class HexByte : public ::testing::TestWithParam<HexCase>
+{
+};
 
 TEST_P(HexByte, ParsesTheTwoCharacters)
 {
@@ -70,14 +72,16 @@ TEST_P(HexByte, ParsesTheTwoCharacters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Digits, HexByte,
-                         ::testing::Values(HexCase{"1F", 31}, HexCase{"1f", 31}, HexCase{"00", 0},
-                                           HexCase{"FF", 255}, HexCase{"a0", 160}, HexCase{"9b", 155}));
+                         ::testing::Values(HexCase{"1F", 31}, HexCase{"1f", 31}, HexCase{"00", 0}, HexCase{"FF", 255},
+                                           HexCase{"a0", 160}, HexCase{"9b", 155}));
 INSTANTIATE_TEST_SUITE_P(StopsAtANonDigit, HexByte,
-                         ::testing::Values(HexCase{"zz", 0}, HexCase{"7g", 7}, HexCase{"g7", 0},
-                                           HexCase{" 5", 0}, HexCase{"-1", 0}));
+                         ::testing::Values(HexCase{"zz", 0}, HexCase{"7g", 7}, HexCase{"g7", 0}, HexCase{" 5", 0},
+                                           HexCase{"-1", 0}));
 INSTANTIATE_TEST_SUITE_P(TopBitCharacterIsTheValue, HexByte,
-                         ::testing::Values(HexCase{"\x85" "1", 0x85}, HexCase{"1\xF0", 0xF0},
-                                           HexCase{"\xC3\xA9", 0xC3}));
+                         ::testing::Values(HexCase{"\x85"
+                                                   "1",
+                                                   0x85},
+                                           HexCase{"1\xF0", 0xF0}, HexCase{"\xC3\xA9", 0xC3}));
 
 }  // namespace
 }  // namespace zyra_test

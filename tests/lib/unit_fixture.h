@@ -31,7 +31,8 @@ inline void expectFailure(const vx_zyra_t &h, int rc, uint8_t code, const char *
     EXPECT_STREQ(h.error_msg, message);
 }
 
-class UnitTest : public ::testing::Test {
+class UnitTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -19,7 +19,8 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr size_t kVersionOffset = 0x1DE00;
 
-class TempDir : public ::testing::Test {
+class TempDir : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -44,8 +45,8 @@ protected:
     std::string writeFile(const std::string &name, const Bytes &content)
     {
         std::string p = path(name);
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(content.data()),
-                                                 static_cast<std::streamsize>(content.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char *>(content.data()), static_cast<std::streamsize>(content.size()));
         return p;
     }
 
@@ -142,7 +143,8 @@ TEST_F(XmegaVersion, MissingFileIsNotAVersion)
     EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 7), 1);
 }
 
-class EepromSettings : public TempDir {
+class EepromSettings : public TempDir
+{
 protected:
     static Bytes image(uint8_t marker, uint8_t setting)
     {
@@ -185,7 +187,8 @@ TEST_F(EepromSettings, WrittenFileIsDataReadableByAllSubjectToTheUmask)
     int rc = vx_zyra_write_eeprom_settings(file.data(), &settings);
     umask(old);
     ASSERT_EQ(rc, 0);
-    struct stat st {};
+    struct stat st {
+    };
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u) << "0666 less the umask 022, never executable";
 }

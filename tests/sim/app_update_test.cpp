@@ -22,7 +22,8 @@ Bytes dataBlock(uint32_t address, const Bytes &data)
     return dataBlock(address, data, static_cast<uint32_t>((data.size() + 3) / 4));
 }
 
-class AppUpdate : public SimTest {
+class AppUpdate : public SimTest
+{
 protected:
     void enterBootloader()
     {
@@ -201,9 +202,9 @@ TEST_F(AppUpdate, OldBootloaderStartsItsImageAsTheBootAgent)
 
 TEST_F(AppUpdate, BootloaderVersionsUpTo205NeedTheAgent)
 {
-    for (auto [major, minor, debug, agent] : {std::tuple{1, 9, 9, true}, std::tuple{2, 0, 5, true},
-                                              std::tuple{2, 0, 6, false}, std::tuple{2, 1, 0, false},
-                                              std::tuple{3, 0, 0, false}, std::tuple{0, 0, 0, true}}) {
+    for (auto [major, minor, debug, agent] :
+         {std::tuple{1, 9, 9, true}, std::tuple{2, 0, 5, true}, std::tuple{2, 0, 6, false}, std::tuple{2, 1, 0, false},
+          std::tuple{3, 0, 0, false}, std::tuple{0, 0, 0, true}}) {
         unit->setRunning(Firmware::Bootloader);
         unit->setBootloaderVersion(uint8_t(major), uint8_t(minor), uint8_t(debug));
         erase();

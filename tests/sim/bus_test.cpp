@@ -9,7 +9,8 @@
 namespace zyra_sim::test {
 namespace {
 
-class DefaultUnit : public ::testing::Test {
+class DefaultUnit : public ::testing::Test
+{
 protected:
     void SetUp() override { Bus::instance().reset(); }
     void TearDown() override
@@ -46,7 +47,8 @@ TEST_F(DefaultUnit, UnitAttachedByCodeIsKept)
     libusb_exit(nullptr);
 }
 
-class VideoModuleGate : public SimTest {
+class VideoModuleGate : public SimTest
+{
 protected:
     void SetUp() override
     {

@@ -12,7 +12,8 @@
 
 namespace {
 
-class DfuStandIn : public testing::Test {
+class DfuStandIn : public testing::Test
+{
 protected:
     struct Result {
         int exitCode;
@@ -53,14 +54,16 @@ TEST_F(DfuStandIn, WithoutAnXmegaInDfuModeEveryCommandFindsNoDevice)
     EXPECT_TRUE(noState.out.isEmpty());
     state.setMode(zyra_dfu::Mode::Running);
     EXPECT_EQ(run({"atxmega128a4u", "erase"}).exitCode, 1);
-    EXPECT_EQ(state.runs(), std::vector<std::string>{"atxmega128a4u erase"}) << "only runs with a state directory are logged";
+    EXPECT_EQ(state.runs(), std::vector<std::string>{"atxmega128a4u erase"})
+        << "only runs with a state directory are logged";
 }
 
 TEST_F(DfuStandIn, OnlyTheProgramsCommandLinesAreAccepted)
 {
     state.setMode(zyra_dfu::Mode::Dfu);
-    for (const QStringList &arguments : {QStringList{"atxmega128a4u", "flash", "x.hex"}, QStringList{"atmega32u4", "dump"},
-                                         QStringList{"atxmega128a4u", "dump", "extra"}, QStringList{"--version"}}) {
+    for (const QStringList &arguments :
+         {QStringList{"atxmega128a4u", "flash", "x.hex"}, QStringList{"atmega32u4", "dump"},
+          QStringList{"atxmega128a4u", "dump", "extra"}, QStringList{"--version"}}) {
         const Result result = run(arguments);
         EXPECT_EQ(result.exitCode, 1) << arguments.join(' ').toStdString();
         EXPECT_FALSE(result.err.isEmpty());
@@ -79,9 +82,13 @@ TEST_F(DfuStandIn, FlashTakesIntelHexOnlyAndDumpShowsTheApplicationSection)
     EXPECT_EQ(dump.out.mid(0x100, 4), QByteArray("\x01\x02\x03\x04", 4));
     EXPECT_EQ(static_cast<uint8_t>(dump.out[0x104]), 0xFF);
 
-    EXPECT_EQ(run({"atxmega128a4u", "flash", "--suppress-bootloader-mem", file("raw.bin", std::string(64, '\x11'))}).exitCode, 1);
+    EXPECT_EQ(
+        run({"atxmega128a4u", "flash", "--suppress-bootloader-mem", file("raw.bin", std::string(64, '\x11'))}).exitCode,
+        1);
     EXPECT_EQ(run({"atxmega128a4u", "flash", "--suppress-bootloader-mem",
-                   file("big.hex", intelhex::write({{0x20000, code}}))}).exitCode, 1);
+                   file("big.hex", intelhex::write({{0x20000, code}}))})
+                  .exitCode,
+              1);
     EXPECT_EQ(run({"atxmega128a4u", "erase"}).exitCode, 0);
     EXPECT_EQ(state.flash(), std::vector<uint8_t>(zyra_dfu::applicationFlashBytes, 0xFF));
 }
@@ -95,8 +102,9 @@ TEST_F(DfuStandIn, EepromTakesIntelHexOnlyAndARawImageIsRefused)
     EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", file("settings.bin", raw)}).exitCode, 1);
     EXPECT_EQ(state.eeprom(), std::vector<uint8_t>(2048, 0xFF)) << "the refused image must not be written";
     const std::vector<uint8_t> settings(raw.begin(), raw.end());
-    EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", file("settings.eep", intelhex::write({{0, settings}}))}).exitCode, 0);
+    EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", file("settings.eep", intelhex::write({{0, settings}}))}).exitCode,
+              0);
     EXPECT_EQ(state.eeprom(), settings);
 }
 
-} // namespace
+}  // namespace

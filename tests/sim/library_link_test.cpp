@@ -12,7 +12,8 @@
 namespace zyra_sim {
 namespace {
 
-class LibraryOverModel : public ::testing::Test {
+class LibraryOverModel : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

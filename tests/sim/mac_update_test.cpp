@@ -30,7 +30,8 @@ Bytes startPayload(const Bytes &regionHeader)
     return payload;
 }
 
-class MacUpdateTest : public SimTest {
+class MacUpdateTest : public SimTest
+{
 protected:
     // The next DATA_BYTE request's byte count.
     std::optional<uint16_t> nextRequest()

@@ -14,7 +14,8 @@ const uint8_t keySelect = 8;
 const uint8_t keyEsc = 11;
 const uint8_t keyAdd = 30;
 
-class ReceiverMenu : public SimTest {
+class ReceiverMenu : public SimTest
+{
 protected:
     void SetUp() override
     {
@@ -88,7 +89,8 @@ TEST_F(ReceiverMenu, TransmitterOnlyRecordsTheKeys)
 }
 
 // The unit libusb_init attaches with the state directory's unit.side.
-class SideFile : public ::testing::Test {
+class SideFile : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

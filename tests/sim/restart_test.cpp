@@ -5,7 +5,8 @@
 namespace zyra_sim::test {
 namespace {
 
-class Restarts : public SimTest {
+class Restarts : public SimTest
+{
 protected:
     libusb_device_handle *reopen()
     {

@@ -13,7 +13,7 @@ void PrintTo(const Description &package, std::ostream *out)
 {
     *out << package.directory;
 }
-} // namespace samplepackage
+}  // namespace samplepackage
 
 namespace {
 
@@ -24,7 +24,8 @@ std::string readPackageFile(const samplepackage::Description &package, const cha
     return file.readAll().toStdString();
 }
 
-class SamplePackage : public testing::TestWithParam<samplepackage::Description> {
+class SamplePackage : public testing::TestWithParam<samplepackage::Description>
+{
 };
 
 TEST_P(SamplePackage, XmegaImageCarriesTheVersionOfXmegaVersionAtItsMarker)
@@ -44,6 +45,8 @@ TEST_P(SamplePackage, XmegaImageCarriesTheVersionOfXmegaVersionAtItsMarker)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPackages, SamplePackage, testing::ValuesIn(samplepackage::samplePackages()),
-                         [](const testing::TestParamInfo<samplepackage::Description> &row) { return row.param.directory; });
+                         [](const testing::TestParamInfo<samplepackage::Description> &row) {
+                             return row.param.directory;
+                         });
 
-} // namespace
+}  // namespace

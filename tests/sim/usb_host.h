@@ -23,7 +23,8 @@ struct InTransfer {
     Bytes data;
 };
 
-class UsbHost {
+class UsbHost
+{
 public:
     // libusb_init, open and claim; null when any of them fails.
     libusb_device_handle *connect();
@@ -46,7 +47,8 @@ private:
 };
 
 // Every test starts from a reset bus with one default unit attached.
-class SimTest : public ::testing::Test {
+class SimTest : public ::testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -87,8 +87,8 @@ int ModelPort::out(const std::vector<uint8_t> &transfer)
         return ENODEV;
     std::vector<uint8_t> data = transfer;
     int transferred = 0;
-    return errnoOf(zyra_sim::usb::bulk(handle_, zyra_sim::usb::outEndpoint, data.data(),
-                                       static_cast<int>(data.size()), &transferred, 1000));
+    return errnoOf(zyra_sim::usb::bulk(handle_, zyra_sim::usb::outEndpoint, data.data(), static_cast<int>(data.size()),
+                                       &transferred, 1000));
 }
 
 std::optional<InCompletion> ModelPort::in(size_t capacity)

@@ -14,7 +14,8 @@ struct UsbHandle;
 
 namespace zyra_umockdev {
 
-class ModelPort : public UnitPort {
+class ModelPort : public UnitPort
+{
 public:
     // Attaches the unit to the model's bus.
     explicit ModelPort(std::shared_ptr<zyra_sim::VirtualUnit> unit);

@@ -25,7 +25,8 @@ using zyra_sim::VirtualUnit;
 using zyra_umockdev::ModelPort;
 using zyra_umockdev::UsbfsDevice;
 
-class RealLibusb : public ::testing::Test {
+class RealLibusb : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

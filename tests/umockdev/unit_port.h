@@ -15,7 +15,8 @@ struct InCompletion {
     std::vector<uint8_t> block;
 };
 
-class UnitPort {
+class UnitPort
+{
 public:
     virtual ~UnitPort() = default;
 

@@ -19,27 +19,47 @@ constexpr const char *kDevNode = "/dev/bus/usb/001/001";
 
 // A full-speed unit 0x22CA:0x1111 with one configuration holding interface
 // 0 and its two bulk endpoints, 0x02 OUT and 0x81 IN.
-constexpr const char *kDevice =
-    "P: /devices/zyra1\n"
-    "N: bus/usb/001/001\n"
-    "E: SUBSYSTEM=usb\n"
-    "E: DEVTYPE=usb_device\n"
-    "E: DRIVER=usb\n"
-    "E: BUSNUM=001\n"
-    "E: DEVNUM=001\n"
-    "E: DEVNAME=/dev/bus/usb/001/001\n"
-    "A: dev=189:0\\n\n"
-    "A: busnum=1\\n\n"
-    "A: devnum=1\\n\n"
-    "A: bConfigurationValue=1\\n\n"
-    "A: speed=12\\n\n"
-    "H: descriptors="
-    "12010002000000" "40" "ca22" "1111" "0001" "000000" "01"
-    "0902" "2000" "010100" "80" "32"
-    "0904" "000002" "ff0000" "00"
-    "0705" "02" "02" "4000" "00"
-    "0705" "81" "02" "4000" "00"
-    "\n";
+constexpr const char *kDevice = "P: /devices/zyra1\n"
+                                "N: bus/usb/001/001\n"
+                                "E: SUBSYSTEM=usb\n"
+                                "E: DEVTYPE=usb_device\n"
+                                "E: DRIVER=usb\n"
+                                "E: BUSNUM=001\n"
+                                "E: DEVNUM=001\n"
+                                "E: DEVNAME=/dev/bus/usb/001/001\n"
+                                "A: dev=189:0\\n\n"
+                                "A: busnum=1\\n\n"
+                                "A: devnum=1\\n\n"
+                                "A: bConfigurationValue=1\\n\n"
+                                "A: speed=12\\n\n"
+                                "H: descriptors="
+                                "12010002000000"
+                                "40"
+                                "ca22"
+                                "1111"
+                                "0001"
+                                "000000"
+                                "01"
+                                "0902"
+                                "2000"
+                                "010100"
+                                "80"
+                                "32"
+                                "0904"
+                                "000002"
+                                "ff0000"
+                                "00"
+                                "0705"
+                                "02"
+                                "02"
+                                "4000"
+                                "00"
+                                "0705"
+                                "81"
+                                "02"
+                                "4000"
+                                "00"
+                                "\n";
 
 usbdevfs_urb &urbOf(UMockdevIoctlData *data)
 {
@@ -237,8 +257,8 @@ void UsbfsDevice::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
         std::unique_lock<std::mutex> lock(mutex_);
         std::deque<UMockdevIoctlData *> waiting = inFlight_;
         lock.unlock();
-        auto ready = std::find_if(waiting.begin(), waiting.end(),
-                                  [this](UMockdevIoctlData *urb) { return complete(urb); });
+        auto ready =
+            std::find_if(waiting.begin(), waiting.end(), [this](UMockdevIoctlData *urb) { return complete(urb); });
         if (ready == waiting.end()) {
             finish(client, EAGAIN);
             return;

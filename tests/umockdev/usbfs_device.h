@@ -14,7 +14,8 @@
 
 namespace zyra_umockdev {
 
-class UsbfsDevice {
+class UsbfsDevice
+{
 public:
     // Creates the testbed; only after that may anyone ask umockdev whether
     // the process runs under it (the answer is cached).
@@ -47,8 +48,8 @@ private:
     UMockdevIoctlBase *handler_;
     mutable std::mutex mutex_;
     std::atomic<bool> plugged_{false};
-    std::deque<UMockdevIoctlData *> inFlight_;  // submitted, oldest first
-    std::deque<UMockdevIoctlData *> discarded_; // cancelled, to be reaped
+    std::deque<UMockdevIoctlData *> inFlight_;   // submitted, oldest first
+    std::deque<UMockdevIoctlData *> discarded_;  // cancelled, to be reaped
 };
 
 }  // namespace zyra_umockdev

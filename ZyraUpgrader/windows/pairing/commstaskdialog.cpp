@@ -7,7 +7,7 @@
 
 CommsTaskDialog::CommsTaskDialog(QWidget *parent) : QDialog(parent), comms(new CommsTaskHost(this))
 {
-    connect(comms, SIGNAL(reported(int,int)), this, SLOT(zyraCommsThreadSlot(int,int)));
+    connect(comms, SIGNAL(reported(int, int)), this, SLOT(zyraCommsThreadSlot(int, int)));
     // Queued: the procedure removes the Cancel button whose click starts it.
     connect(comms->progressDialog(), SIGNAL(canceled()), this, SLOT(cancelZyraComms()), Qt::QueuedConnection);
 }

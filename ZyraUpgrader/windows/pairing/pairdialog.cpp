@@ -5,7 +5,6 @@
 #include <QMovie>
 #include <QPixmap>
 
-
 #include "commstaskhost.h"
 #include "devicetypes.h"
 #include "pairerrordialog.h"
@@ -44,7 +43,9 @@ Placement placementFor(int deviceType)
 }  // namespace
 
 PairDialog::PairDialog(QWidget *parent)
-    : CommsTaskDialog(parent), ui(new Ui::PairDialog), errorDialog(new PairErrorDialog),
+    : CommsTaskDialog(parent),
+      ui(new Ui::PairDialog),
+      errorDialog(new PairErrorDialog),
       loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this))
 {
     ui->setupUi(this);
@@ -133,9 +134,9 @@ void PairDialog::runWorker(const char *operation, const char *readySignal, const
     worker->handle = &deviceHandle;
     worker->deviceType = deviceType;
 
-    connect(worker, SIGNAL(error(QString,int)), this, SLOT(showError(QString,int)));
-    connect(worker, SIGNAL(error(QString,int)), thread, SLOT(quit()));
-    connect(worker, SIGNAL(error(QString,int)), worker, SLOT(deleteLater()));
+    connect(worker, SIGNAL(error(QString, int)), this, SLOT(showError(QString, int)));
+    connect(worker, SIGNAL(error(QString, int)), thread, SLOT(quit()));
+    connect(worker, SIGNAL(error(QString, int)), worker, SLOT(deleteLater()));
     connect(worker, readySignal, this, readySlot);
     connect(worker, readySignal, thread, SLOT(quit()));
     connect(worker, readySignal, worker, SLOT(deleteLater()));

@@ -2,8 +2,7 @@
 
 #include "ui_pairerrordialog.h"
 
-PairErrorDialog::PairErrorDialog(QWidget *parent)
-    : QWidget(parent), ui(new Ui::PairErrorDialog)
+PairErrorDialog::PairErrorDialog(QWidget *parent) : QWidget(parent), ui(new Ui::PairErrorDialog)
 {
     ui->setupUi(this);
     ui->pairErrorLabel->setText("Error");

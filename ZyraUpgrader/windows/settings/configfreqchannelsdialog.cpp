@@ -19,7 +19,11 @@ const int rowHeight = 24;
 const int textColumnWidth = 150;
 const int checkBoxMargin = 4;
 
-enum Column { FrequencyColumn = 0, DfsColumn = 1, EnabledColumn = 2 };
+enum Column {
+    FrequencyColumn = 0,
+    DfsColumn = 1,
+    EnabledColumn = 2
+};
 
 QTableWidgetItem *readOnlyItem(const QString &text)
 {
@@ -28,7 +32,7 @@ QTableWidgetItem *readOnlyItem(const QString &text)
     return item;
 }
 
-} // namespace
+}  // namespace
 
 ConfigFreqChannelsDialog::ConfigFreqChannelsDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::ConfigFreqChannelsDialog)

@@ -8,7 +8,7 @@ namespace {
 const int unicastIndex = 0;
 const int broadcastIndex = 1;
 
-} // namespace
+}  // namespace
 
 configTransmissionModeDialog::configTransmissionModeDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::configTransmissionModeDialog)

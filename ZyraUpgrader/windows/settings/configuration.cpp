@@ -7,7 +7,7 @@ namespace {
 
 struct RegionChoice {
     uint8_t code;
-    int country; // countryComboBox index: USA, Europe, Japan
+    int country;  // countryComboBox index: USA, Europe, Japan
     bool outdoors;
 };
 
@@ -15,7 +15,7 @@ const RegionChoice regionChoices[] = {
     {4, 0, false}, {3, 1, false}, {2, 2, false}, {9, 0, true}, {8, 1, true}, {7, 2, true},
 };
 
-} // namespace
+}  // namespace
 
 Configuration::Configuration(QWidget *parent) : QDialog(parent), ui(new Ui::Configuration)
 {

@@ -42,7 +42,7 @@ modeSelectionDialog::modeSelectionDialog(QWidget *parent)
     transmissionModeDialog = new configTransmissionModeDialog(this);
     connect(regionDialog, SIGNAL(openAboutDialog()), this, SIGNAL(signalShowDashBoardAboutBox()));
 
-    connect(comms, SIGNAL(reported(int,int)), this, SLOT(zyraCommsThreadSlot(int,int)));
+    connect(comms, SIGNAL(reported(int, int)), this, SLOT(zyraCommsThreadSlot(int, int)));
     // Queued: the procedure removes the Cancel button whose click starts it.
     connect(comms->progressDialog(), SIGNAL(canceled()), this, SLOT(cancelZyraComms()), Qt::QueuedConnection);
 }

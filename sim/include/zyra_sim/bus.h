@@ -9,7 +9,8 @@
 
 namespace zyra_sim {
 
-class Bus {
+class Bus
+{
 public:
     static Bus &instance();
 
@@ -23,14 +24,14 @@ public:
     int initCount() const;
     int exitCount() const;
     int openAttempts() const;
-    int openHandles() const; // opened and not yet closed
+    int openHandles() const;  // opened and not yet closed
     int claimedInterfaces() const;
     // IN transfers asked to wait without limit (timeout 0, or a negative
     // timeout turned into a huge unsigned one): a host fault.
     int unboundedWaits() const;
     // Calls on a closed or unknown handle, opens before libusb_init: host faults.
     int misuses() const;
-    int resetCount() const; // libusb_reset_device calls
+    int resetCount() const;  // libusb_reset_device calls
 
     // The video module's state shared with the dfu-programmer stand-in. When
     // a state directory is set and holds xmega.mode, the unit is on the bus

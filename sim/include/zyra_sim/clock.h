@@ -14,7 +14,8 @@
 
 namespace zyra_sim {
 
-class Clock {
+class Clock
+{
 public:
     static Clock &instance();
 

@@ -12,12 +12,12 @@ using Bytes = std::vector<uint8_t>;
 
 // One OUT transfer as the unit received it.
 struct ReceivedFrame {
-    Bytes bytes;         // the whole transfer
-    bool framed = false; // AA BB prefix, length consistent with the size, checksum right
-    uint8_t code = 0;    // bytes[2] when framed
-    Bytes payload;       // bytes[4 .. 4+len) when framed
-    int64_t atMs = 0;    // virtual time of arrival
-    bool data = false;   // taken as a data block of a radio update, not as a command
+    Bytes bytes;          // the whole transfer
+    bool framed = false;  // AA BB prefix, length consistent with the size, checksum right
+    uint8_t code = 0;     // bytes[2] when framed
+    Bytes payload;        // bytes[4 .. 4+len) when framed
+    int64_t atMs = 0;     // virtual time of arrival
+    bool data = false;    // taken as a data block of a radio update, not as a command
 };
 
 // Response record as it appears in the IN stream:

@@ -60,22 +60,22 @@ namespace zyra_sim {
 
 // How the unit answers an IN transfer while it has nothing to send.
 enum class EmptyIn {
-    Nak,             // the transfer waits its whole timeout: LIBUSB_ERROR_TIMEOUT
-    ZeroLengthPacket // the transfer completes at once with 0 bytes
+    Nak,              // the transfer waits its whole timeout: LIBUSB_ERROR_TIMEOUT
+    ZeroLengthPacket  // the transfer completes at once with 0 bytes
 };
 
 // Where a receiver's pairing through its remote-control menu stands.
 enum class PairingStage {
-    Idle,                // no pairing menu open
-    Started,             // IR_CMD_ADD opened the pairing menu
-    AwaitingConfirmation // the search runs; the next select key confirms
+    Idle,                 // no pairing menu open
+    Started,              // IR_CMD_ADD opened the pairing menu
+    AwaitingConfirmation  // the search runs; the next select key confirms
 };
 
 // What the application processor runs.
 enum class Firmware {
     Application,
     Bootloader,
-    BootAgent // a flashed boot agent: it takes an image like the bootloader
+    BootAgent  // a flashed boot agent: it takes an image like the bootloader
 };
 
 // Where a radio (MAC) update stands.
@@ -84,7 +84,7 @@ enum class MacUpdate {
     PullingDaemonHeader,
     PullingDaemon,
     PullingRegion,
-    Complete // region received; the host restarts the unit next
+    Complete  // region received; the host restarts the unit next
 };
 
 class VirtualUnit;
@@ -96,7 +96,8 @@ using CommandHandler = std::function<void(VirtualUnit &unit, const ReceivedFrame
 // the unit drop off the bus.
 using RecordHook = std::function<bool(VirtualUnit &unit, uint8_t code, const Bytes &payload)>;
 
-class VirtualUnit {
+class VirtualUnit
+{
 public:
     explicit VirtualUnit(uint8_t side = 1);
 
@@ -113,13 +114,13 @@ public:
     void setBoardSerial(const std::array<uint8_t, 64> &serial);
 
     // ---- storage (key-value store with defaults) -------------------------
-    void setStorageDefault(uint16_t id, const Bytes &value); // also sets the current value
+    void setStorageDefault(uint16_t id, const Bytes &value);  // also sets the current value
     void setStorage(uint16_t id, const Bytes &value);
     // Removes the cell and its default: the unit answers it with an empty value.
     void eraseStorage(uint16_t id);
     std::optional<Bytes> storage(uint16_t id) const;
-    int restoreCount() const; // STORAGE_RESTORE commands received
-    int printCount() const;   // STORAGE_PRINT commands received
+    int restoreCount() const;  // STORAGE_RESTORE commands received
+    int printCount() const;    // STORAGE_PRINT commands received
 
     // ---- radio registers (16-bit address space, wrapping) ----------------
     void writeRegisters(uint16_t address, const Bytes &data);
@@ -230,7 +231,7 @@ public:
     int macOversizedBlocks() const;
 
     // ---- remote control and registration -------------------------------------
-    std::vector<uint8_t> keys() const; // IR_COMMAND key codes, in order
+    std::vector<uint8_t> keys() const;  // IR_COMMAND key codes, in order
     int registrationCount() const;
     // A receiver pairs through its menu (a transmitter only records keys):
     // IR_CMD_ADD opens the pairing menu, two select keys choose pairing and

@@ -115,7 +115,8 @@ void *collectMessages(char *message, int, void *messages)
     return nullptr;
 }
 
-class HexAgreement : public UnitTest, public ::testing::WithParamInterface<Row> {
+class HexAgreement : public UnitTest, public ::testing::WithParamInterface<Row>
+{
 protected:
     void SetUp() override
     {

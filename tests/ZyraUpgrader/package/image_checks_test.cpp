@@ -28,9 +28,11 @@ TEST(RadioApplicationCheck, AcceptsWhatTheLibraryCanSendAndNothingElse)
 {
     const std::vector<uint8_t> data(64, 0x5A);
     EXPECT_EQ(imagechecks::radioApplicationFault(intelhex::write({{0x08008000, data}}, {64, true, 0x08008000})), "");
-    EXPECT_NE(imagechecks::radioApplicationFault(intelhex::write({{0, std::vector<uint8_t>(65, 1)}}, {65, false, 0})), "")
+    EXPECT_NE(imagechecks::radioApplicationFault(intelhex::write({{0, std::vector<uint8_t>(65, 1)}}, {65, false, 0})),
+              "")
         << "a 65-byte record does not fit the library's frame";
-    EXPECT_NE(imagechecks::radioApplicationFault(":020000021000EC\n:00000001FF\n"), "") << "segment addresses are not sent";
+    EXPECT_NE(imagechecks::radioApplicationFault(":020000021000EC\n:00000001FF\n"), "")
+        << "segment addresses are not sent";
     EXPECT_NE(imagechecks::radioApplicationFault(":10000000\n"), "");
     EXPECT_NE(imagechecks::radioApplicationFault(std::string(2048, '\xFF')), "") << "a binary image is no HEX text";
 }
@@ -64,4 +66,4 @@ TEST(XmegaImageCheck, DataMustFitTheFlash)
     EXPECT_NE(imagechecks::xmegaFault(":10000000\n"), "");
 }
 
-} // namespace
+}  // namespace

@@ -58,4 +58,4 @@ TEST(StorageConfig, ValuesThatCannotBeWrittenAsTheyStandSpoilTheGroup)
     EXPECT_NE(readGroup("[STORAGE_TX]\n7=1, x\n").error, "");
 }
 
-} // namespace
+}  // namespace

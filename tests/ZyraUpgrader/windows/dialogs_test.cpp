@@ -110,8 +110,7 @@ void DialogsTest::missingLicenceShowsTheProgramFolder()
 {
     QFile::remove(licencePath());
     AboutDialog dialog;
-    QCOMPARE(dialog.findChild<QTextBrowser *>("textBrowser")->toPlainText(),
-             QCoreApplication::applicationDirPath());
+    QCOMPARE(dialog.findChild<QTextBrowser *>("textBrowser")->toPlainText(), QCoreApplication::applicationDirPath());
 }
 
 void DialogsTest::versionLineFollowsTheLatestSetVersion()
@@ -177,8 +176,7 @@ void DialogsTest::modeButtonsAreStackedForTheType_data()
     QTest::newRow("HDMI RX") << 2 << QStringList{"pairModeButton"} << 121;
     QTest::newRow("SDI RX") << 3 << QStringList{"pairModeButton"} << 121;
     QTest::newRow("2K TX") << 4 << QStringList{"configFreqChannelsButton", "transmissionModeButton"} << 154;
-    QTest::newRow("2K RX") << 5
-                           << QStringList{"configFreqChannelsButton", "transmissionModeButton", "pairModeButton"}
+    QTest::newRow("2K RX") << 5 << QStringList{"configFreqChannelsButton", "transmissionModeButton", "pairModeButton"}
                            << 187;
 }
 

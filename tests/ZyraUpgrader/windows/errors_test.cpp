@@ -18,7 +18,11 @@ using guitest::Workspace;
 namespace {
 
 // What the unit brings to the run: nothing, its radio side only, or all.
-enum class Unit { Absent, RadioOnly, Complete };
+enum class Unit {
+    Absent,
+    RadioOnly,
+    Complete
+};
 
 const char *const fourthErrorText = "Device update failed\n\nPlease try again \nor contact Corvane Support";
 
@@ -89,9 +93,8 @@ void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions_data()
         << 2 << Unit::Complete << "firmware/firmware.ini" << false << "Error updating Radio 1\n\nError Code: 21";
     QTest::newRow("radio 2, image missing")
         << 5 << Unit::Complete << "firmware2k/mac.bin" << false << "Error updating Radio 2\n\nError Code: 32";
-    QTest::newRow("configuration, storage.ini missing")
-        << 0 << Unit::Complete << "firmware/storage.ini" << false
-        << "R Error updating device configuration\n\nError Code: 42";
+    QTest::newRow("configuration, storage.ini missing") << 0 << Unit::Complete << "firmware/storage.ini" << false
+                                                        << "R Error updating device configuration\n\nError Code: 42";
 }
 
 void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions()

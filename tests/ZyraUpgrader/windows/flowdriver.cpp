@@ -32,28 +32,26 @@ bool FlowDriver::eventFilter(QObject *watched, QEvent *event)
 
 void FlowDriver::chooseDevice(int deviceType)
 {
-    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton", "HDMIRXpushButton",
-                             "SDIRXpushButton", "TwoKTXpushButton", "TwoKRXpushButton"};
+    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton",  "HDMIRXpushButton",
+                             "SDIRXpushButton",  "TwoKTXpushButton", "TwoKRXpushButton"};
     QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>(buttons[deviceType]), Qt::LeftButton);
 }
 
 void FlowDriver::openUpdate(int deviceType)
 {
     dashboard = std::make_unique<DashBoard>();
-    connect(widget<QProgressBar>("progressBar"), &QProgressBar::valueChanged, this,
-            [this](int value) {
-                values.append(value);
-                if (onBarValue)
-                    onBarValue(value);
-            });
+    connect(widget<QProgressBar>("progressBar"), &QProgressBar::valueChanged, this, [this](int value) {
+        values.append(value);
+        if (onBarValue)
+            onBarValue(value);
+    });
     chooseDevice(deviceType);
     openUpdateFromModeSelection();
 }
 
 void FlowDriver::openUpdateFromModeSelection()
 {
-    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"),
-                      Qt::LeftButton);
+    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"), Qt::LeftButton);
 }
 
 void FlowDriver::backToDeviceSelection()

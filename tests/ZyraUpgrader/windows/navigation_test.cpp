@@ -105,11 +105,10 @@ void NavigationTest::startWindow()
 
 void NavigationTest::chooseDeviceAndUpdate(int type)
 {
-    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton", "HDMIRXpushButton",
-                             "SDIRXpushButton", "TwoKTXpushButton", "TwoKRXpushButton"};
+    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton",  "HDMIRXpushButton",
+                             "SDIRXpushButton",  "TwoKTXpushButton", "TwoKRXpushButton"};
     QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>(buttons[type]), Qt::LeftButton);
-    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"),
-                      Qt::LeftButton);
+    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"), Qt::LeftButton);
 }
 
 void NavigationTest::detected(const QString &version)
@@ -166,9 +165,9 @@ void NavigationTest::updateModeShowsTheInstructionsLayout()
         QVERIFY2(widget<QPushButton>(name)->isVisible(), name);
         QVERIFY2(widget<QPushButton>(name)->isEnabled(), name);
     }
-    for (const char *name : {"recFanControlButton", "noFanControlButton", "tempRecFanControlButton",
-                             "fanControlLabel", "progressBar", "statusLabel", "doneButton", "errorLabel",
-                             "reconnectPushButton", "scanningLabel", "ready2beginLabel"})
+    for (const char *name :
+         {"recFanControlButton", "noFanControlButton", "tempRecFanControlButton", "fanControlLabel", "progressBar",
+          "statusLabel", "doneButton", "errorLabel", "reconnectPushButton", "scanningLabel", "ready2beginLabel"})
         QVERIFY2(!widget<QWidget>(name)->isVisible(), name);
 }
 
@@ -207,8 +206,10 @@ void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions_data()
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("newVersion");
     QTest::addColumn<QString>("aboutLine");
-    QTest::newRow("SDI TX, firmware") << 1 << "v1.4" << "ZYRA UTILITY Version 1.4.2.0.7";
-    QTest::newRow("2K TX, firmware2k") << 4 << "v2.4" << "ZYRA UTILITY Version 2.4.3.1.0";
+    QTest::newRow("SDI TX, firmware") << 1 << "v1.4"
+                                      << "ZYRA UTILITY Version 1.4.2.0.7";
+    QTest::newRow("2K TX, firmware2k") << 4 << "v2.4"
+                                       << "ZYRA UTILITY Version 2.4.3.1.0";
 }
 
 void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions()
@@ -331,11 +332,9 @@ void NavigationTest::backFromUpdateLayoutAndUpdateAgainShowsInstructionsWithoutF
     QTest::mouseClick(widget<QPushButton>("backPushButton"), Qt::LeftButton);
     QCOMPARE(visibleWindowClasses(), QStringList{"modeSelectionDialog"});
 
-    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"),
-                      Qt::LeftButton);
+    QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("updateModeButton"), Qt::LeftButton);
     QCOMPARE(window->size(), QSize(960, 550));
-    for (const char *name : {"noFanControlButton", "recFanControlButton", "tempRecFanControlButton",
-                             "fanControlLabel"})
+    for (const char *name : {"noFanControlButton", "recFanControlButton", "tempRecFanControlButton", "fanControlLabel"})
         QVERIFY2(!widget<QWidget>(name)->isVisible(), name);
     QVERIFY(widget<QPushButton>("nextPushButton")->isVisible());
 }

@@ -26,9 +26,9 @@ bool copyDirectory(const QString &from, const QString &to)
 Workspace::Workspace()
 {
     valid = directory.isValid() && copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware")) &&
-            copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k")) &&
-            QDir().mkpath(path("utils")) && QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer")) &&
-            QDir().mkpath(path("state")) && QDir().mkpath(path("empty-bin"));
+            copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k")) && QDir().mkpath(path("utils")) &&
+            QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer")) && QDir().mkpath(path("state")) &&
+            QDir().mkpath(path("empty-bin"));
     // Nothing on PATH: an installed dfu-programmer must never be found.
     previousPath = qgetenv("PATH");
     qputenv("PATH", path("empty-bin").toLocal8Bit());

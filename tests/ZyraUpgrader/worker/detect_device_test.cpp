@@ -14,7 +14,8 @@ std::vector<int64_t> seconds(int count, int64_t each)
     return std::vector<int64_t>(static_cast<size_t>(count), each * 1000);
 }
 
-class DetectOverUsb : public WorkerFixture {
+class DetectOverUsb : public WorkerFixture
+{
 };
 
 TEST_F(DetectOverUsb, UnitAnsweringTheThirdConnectIsDetectedWithTheLibraryVersion)
@@ -37,7 +38,8 @@ TEST_F(DetectOverUsb, NoUnitAfterFourAttemptsIsErrorZero)
     EXPECT_EQ(zyra_sim::Bus::instance().openAttempts(), 4);
 }
 
-class DetectInDfuMode : public WorkerFixture {
+class DetectInDfuMode : public WorkerFixture
+{
 protected:
     void SetUp() override
     {
@@ -140,4 +142,4 @@ TEST_F(DetectInDfuMode, TemporaryFileThatCannotBeCreatedIsErrorTwo)
     EXPECT_EQ(log.events(), QStringList{errorEvent(2, noDeviceInDfuMode.arg(2))});
 }
 
-} // namespace
+}  // namespace

@@ -5,7 +5,8 @@
 
 namespace {
 
-class FullUpdate : public WorkerFixture, public testing::WithParamInterface<int> {
+class FullUpdate : public WorkerFixture, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(FullUpdate, LeavesTheNewImagesAndTheUsersSettingsOnTheUnit)
@@ -52,4 +53,4 @@ TEST_P(FullUpdate, LeavesTheNewImagesAndTheUsersSettingsOnTheUnit)
 
 INSTANTIATE_TEST_SUITE_P(DeviceTypes, FullUpdate, testing::Range(0, 6));
 
-} // namespace
+}  // namespace

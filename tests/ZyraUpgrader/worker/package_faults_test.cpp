@@ -14,7 +14,10 @@ const uint8_t changingCommands[] = {
     wire::START_UPGRADE,    wire::EXEC_BOOTLOADER, wire::SYSTEM_RESTART,
 };
 
-enum class RunKind { Update, Recovery };
+enum class RunKind {
+    Update,
+    Recovery
+};
 
 struct PackageFault {
     const char *name;
@@ -82,7 +85,8 @@ const PackageFault rows[] = {
      radio1},
 };
 
-class PackageFaults : public WorkerFixture, public testing::WithParamInterface<PackageFault> {
+class PackageFaults : public WorkerFixture, public testing::WithParamInterface<PackageFault>
+{
 };
 
 TEST_P(PackageFaults, EndInTheStepsErrorBeforeTheUnitIsChanged)
@@ -107,7 +111,8 @@ TEST_P(PackageFaults, EndInTheStepsErrorBeforeTheUnitIsChanged)
         unit = attachUnit(sideOf(row.deviceType));
         steps.insert(steps.begin() + 2, &UpdaterThread::updateAPPFW);
         steps.insert(steps.begin(), &UpdaterThread::reconnect2Device);
-        events << "progress 1000" << "finished";
+        events << "progress 1000"
+               << "finished";
     } else if (hasVideoModule) {
         useDeviceType(row.deviceType);
         unit = attachUnit(sideOf(row.deviceType));
@@ -129,4 +134,4 @@ TEST_P(PackageFaults, EndInTheStepsErrorBeforeTheUnitIsChanged)
 
 INSTANTIATE_TEST_SUITE_P(SamplePackage, PackageFaults, testing::ValuesIn(rows), rowName);
 
-} // namespace
+}  // namespace

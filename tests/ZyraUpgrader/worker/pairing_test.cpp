@@ -1,8 +1,8 @@
 // pairDevice and confirmPair against a virtual receiver: what each device
 // type leads to, the connect retries, the storage renewed around the
 // user's configuration, and every failure with its code.
-#include "worker_fixture.h"
 #include "wire_codes.h"
+#include "worker_fixture.h"
 
 #include <algorithm>
 
@@ -19,7 +19,8 @@ const zyra_sim::Bytes userChannels(28, 0x5A);
 const QString connectReceiver = "Please, connect a Receiver";
 const QString readInfoFailed = "Error while Reading ZYRA info";
 
-class Pairing : public WorkerFixture {
+class Pairing : public WorkerFixture
+{
 protected:
     // A unit of that side whose user has set region 6, broadcast mode and
     // their own channels.
@@ -77,7 +78,8 @@ protected:
     }
 };
 
-class TransmitterType : public Pairing, public testing::WithParamInterface<int> {
+class TransmitterType : public Pairing, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(TransmitterType, IsRefusedBeforeAnyUsbCall)
@@ -92,7 +94,8 @@ TEST_P(TransmitterType, IsRefusedBeforeAnyUsbCall)
 
 INSTANTIATE_TEST_SUITE_P(HdmiSdi2K, TransmitterType, testing::Values(0, 1, 4));
 
-class ReceiverType : public Pairing, public testing::WithParamInterface<int> {
+class ReceiverType : public Pairing, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(ReceiverType, UnitIsRenewedKeepingTheUserConfigurationAndLeftWaitingForConfirmation)
@@ -273,4 +276,4 @@ TEST_F(Pairing, ConfirmationWithoutAUnitOnlyFinishes)
     EXPECT_TRUE(zyra_sim::Clock::instance().sleeps().empty());
 }
 
-} // namespace
+}  // namespace

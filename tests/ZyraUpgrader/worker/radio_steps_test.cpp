@@ -1,8 +1,8 @@
 // reconnect2Device, updateAPPFW and updateMACFW: the radio stage of an
 // update against the virtual unit.
 #include "package_images.h"
-#include "worker_fixture.h"
 #include "wire_codes.h"
+#include "worker_fixture.h"
 
 #include <QSettings>
 
@@ -25,7 +25,8 @@ void answerSideUnknown(zyra_sim::VirtualUnit &unit)
     answerSideWith(unit, 0);
 }
 
-class RadioStep : public WorkerFixture {
+class RadioStep : public WorkerFixture
+{
 };
 
 TEST_F(RadioStep, ReconnectFindsAUnitBackAtTheEleventhAttempt)
@@ -46,7 +47,8 @@ TEST_F(RadioStep, ReconnectToAUnitThatCannotTellItsSideAsksForRecoveryWithTheHan
     EXPECT_NE(handle.devh, nullptr);
 }
 
-class UpdateAppForEveryType : public RadioStep, public testing::WithParamInterface<int> {
+class UpdateAppForEveryType : public RadioStep, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(UpdateAppForEveryType, WritesTheApplicationFirmwareIniNamesForTheUnitsSide)
@@ -155,7 +157,8 @@ TEST_F(RadioStep, UpdateAppTellsALostUnitFromOtherFailures)
     EXPECT_EQ(handle.devh, nullptr);
 }
 
-class UpdateMac : public RadioStep, public testing::WithParamInterface<int> {
+class UpdateMac : public RadioStep, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(UpdateMac, SendsTheRegionOfTheUnitsSide)
@@ -202,4 +205,4 @@ TEST_F(RadioStep, UpdateMacThatLosesTheUnitReports336AndClosesTheHandle)
     EXPECT_EQ(zyra_sim::Bus::instance().openHandles(), 0);
 }
 
-} // namespace
+}  // namespace

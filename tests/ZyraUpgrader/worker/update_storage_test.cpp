@@ -1,7 +1,7 @@
 // updateStorage and modifyStorageCell: storage.ini written into the unit
 // and the user's configuration carried across.
-#include "worker_fixture.h"
 #include "wire_codes.h"
+#include "worker_fixture.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ void loseReadsOf(zyra_sim::VirtualUnit &unit, uint16_t id, int frames)
     });
 }
 
-class UpdateStorage : public WorkerFixture {
+class UpdateStorage : public WorkerFixture
+{
 protected:
     // A unit of the type whose user has set region 6, broadcast mode and
     // their own channels.
@@ -69,7 +70,8 @@ TEST_F(UpdateStorage, UpdatePathWritesTheCellsThenTheSavedRegionAndRestarts)
     EXPECT_FALSE(worker->storagePending);
 }
 
-class PairingStorage : public UpdateStorage, public testing::WithParamInterface<int> {
+class PairingStorage : public UpdateStorage, public testing::WithParamInterface<int>
+{
 };
 
 TEST_P(PairingStorage, ConfigurationIsReadRestoredAroundAndWrittenBackWithTheSidesIds)
@@ -136,12 +138,20 @@ TEST_F(UpdateStorage, EveryFailureReportsItsCodeAndClearsTheFlag)
     } cases[] = {
         {0, [](zyra_sim::VirtualUnit &u) { answerSideWith(u, 0); }, errorEvent(40, configurationError.arg(40))},
         {0, [](zyra_sim::VirtualUnit &u) { answerSideWith(u, 3); }, errorEvent(41, configurationError.arg(41))},
-        {0, [this](zyra_sim::VirtualUnit &) { removeFile("firmware/storage.ini"); }, errorEvent(42, "R " + configurationError.arg(42))},
+        {0, [this](zyra_sim::VirtualUnit &) { removeFile("firmware/storage.ini"); },
+         errorEvent(42, "R " + configurationError.arg(42))},
         // Capturing the configuration (no update pending) reads the mode cell.
-        {5, [this](zyra_sim::VirtualUnit &u) { u.eraseStorage(7); worker->storagePending = false; }, errorEvent(44, readError.arg(44))},
-        {1, [](zyra_sim::VirtualUnit &u) { u.silenceCommand(storageRestore); }, errorEvent(45, configurationError.arg(45))},
+        {5,
+         [this](zyra_sim::VirtualUnit &u) {
+             u.eraseStorage(7);
+             worker->storagePending = false;
+         },
+         errorEvent(44, readError.arg(44))},
+        {1, [](zyra_sim::VirtualUnit &u) { u.silenceCommand(storageRestore); },
+         errorEvent(45, configurationError.arg(45))},
         {1, [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 20); }, errorEvent(46, configurationError.arg(46))},
-        {4, [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 127); }, errorEvent(48, "Error writing back User configuration\n\nError Code: 48")},
+        {4, [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 127); },
+         errorEvent(48, "Error writing back User configuration\n\nError Code: 48")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.event.toStdString());
@@ -163,25 +173,56 @@ TEST_F(UpdateStorage, EveryFailureReportsItsCodeAndClearsTheFlag)
 TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
 {
     const int never = 1000;
-    const int wholeRetry = 22; // eleven passes of two frames
+    const int wholeRetry = 22;  // eleven passes of two frames
     const QString written = "progress 1500";
     const struct {
         const char *fault;
         std::function<void(zyra_sim::VirtualUnit &)> inject;
-        QStringList events; // of updateStorage
-        bool restored; // by the unit's own STORAGE_RESTORE
-        uint8_t mode;  // left in the mode cell
+        QStringList events;  // of updateStorage
+        bool restored;       // by the unit's own STORAGE_RESTORE
+        uint8_t mode;        // left in the mode cell
     } cases[] = {
         {"none", [](zyra_sim::VirtualUnit &) {}, {"finished", written}, true, 2},
-        {"one region read lost", [](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, 2); }, {"finished", written}, true, 2},
-        {"region unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, wholeRetry); }, {"finished", written}, true, 2},
-        {"channels unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, wholeRetry); }, {"finished", written}, true, 2},
-        {"mode unread by Radio 1", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, wholeRetry); }, {"finished", written}, true, 2},
-        {"region never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, never); }, {errorEvent(43, readError.arg(43))}, false, 2},
-        {"channels never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, never); }, {errorEvent(47, readError.arg(47))}, false, 2},
-        {"mode never read", [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, never); }, {errorEvent(44, readError.arg(44))}, false, 2},
-        {"storage.ini cell refused after the restore", [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 20); },
-         {errorEvent(46, configurationError.arg(46))}, true, 2},
+        {"one region read lost",
+         [](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, 2); },
+         {"finished", written},
+         true,
+         2},
+        {"region unread by Radio 1",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, wholeRetry); },
+         {"finished", written},
+         true,
+         2},
+        {"channels unread by Radio 1",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, wholeRetry); },
+         {"finished", written},
+         true,
+         2},
+        {"mode unread by Radio 1",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, wholeRetry); },
+         {"finished", written},
+         true,
+         2},
+        {"region never read",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 1, never); },
+         {errorEvent(43, readError.arg(43))},
+         false,
+         2},
+        {"channels never read",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 127, never); },
+         {errorEvent(47, readError.arg(47))},
+         false,
+         2},
+        {"mode never read",
+         [&](zyra_sim::VirtualUnit &u) { loseReadsOf(u, 8, never); },
+         {errorEvent(44, readError.arg(44))},
+         false,
+         2},
+        {"storage.ini cell refused after the restore",
+         [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 20); },
+         {errorEvent(46, configurationError.arg(46))},
+         true,
+         2},
         {"restore done, its answer lost",
          [](zyra_sim::VirtualUnit &u) {
              u.onCommand(storageRestore, [](zyra_sim::VirtualUnit &unit, const zyra_sim::ReceivedFrame &) {
@@ -189,9 +230,14 @@ TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
                      unit.eraseStorage(id);
              });
          },
-         {errorEvent(45, configurationError.arg(45))}, false, 2},
-        {"mode write-back refused", [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 8); },
-         {"notKept NOTE: The transmission mode could not be written back to the device.", "finished", written}, true, 4 /* the factory default */},
+         {errorEvent(45, configurationError.arg(45))},
+         false,
+         2},
+        {"mode write-back refused",
+         [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 8); },
+         {"notKept NOTE: The transmission mode could not be written back to the device.", "finished", written},
+         true,
+         4 /* the factory default */},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
@@ -255,4 +301,4 @@ TEST_F(UpdateStorage, ModifyStorageCellRetriesWithReconnectsAndReturnsTheLastRes
     EXPECT_TRUE(log.events().isEmpty()) << "modifyStorageCell reports nothing itself";
 }
 
-} // namespace
+}  // namespace

@@ -13,7 +13,8 @@ const QString videoModuleError = "Error updating Video Module\n\nError Code: %1"
 const QString dfuRunFailed = "dfuNotPresent Error while connecting to ZYRA";
 const QString fanControlNotKept = "notKept NOTE: The fan control setting could not be written to the Video Module.";
 
-class UpdateZyra : public WorkerFixture {
+class UpdateZyra : public WorkerFixture
+{
 protected:
     void SetUp() override
     {
@@ -57,8 +58,8 @@ TEST_F(UpdateZyra, FlashesTheImageWritesTheFanSettingStartsAndReconnects)
     const std::vector<std::string> runs = xmega().runs();
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs[0], "atxmega128a4u erase");
-    EXPECT_EQ(runs[1], "atxmega128a4u flash --suppress-bootloader-mem "
-                           + QDir::toNativeSeparators(QDir("firmware").absoluteFilePath("firmware.hex")).toStdString());
+    EXPECT_EQ(runs[1], "atxmega128a4u flash --suppress-bootloader-mem " +
+                           QDir::toNativeSeparators(QDir("firmware").absoluteFilePath("firmware.hex")).toStdString());
     EXPECT_EQ(runs[2].rfind("atxmega128a4u flash-eeprom ", 0), 0u) << runs[2];
     EXPECT_EQ(runs[3], "atxmega128a4u start");
 
@@ -145,7 +146,8 @@ TEST_F(UpdateZyra, UnitThatNeverComesBackAfterTheStartAsksForRecovery)
     EXPECT_GE(virtualSeconds(), 66);
 }
 
-class FlashEeprom : public WorkerFixture {
+class FlashEeprom : public WorkerFixture
+{
 };
 
 TEST_F(FlashEeprom, WithoutDfuProgrammerErrorHundredAndOne)
@@ -165,4 +167,4 @@ TEST_F(FlashEeprom, WithoutTemporaryFilesTheEepromIsLeftAloneAndThatIsNoted)
     EXPECT_TRUE(xmega().runs().empty()) << "no flash-eeprom run with a file that holds nothing";
 }
 
-} // namespace
+}  // namespace

@@ -1,7 +1,7 @@
 #include "worker_fixture.h"
 
-#include "workerclock.h"
 #include "wire_codes.h"
+#include "workerclock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +17,7 @@ void copyDirectory(const QString &from, const QString &to)
         QFile::copy(from + "/" + name, to + "/" + name);
 }
 
-} // namespace
+}  // namespace
 
 void PrintTo(const QString &text, std::ostream *out)
 {
@@ -72,8 +72,7 @@ QList<int> SignalLog::libraryProgress() const
     return values;
 }
 
-NoTemporaryFiles::NoTemporaryFiles()
-    : previous_(qgetenv("TMPDIR"))
+NoTemporaryFiles::NoTemporaryFiles() : previous_(qgetenv("TMPDIR"))
 {
     qputenv("TMPDIR", "/proc");
 }
@@ -111,7 +110,8 @@ uint8_t sideOf(int deviceType)
 void answerSideWith(zyra_sim::VirtualUnit &unit, uint8_t side)
 {
     const uint8_t getSide = wire::GET_SIDE;
-    unit.onCommand(getSide, [side](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(getSide, {side}); });
+    unit.onCommand(getSide,
+                   [side](zyra_sim::VirtualUnit &u, const zyra_sim::ReceivedFrame &) { u.respond(getSide, {side}); });
 }
 
 std::vector<uint16_t> storageIds(const zyra_sim::VirtualUnit &unit, uint8_t code)
@@ -152,11 +152,15 @@ void WorkerFixture::SetUp()
     worker->eepromSettings = &fanControl;
     UpdaterThread *w = worker.get();
     QObject::connect(w, &UpdaterThread::finished, [this] { log.record("finished"); });
-    QObject::connect(w, &UpdaterThread::error, [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
-    QObject::connect(w, &UpdaterThread::valueChanged, [this](int value) { log.record(QString("progress %1").arg(value)); });
+    QObject::connect(w, &UpdaterThread::error,
+                     [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
+    QObject::connect(w, &UpdaterThread::valueChanged,
+                     [this](int value) { log.record(QString("progress %1").arg(value)); });
     QObject::connect(w, &UpdaterThread::detected, [this](const QString &text) { log.record("detected " + text); });
-    QObject::connect(w, &UpdaterThread::startRecoveryMode, [this](int status) { log.record(QString("recovery %1").arg(status)); });
-    QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent, [this](const QString &text) { log.record("dfuNotPresent " + text); });
+    QObject::connect(w, &UpdaterThread::startRecoveryMode,
+                     [this](int status) { log.record(QString("recovery %1").arg(status)); });
+    QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent,
+                     [this](const QString &text) { log.record("dfuNotPresent " + text); });
     QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
     QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
 }
@@ -234,16 +238,19 @@ void WorkerFixture::runChain(const std::vector<Step> &steps)
     UpdaterThread *w = worker.get();
     QThread *home = QThread::currentThread();
     w->moveToThread(&thread);
-    QObject::connect(&thread, &QThread::started, w, [&] {
-        for (Step step : steps) {
-            const int finishedBefore = log.events().count("finished");
-            (w->*step)();
-            if (log.events().count("finished") == finishedBefore)
-                break;
-        }
-        w->moveToThread(home);
-        thread.quit();
-    }, Qt::DirectConnection);
+    QObject::connect(
+        &thread, &QThread::started, w,
+        [&] {
+            for (Step step : steps) {
+                const int finishedBefore = log.events().count("finished");
+                (w->*step)();
+                if (log.events().count("finished") == finishedBefore)
+                    break;
+            }
+            w->moveToThread(home);
+            thread.quit();
+        },
+        Qt::DirectConnection);
     struct Join {
         QThread &thread;
         ~Join() { thread.wait(); }

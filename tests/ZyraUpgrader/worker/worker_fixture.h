@@ -19,8 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 // Readable failure messages for Qt strings.
@@ -30,7 +30,8 @@ void PrintTo(const QStringList &list, std::ostream *out);
 // Signals as text, in the order emitted: "finished", "error <code>: <text>",
 // "progress <n>", "detected <text>", "recovery <status>",
 // "dfuNotPresent <text>", "pairReady", "notKept <note>".
-class SignalLog {
+class SignalLog
+{
 public:
     void record(const QString &event);
     void clear();
@@ -51,7 +52,8 @@ using Step = void (UpdaterThread::*)();
 
 // While it lives, no temporary file can be created: Qt falls back from a
 // missing directory, but nobody can create files in /proc.
-class NoTemporaryFiles {
+class NoTemporaryFiles
+{
 public:
     NoTemporaryFiles();
     ~NoTemporaryFiles();
@@ -62,7 +64,8 @@ private:
 
 // While it lives, a dfu-programmer run is given up after 300 real
 // milliseconds, so that a hung stand-in does not hold a test for 30 s.
-class ShortProcessWait {
+class ShortProcessWait
+{
 public:
     ShortProcessWait();
     ~ShortProcessWait();
@@ -79,7 +82,8 @@ void answerSideWith(zyra_sim::VirtualUnit &unit, uint8_t side);
 // The storage ids of the frames of one command the unit received, in order.
 std::vector<uint16_t> storageIds(const zyra_sim::VirtualUnit &unit, uint8_t code);
 
-class WorkerFixture : public testing::Test {
+class WorkerFixture : public testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -69,8 +69,8 @@ void PairingFlowTest::cleanup()
 
 void PairingFlowTest::choosePairingOf(int deviceType)
 {
-    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton", "HDMIRXpushButton",
-                             "SDIRXpushButton", "TwoKTXpushButton", "TwoKRXpushButton"};
+    const char *buttons[] = {"HDMITXpushButton", "SDITXpushButton",  "HDMIRXpushButton",
+                             "SDIRXpushButton",  "TwoKTXpushButton", "TwoKRXpushButton"};
     click(topLevel<TxRxDialog>(), buttons[deviceType]);
     click(topLevel<modeSelectionDialog>(), "pairModeButton");
 }

@@ -43,7 +43,7 @@ CancellingView viewOf(QProgressDialog *progress)
             progress->findChild<QPushButton *>() != nullptr};
 }
 
-} // namespace
+}  // namespace
 
 class CancelTest : public QObject
 {
@@ -65,7 +65,7 @@ private:
 
     std::shared_ptr<zyra_sim::VirtualUnit> unit;
     std::unique_ptr<modeSelectionDialog> window;
-    std::unique_ptr<CommandGate> gate; // released before the window joins its thread
+    std::unique_ptr<CommandGate> gate;  // released before the window joins its thread
     CommsTaskHost *host = nullptr;
 };
 
@@ -171,12 +171,12 @@ void CancelTest::hungTaskIsStoppedAndTheUserAskedToQuit()
     guard.stop();
 
     QCOMPARE(script.boxes(), (QStringList{quitQuestion, quitQuestion}));
-    QCOMPARE(forcedStopsBeforePause.size(), 59); // Yes after the 59th pause
-    QCOMPARE(forcedStopsBeforePause.at(9), 0);   // before the 10th pause
-    QCOMPARE(forcedStopsBeforePause.at(10), 1);  // stopped after the 10th
-    QCOMPARE(forcedStopsBeforePause.at(29), 2);  // and again with the question after the 29th
+    QCOMPARE(forcedStopsBeforePause.size(), 59);  // Yes after the 59th pause
+    QCOMPARE(forcedStopsBeforePause.at(9), 0);    // before the 10th pause
+    QCOMPARE(forcedStopsBeforePause.at(10), 1);   // stopped after the 10th
+    QCOMPARE(forcedStopsBeforePause.at(29), 2);   // and again with the question after the 29th
     QCOMPARE(forcedStopsBeforePause.at(58), 2);
-    QCOMPARE(log.count(forcedStopLine), 3); // and after the 59th
+    QCOMPARE(log.count(forcedStopLine), 3);  // and after the 59th
     QVERIFY(!host->progressDialog()->isVisible());
     QVERIFY(!host->worker()->isBusy());
 

@@ -22,7 +22,7 @@ const int rx = 2;
 class WorkerOnThread
 {
 public:
-    WorkerOnThread() : reports(&worker, SIGNAL(threadSignal(int,int))), stops(&worker, SIGNAL(threadStopped()))
+    WorkerOnThread() : reports(&worker, SIGNAL(threadSignal(int, int))), stops(&worker, SIGNAL(threadStopped()))
     {
         worker.moveToThread(&thread);
         QObject::connect(&worker, SIGNAL(threadStartRequested()), &thread, SLOT(start()));
@@ -66,7 +66,7 @@ Bytes channelsWithPair(uint8_t first, uint8_t second)
     return channels;
 }
 
-} // namespace
+}  // namespace
 
 class CommsThreadTest : public QObject
 {
@@ -174,15 +174,15 @@ void CommsThreadTest::emptyCellIsNeverSetNotAFailure_data()
 {
     QTest::addColumn<int>("action");
     QTest::addColumn<int>("cell");
-    QTest::addColumn<QByteArray>("stored"); // empty: the cell was never set
+    QTest::addColumn<QByteArray>("stored");  // empty: the cell was never set
     QTest::addColumn<int>("status");
     QTest::newRow("read mode") << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray() << 0;
-    QTest::newRow("read settings, mode") << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 8 << QByteArray() << 0;
+    QTest::newRow("read settings, mode") << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 8 << QByteArray()
+                                         << 0;
     QTest::newRow("read settings, channels")
         << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 127 << QByteArray() << 0;
     QTest::newRow("prepare pairing") << int(ZyraCommsThread::TASK_PREPARE_TX_PAIRING) << 8 << QByteArray() << 0;
-    QTest::newRow("over-long mode still refused")
-        << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray(2, 4) << 1;
+    QTest::newRow("over-long mode still refused") << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray(2, 4) << 1;
 }
 
 void CommsThreadTest::emptyCellIsNeverSetNotAFailure()
@@ -295,7 +295,7 @@ void CommsThreadTest::prepareTxPairingForcesUnicastAndRestarts()
     QCOMPARE(unit->storage(8), Bytes{4});
     QCOMPARE(unit->restartCount(), 1);
     QCOMPARE(unit->registrationCount(), 1);
-    QCOMPARE(run.worker.transmissionMode, uint8_t(2)); // the mode before pairing, for setting it back
+    QCOMPARE(run.worker.transmissionMode, uint8_t(2));  // the mode before pairing, for setting it back
 }
 
 void CommsThreadTest::prepareTxPairingOnUnicastGoesStraightToRegistration()
@@ -354,7 +354,7 @@ void CommsThreadTest::startWhileBusyChangesNothing()
 {
     auto unit = attachUnit(tx);
     WorkerOnThread run;
-    CommandGate gate; // released before the thread is joined
+    CommandGate gate;  // released before the thread is joined
     QVERIFY(startHeldRegionRead(run, gate, *unit));
 
     run.worker.startTask(ZyraCommsThread::TASK_READ_MODE);
@@ -371,7 +371,7 @@ void CommsThreadTest::cancelSuppressesTheReportButStillStops()
 {
     auto unit = attachUnit(tx);
     WorkerOnThread run;
-    CommandGate gate; // released before the thread is joined
+    CommandGate gate;  // released before the thread is joined
     QVERIFY(startHeldRegionRead(run, gate, *unit));
 
     run.worker.requestCancel();

@@ -45,8 +45,7 @@ QProgressDialog *progressOf(modeSelectionDialog &window)
 template <class Dialog>
 void pressOk(QWidget *dialog)
 {
-    QTest::mouseClick(static_cast<Dialog *>(dialog)->template findChild<QPushButton *>("applyButton"),
-                      Qt::LeftButton);
+    QTest::mouseClick(static_cast<Dialog *>(dialog)->template findChild<QPushButton *>("applyButton"), Qt::LeftButton);
 }
 
 // The progress dialog's flags while a task runs: a dialog with a title and
@@ -64,7 +63,7 @@ QCheckBox *checkBoxAt(QWidget *dialog, int row)
     return dialog->findChild<QTableWidget *>("FreqTable")->cellWidget(row, 2)->findChild<QCheckBox *>();
 }
 
-} // namespace
+}  // namespace
 
 class RoundTripTest : public QObject
 {
@@ -249,7 +248,7 @@ void RoundTripTest::transmissionModeOfReceiverGoesToItsCell()
 
 void RoundTripTest::frequencyChoiceIsStoredAsTheExclusionList()
 {
-    auto unit = attachUnit(1); // stores 5670 MHz switched off
+    auto unit = attachUnit(1);  // stores 5670 MHz switched off
     auto window = openModeSelection(4);
     QStringList offBefore;
     ModalScript script;
@@ -281,7 +280,7 @@ void RoundTripTest::frequencyWriteFailsWhenTheRegionChangedMeanwhile()
     auto window = openModeSelection(5);
     ModalScript script;
     script.expect("ConfigFreqChannelsDialog", [&](QWidget *dialog) {
-        unit->setStorage(1, {3}); // another program changed the region while the list was edited
+        unit->setStorage(1, {3});  // another program changed the region while the list was edited
         QTest::mouseClick(checkBoxAt(dialog, 0), Qt::LeftButton);
         pressOk<ConfigFreqChannelsDialog>(dialog);
     });
@@ -321,8 +320,7 @@ void RoundTripTest::licenceLinkOfTheRegionDialogAsksForTheAboutBox()
     QSignalSpy about(window.get(), SIGNAL(signalShowDashBoardAboutBox()));
     auto *region = window->findChild<Configuration *>();
     QVERIFY(region);
-    QMetaObject::invokeMethod(region->findChild<QLabel *>("warningLabel"), "linkActivated",
-                              Q_ARG(QString, "license"));
+    QMetaObject::invokeMethod(region->findChild<QLabel *>("warningLabel"), "linkActivated", Q_ARG(QString, "license"));
     QCOMPARE(about.count(), 1);
 }
 

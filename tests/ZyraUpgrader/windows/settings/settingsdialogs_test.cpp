@@ -60,7 +60,7 @@ Stored pairsFor(const std::vector<int> &frequencies)
     return stored;
 }
 
-} // namespace
+}  // namespace
 
 class SettingsDialogsTest : public QObject
 {
@@ -133,12 +133,18 @@ void SettingsDialogsTest::regionCodeSelectsCountryAndPlacement_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("country");
     QTest::addColumn<QString>("placement");
-    QTest::newRow("4") << 4 << "USA" << "Indoors";
-    QTest::newRow("3") << 3 << "Europe" << "Indoors";
-    QTest::newRow("2") << 2 << "Japan" << "Indoors";
-    QTest::newRow("9") << 9 << "USA" << "Outdoors";
-    QTest::newRow("8") << 8 << "Europe" << "Outdoors";
-    QTest::newRow("7") << 7 << "Japan" << "Outdoors";
+    QTest::newRow("4") << 4 << "USA"
+                       << "Indoors";
+    QTest::newRow("3") << 3 << "Europe"
+                       << "Indoors";
+    QTest::newRow("2") << 2 << "Japan"
+                       << "Indoors";
+    QTest::newRow("9") << 9 << "USA"
+                       << "Outdoors";
+    QTest::newRow("8") << 8 << "Europe"
+                       << "Outdoors";
+    QTest::newRow("7") << 7 << "Japan"
+                       << "Outdoors";
 }
 
 void SettingsDialogsTest::regionCodeSelectsCountryAndPlacement()
@@ -188,10 +194,8 @@ void SettingsDialogsTest::licenceLinkAsksForTheAboutBox()
 {
     Configuration dialog;
     QSignalSpy about(&dialog, SIGNAL(openAboutDialog()));
-    QMetaObject::invokeMethod(dialog.findChild<QLabel *>("warningLabel"), "linkActivated",
-                              Q_ARG(QString, "license"));
-    QMetaObject::invokeMethod(dialog.findChild<QLabel *>("warningLabel"), "linkActivated",
-                              Q_ARG(QString, "anything"));
+    QMetaObject::invokeMethod(dialog.findChild<QLabel *>("warningLabel"), "linkActivated", Q_ARG(QString, "license"));
+    QMetaObject::invokeMethod(dialog.findChild<QLabel *>("warningLabel"), "linkActivated", Q_ARG(QString, "anything"));
     QCOMPARE(about.count(), 2);
 }
 
@@ -204,13 +208,13 @@ void SettingsDialogsTest::modeFormHasItsTextsAndExplanations()
              (QStringList{"Unicast", "Broadcast"}));
     auto *unicast = dialog.findChild<QLabel *>("unicastWarningLabel");
     auto *broadcast = dialog.findChild<QLabel *>("broadcastWarningLabel");
-    QCOMPARE(shownLines(unicast),
-             (QStringList{"Unicast mode:", "* Zyra 2000 TX communicates with one Zyra 2000 RX.",
-                          "* While connected, both devices automatically change frequency based",
-                          "   on their environment.",
-                          "* Zyra will use typically less-crowded DFS channels in this mode.",
-                          "* While in unicast mode, if one device is powered down, the other must also",
-                          "   be powered down before video transmission can be re-established."}));
+    QCOMPARE(
+        shownLines(unicast),
+        (QStringList{"Unicast mode:", "* Zyra 2000 TX communicates with one Zyra 2000 RX.",
+                     "* While connected, both devices automatically change frequency based", "   on their environment.",
+                     "* Zyra will use typically less-crowded DFS channels in this mode.",
+                     "* While in unicast mode, if one device is powered down, the other must also",
+                     "   be powered down before video transmission can be re-established."}));
     QCOMPARE(shownLines(broadcast),
              (QStringList{"Broadcast mode:", "* Zyra 2000 TX communicates with up to four Zyra 2000 RX devices.",
                           "* The TX selects a channel when powered up, receivers scan available",
@@ -317,8 +321,7 @@ void SettingsDialogsTest::eachRegionPlanFillsTheTableAndRoundTrips_data()
     QTest::newRow("7") << 7 << "5510 Y,5550 Y,5590 Y,5630 Y,5670 Y";
     QTest::newRow("8") << 8 << "5510 Y,5550 Y,5590 Y,5630 Y,5670 Y";
     QTest::newRow("9") << 9 << "5270 Y,5310 Y,5510 Y,5550 Y,5670 Y,5755 N,5795 N";
-    QTest::newRow("11") << 11
-                        << "5190 N,5230 N,5270 Y,5310 Y,5510 Y,5550 Y,5590 Y,5630 Y,5670 Y,5755 N,5795 N,5835 N";
+    QTest::newRow("11") << 11 << "5190 N,5230 N,5270 Y,5310 Y,5510 Y,5550 Y,5590 Y,5630 Y,5670 Y,5755 N,5795 N,5835 N";
     QTest::newRow("unlisted 1") << 1 << usa;
     QTest::newRow("unlisted 10") << 10 << usa;
 }
@@ -434,8 +437,7 @@ void SettingsDialogsTest::sixteenUncheckedRowsRecordFourteen()
 
     Stored collected(28, 0);
     dialog.collect(collected.data());
-    QCOMPARE(collected, pairsFor({5150, 5190, 5230, 5270, 5310, 5350, 5390, 5430, 5470, 5510, 5550, 5590, 5630,
-                                  5670}));
+    QCOMPARE(collected, pairsFor({5150, 5190, 5230, 5270, 5310, 5350, 5390, 5430, 5470, 5510, 5550, 5590, 5630, 5670}));
 }
 
 void SettingsDialogsTest::refillingReplacesTheRows()

@@ -46,7 +46,9 @@ int storageGetCount(const zyra_sim::VirtualUnit &unit, uint16_t id)
     return count;
 }
 
-CommandGate::CommandGate() : state(std::make_shared<State>()) {}
+CommandGate::CommandGate() : state(std::make_shared<State>())
+{
+}
 
 CommandGate::~CommandGate()
 {
@@ -55,15 +57,15 @@ CommandGate::~CommandGate()
 
 void CommandGate::install(zyra_sim::VirtualUnit &unit, uint8_t command, int occurrence)
 {
-    unit.onCommand(command, [state = state, occurrence](zyra_sim::VirtualUnit &self,
-                                                        const zyra_sim::ReceivedFrame &frame) {
-        if (state->seen++ >= occurrence) {
-            state->hit = true;
-            std::unique_lock<std::mutex> lock(state->mutex);
-            state->opened.wait(lock, [&state] { return state->open; });
-        }
-        self.handleNormally(frame);
-    });
+    unit.onCommand(command,
+                   [state = state, occurrence](zyra_sim::VirtualUnit &self, const zyra_sim::ReceivedFrame &frame) {
+                       if (state->seen++ >= occurrence) {
+                           state->hit = true;
+                           std::unique_lock<std::mutex> lock(state->mutex);
+                           state->opened.wait(lock, [&state] { return state->open; });
+                       }
+                       self.handleNormally(frame);
+                   });
 }
 
 bool CommandGate::reached() const
@@ -158,7 +160,7 @@ void recordLine(QtMsgType type, const QMessageLogContext &context, const QString
         previousHandler(type, context, message);
 }
 
-} // namespace
+}  // namespace
 
 DebugLog::DebugLog()
 {
@@ -181,4 +183,4 @@ int DebugLog::count(const QString &text) const
     return logLines ? static_cast<int>(logLines->count(text)) : 0;
 }
 
-} // namespace settingstest
+}  // namespace settingstest

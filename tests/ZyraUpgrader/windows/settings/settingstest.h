@@ -16,8 +16,8 @@
 #include <memory>
 #include <mutex>
 
-#include "zyra_sim/virtual_unit.h"
 #include "wire_codes.h"
+#include "zyra_sim/virtual_unit.h"
 
 class QWidget;
 class modeSelectionDialog;
@@ -30,7 +30,7 @@ const uint8_t startRegistration = wire::START_REGISTRATION;
 const uint8_t storageSet = wire::STORAGE_SET;
 const uint8_t storageGet = wire::STORAGE_GET;
 const uint8_t systemRestart = wire::SYSTEM_RESTART;
-} // namespace code
+}  // namespace code
 
 // A fresh bus (time 0) with one unit of that side (1 TX, 2 RX) attached.
 std::shared_ptr<zyra_sim::VirtualUnit> attachUnit(uint8_t side);
@@ -119,4 +119,4 @@ public:
     int count(const QString &text) const;
 };
 
-} // namespace settingstest
+}  // namespace settingstest
