@@ -4,8 +4,9 @@
 //   atxmega128a4u flash --suppress-bootloader-mem FILE
 //   atxmega128a4u flash-eeprom FILE
 // Like 0.6.1 it reads FILE as Intel HEX only, writes its messages to
-// standard error, exits 1 on every failure and writes a dump as raw bytes
-// to standard output.
+// standard error, exits 1 on every failure, writes a dump as raw bytes to
+// standard output and fails a flash-eeprom whose image differs from the
+// flash, unless the state says the EEPROM is read back (see eepromValidates).
 #include "intelhex.h"
 #include "xmega_state.h"
 
@@ -77,6 +78,22 @@ int flash(XmegaState &state, const std::string &fileName)
     return 0;
 }
 
+// 0.6.1 selects the flash memory unit for reading back on the XMEGA, so it
+// checks the EEPROM it has just written against the flash: every byte of
+// the file other than 0xFF must equal the byte read back at its address.
+bool eepromValidates(const std::string &fileName, const std::vector<uint8_t> &readBack)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const intelhex::Chunk &chunk : intelhex::parse(text).chunks) {
+        for (size_t i = 0; i < chunk.bytes.size(); ++i) {
+            if (chunk.bytes[i] != 0xFF && chunk.bytes[i] != readBack[chunk.address + i])
+                return false;
+        }
+    }
+    return true;
+}
+
 int flashEeprom(XmegaState &state, const std::string &fileName)
 {
     std::vector<uint8_t> memory = state.eeprom();
@@ -84,6 +101,8 @@ int flashEeprom(XmegaState &state, const std::string &fileName)
     if (!fault.empty())
         return failure(fault);
     state.setEeprom(memory);
+    if (!eepromValidates(fileName, state.eepromReadBack() ? memory : state.flash()))
+        return failure("Validating...\nEeprom did not validate.");
     return 0;
 }
 

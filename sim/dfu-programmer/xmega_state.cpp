@@ -16,6 +16,7 @@ const char flashFile[] = "xmega.flash";
 const char eepromFile[] = "xmega.eeprom";
 const char logFile[] = "dfu.log";
 const char faultFile[] = "dfu.faults";
+const char readBackFile[] = "dfu.eeprom-readback";
 
 std::string readFile(const std::string &path)
 {
@@ -127,6 +128,21 @@ int XmegaState::recordRun(const std::string &arguments)
 {
     writeFile(logFile, arguments + "\n", true);
     return static_cast<int>(runs().size());
+}
+
+bool XmegaState::eepromReadBack() const
+{
+    std::ifstream in(path(readBackFile));
+    std::string word;
+    return (in >> word) && word == "eeprom";
+}
+
+void XmegaState::setEepromReadBack(bool fromEeprom)
+{
+    if (fromEeprom)
+        writeFile(readBackFile, "eeprom\n");
+    else
+        std::remove(path(readBackFile).c_str());
 }
 
 Fault XmegaState::faultOfRun(int run) const

@@ -17,6 +17,12 @@
 //                 lines of dfu.log. Faults: "fail" (the run finds no device),
 //                 "hang" (the run never ends), "empty-dump" (a dump succeeds
 //                 with no output).
+//   dfu.eeprom-readback
+//                 "eeprom" and a line feed: a flash-eeprom reads the EEPROM
+//                 back for its validation, as a flasher that selects the
+//                 EEPROM unit does. Missing: it reads the flash back, as
+//                 0.6.1 does on the XMEGA, and fails unless every byte of
+//                 the image other than 0xFF equals the flash byte there.
 #pragma once
 
 #include <cstddef>
@@ -62,6 +68,9 @@ public:
     std::vector<std::string> runs() const;
     // Logs a run and returns its number.
     int recordRun(const std::string &arguments);
+
+    bool eepromReadBack() const;
+    void setEepromReadBack(bool fromEeprom);
 
     Fault faultOfRun(int run) const;
     void addFault(Fault fault, int firstRun, int lastRun);

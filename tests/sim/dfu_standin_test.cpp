@@ -102,8 +102,12 @@ TEST_F(DfuStandIn, EepromTakesIntelHexOnlyAndARawImageIsRefused)
     EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", file("settings.bin", raw)}).exitCode, 1);
     EXPECT_EQ(state.eeprom(), std::vector<uint8_t>(2048, 0xFF)) << "the refused image must not be written";
     const std::vector<uint8_t> settings(raw.begin(), raw.end());
-    EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", file("settings.eep", intelhex::write({{0, settings}}))}).exitCode,
-              0);
+    const QString hex = file("settings.eep", intelhex::write({{0, settings}}));
+    EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", hex}).exitCode, 1) << "0.6.1 validates against the erased flash";
+    EXPECT_EQ(state.eeprom(), settings) << "written before the validation";
+    state.setEeprom(std::vector<uint8_t>(2048, 0xFF));
+    state.setEepromReadBack(true);
+    EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", hex}).exitCode, 0);
     EXPECT_EQ(state.eeprom(), settings);
 }
 

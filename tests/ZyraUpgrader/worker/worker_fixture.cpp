@@ -135,6 +135,9 @@ void WorkerFixture::SetUp()
     QDir().mkpath(path("utils"));
     ASSERT_TRUE(QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer")));
     QDir().mkpath(path("state"));
+    // The stand-in validates a flash-eeprom against the EEPROM; 0.6.1's own
+    // check against the flash is the subject of real_dfu_worker_test.
+    xmega().setEepromReadBack(true);
     // Nothing on PATH: the installed dfu-programmer must never be found.
     QDir().mkpath(path("empty-bin"));
     previousPath_ = qgetenv("PATH");
