@@ -80,12 +80,17 @@ std::string macImage(const Description &package)
     return std::string(image.begin(), image.end());
 }
 
+std::vector<uint8_t> xmegaCode(const Description &package)
+{
+    return filler(package.seed * 11u, xmegaCodeBytes);
+}
+
 std::string xmegaImage(const Description &package)
 {
     const std::string marker = "FWv" + package.xmegaVersion;
     std::vector<uint8_t> versionText(marker.begin(), marker.end());
     versionText.push_back(0);
-    return intelhex::write({{0, filler(package.seed * 11u, xmegaCodeBytes)}, {xmegaVersionAddress, versionText}});
+    return intelhex::write({{0, xmegaCode(package)}, {xmegaVersionAddress, versionText}});
 }
 
 std::string firmwareIni()

@@ -48,6 +48,8 @@ std::string macImage(const Description &package);
 // XMEGA application image: code from address 0 and "FWv<xmegaVersion>" at 0x1DE00.
 const uint32_t xmegaVersionAddress = 0x1DE00;
 std::string xmegaImage(const Description &package);
+// The code bytes of the XMEGA image, from address 0.
+std::vector<uint8_t> xmegaCode(const Description &package);
 
 std::string firmwareIni();
 std::string storageIni();
