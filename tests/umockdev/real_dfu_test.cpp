@@ -108,7 +108,7 @@ TEST_F(RealDfu, EachCommandLineOfTheWorker)
     const std::string eepromHex = writeTemporary("fan-control.eep", asHex(fanControl));
     const std::string eepromRaw = writeTemporary("fan-control.bin", fanControl);
     // Code in the top 8 KiB, which 0.6.1 takes for the bootloader.
-    std::string overreaching = intelhex::write({{0, {0x0C, 0x94}}, {0x1E000, std::vector<uint8_t>(0x100, 0x42)}});
+    const std::string overreaching = intelhex::write({{0, {0x0C, 0x94}}, {0x1E000, std::vector<uint8_t>(0x100, 0x42)}});
     const std::string tooLong = writeTemporary("too-long.hex", overreaching);
     const std::vector<std::string> erase{"erase"};
     const std::vector<std::string> flash{"flash", "--suppress-bootloader-mem", packageHex};
