@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,6 +31,12 @@ const LocateRow locateRows[] = {
     {"OnlyPath", false, true, Found::onPath},
     {"Neither", false, false, Found::none},
 };
+
+// Names the row in the test's name instead of dumping its bytes.
+void PrintTo(const LocateRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 void writeExecutable(const QString &path)
 {
