@@ -17,6 +17,11 @@
 #                      ":/icons/Images/appIcon.ico", ":/icons/Images/appIcon.icns".
 #   ZYRA_IMAGES_FILES  the rendered files the .qrc lists.
 #   zyra_images        a target that renders them all.
+# and, for installing the icon, the cache entries
+#   ZYRA_IMAGES_ICON_SIZES  the sizes of the renderings
+#                           ${CMAKE_BINARY_DIR}/zyra_images/work/appIcon-<size>.png,
+#   and ${CMAKE_BINARY_DIR}/zyra_images/appIcon-scalable.svg, the drawing with
+#   its style sheet and parts drawn in.
 #
 # Tools: rsvg-convert (librsvg2-bin), ImageMagick's convert (imagemagick),
 # png2icns (icnsutils); the texts need the fonts "Liberation Sans" or "DejaVu Sans".
@@ -30,6 +35,9 @@ find_program(ZYRA_IMAGEMAGICK_CONVERT convert PATHS /usr/bin NO_DEFAULT_PATH REQ
 find_program(ZYRA_PNG2ICNS png2icns REQUIRED)
 
 set(_ZYRA_IMAGES_SOURCE_DIR "${CMAKE_CURRENT_LIST_DIR}")
+# The square sizes the icon is rendered at (for the .ico, the .icns and the
+# desktop's icon theme).
+set(ZYRA_IMAGES_ICON_SIZES 16 24 32 48 64 128 256 512 CACHE INTERNAL "")
 
 # Pictures rendered one to one from <name>.svg to <name>.png.
 set(_ZYRA_IMAGES_PICTURES
@@ -86,7 +94,14 @@ endfunction()
 function(_zyra_images_add_icon output_dir work_dir)
   set(source "${_ZYRA_IMAGES_SOURCE_DIR}/appIcon.svg")
   _zyra_images_add_rendering("${output_dir}/appIcon.png" "${source}" --width=128 --height=128)
-  foreach(size 16 24 32 48 64 128 256 512)
+  # The desktop's icon theme takes a self-contained drawing: the style sheet
+  # and the shared parts are drawn in.
+  add_custom_command(OUTPUT "${output_dir}/appIcon-scalable.svg"
+    COMMAND "${ZYRA_RSVG_CONVERT}" --format=svg --output "${output_dir}/appIcon-scalable.svg" "${source}"
+    DEPENDS "${source}" ${_ZYRA_IMAGES_SHARED}
+    COMMENT "Rendering ${output_dir}/appIcon-scalable.svg"
+    VERBATIM)
+  foreach(size ${ZYRA_IMAGES_ICON_SIZES})
     set(sized_${size} "${work_dir}/appIcon-${size}.png")
     _zyra_images_add_rendering("${sized_${size}}" "${source}" --width=${size} --height=${size})
   endforeach()
@@ -149,7 +164,7 @@ function(_zyra_images_define)
 
   set(files ${pictures} ${icons})
   list(TRANSFORM files PREPEND "${output_dir}/")
-  add_custom_target(zyra_images DEPENDS ${files})
+  add_custom_target(zyra_images DEPENDS ${files} "${output_dir}/appIcon-scalable.svg")
 
   set(ZYRA_IMAGES_QRC "${qrc}" PARENT_SCOPE)
   set(ZYRA_IMAGES_FILES ${files} PARENT_SCOPE)
