@@ -6,10 +6,12 @@
 // Like 0.6.1 it reads FILE as Intel HEX only, writes its messages to
 // standard error, exits 1 on every failure and writes a dump as raw bytes
 // to standard output.
+#include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -116,6 +118,9 @@ int main(int argc, char **argv)
         for (const std::string &arg : args)
             line += (line.empty() ? "" : " ") + arg;
         fault = state->faultOfRun(state->recordRun(line));
+        if (fault == zyra_dfu::Fault::None &&
+            zyra_dfu::CommandFailures(std::getenv("ZYRA_SIM_STATE_DIR")).failsLast(state->runs()))
+            fault = zyra_dfu::Fault::Fail;
     }
     if (!isKnownCommandLine(args))
         return failure("dfu-programmer: unsupported command line.");
