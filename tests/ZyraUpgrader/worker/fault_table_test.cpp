@@ -190,7 +190,7 @@ protected:
             }
             flow.errors << ends.front();
             zyra_sim::Clock::instance().sleepMs(userReadsTheErrorMs);
-            if (!ends.front().startsWith(QString("error %1:").arg(336)) && handle.devh)
+            if (!ends.front().startsWith(QString("error %1:").arg(workererrors::radio2UnitGone)) && handle.devh)
                 vx_zyra_disconnect(&handle);
         }
         return flow;
@@ -201,7 +201,8 @@ protected:
     {
         auto unit = freshUnit();
         const Flow clean = followTheWindow();
-        EXPECT_TRUE(clean.succeeded && clean.errors.isEmpty()) << clean.errors.join("\n").toStdString();
+        EXPECT_TRUE(clean.succeeded && clean.errors.isEmpty() && clean.recoveries == 0)
+            << clean.errors.join("\n").toStdString();
         std::vector<Row> rows;
         std::map<std::string, int> runs;
         for (const std::string &line : xmega().runs())
@@ -306,11 +307,15 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
     const samplepackage::Description package = samplepackage::samplePackages().at(is2K() ? 1 : 0);
     const std::vector<Row> rows = faultPoints();
     EXPECT_GT(rows.size(), 30u);
+    int retried = 0;
+    int recovered = 0;
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name());
         auto unit = freshUnit();
         script(*unit, row);
         const Flow flow = followTheWindow();
+        retried += !flow.errors.isEmpty();
+        recovered += flow.recoveries > 0;
 
         EXPECT_TRUE(faultMet(*unit, row)) << "the fault's step was never reached";
         ASSERT_LT(virtualSeconds(), longestFlowSeconds) << "hung";
@@ -340,6 +345,8 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
                 << "fan control lost";
         }
     }
+    EXPECT_GT(retried, 0) << "no row went through Retry";
+    EXPECT_GT(recovered, 0) << "no row went through the recovery path";
 }
 
 INSTANTIATE_TEST_SUITE_P(DeviceTypes, FaultTable, testing::Range(0, 6));
