@@ -7,10 +7,12 @@
 // standard error, exits 1 on every failure, writes a dump as raw bytes to
 // standard output and fails a flash-eeprom whose image differs from the
 // flash, unless the state says the EEPROM is read back (see eepromValidates).
+#include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -135,6 +137,9 @@ int main(int argc, char **argv)
         for (const std::string &arg : args)
             line += (line.empty() ? "" : " ") + arg;
         fault = state->faultOfRun(state->recordRun(line));
+        if (fault == zyra_dfu::Fault::None &&
+            zyra_dfu::CommandFailures(std::getenv("ZYRA_SIM_STATE_DIR")).failsLast(state->runs()))
+            fault = zyra_dfu::Fault::Fail;
     }
     if (!isKnownCommandLine(args))
         return failure("dfu-programmer: unsupported command line.");

@@ -47,6 +47,8 @@ struct VirtualUnit::Impl {
     std::map<uint8_t, CommandHandler> handlers;
     std::map<uint8_t, RecordHook> recordHooks;
     std::map<uint8_t, int> recordCounts;
+    OutTransferHook outTransferHook;
+    int failedOutTransfers = 0;
     bool silent = false;
 
     // application processor
@@ -113,6 +115,8 @@ struct VirtualUnit::Impl {
     VirtualUnit facade();
 
     // ---- traffic (drop-in side) -------------------------------------------
+    // 0 when the unit takes the transfer, else the libusb error it fails with.
+    int outTransferFault(const Bytes &transfer, int64_t nowMs);
     void receive(const Bytes &transfer, int64_t nowMs);
     void dispatch(const ReceivedFrame &frame);
     void handleNormally(const ReceivedFrame &frame);

@@ -18,6 +18,20 @@ VirtualUnit VirtualUnit::Impl::facade()
     return VirtualUnit(self.lock());
 }
 
+int VirtualUnit::Impl::outTransferFault(const Bytes &transfer, int64_t nowMs)
+{
+    if (!outTransferHook)
+        return 0;
+    ReceivedFrame seen = parseTransfer(transfer, nowMs);
+    seen.data = pullingMacData();
+    OutTransferHook decide = outTransferHook;  // it may replace itself
+    VirtualUnit unit = facade();
+    const int error = decide(unit, seen);
+    if (error != 0)
+        ++failedOutTransfers;
+    return error;
+}
+
 void VirtualUnit::Impl::receive(const Bytes &transfer, int64_t nowMs)
 {
     frames.push_back(parseTransfer(transfer, nowMs));

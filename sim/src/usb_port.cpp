@@ -56,7 +56,10 @@ int bulkOut(UsbHandle &handle, const uint8_t *data, int length, int *transferred
     Clock::instance().runDue();
     if (bus().stale(handle))
         return LIBUSB_ERROR_NO_DEVICE;
-    handle.unit->receive(Bytes(data, data + length), now());
+    const Bytes transfer(data, data + length);
+    if (int fault = handle.unit->outTransferFault(transfer, now()))
+        return fault;
+    handle.unit->receive(transfer, now());
     *transferred = length;
     return 0;
 }

@@ -305,6 +305,58 @@ void VirtualUnit::withholdRecordFrom(uint8_t code, int occurrence)
     onRecord(code, [seen, occurrence](VirtualUnit &, uint8_t, const Bytes &) { return (*seen)++ < occurrence; });
 }
 
+void VirtualUnit::loseRecordAt(uint8_t code, int occurrence)
+{
+    auto seen = std::make_shared<int>(0);
+    onRecord(code, [seen, occurrence](VirtualUnit &, uint8_t, const Bytes &) { return (*seen)++ != occurrence; });
+}
+
+void VirtualUnit::dropOffBusAtCommand(uint8_t code, int occurrence, int64_t backAfterMs)
+{
+    auto seen = std::make_shared<int>(0);
+    onCommand(code, [seen, occurrence, backAfterMs](VirtualUnit &unit, const ReceivedFrame &frame) {
+        if ((*seen)++ == occurrence)
+            unit.dropOffBus(backAfterMs);
+        else
+            unit.handleNormally(frame);
+    });
+}
+
+void VirtualUnit::onOutTransfer(OutTransferHook hook)
+{
+    lockedWrite(*impl_, &Impl::outTransferHook, std::move(hook));
+}
+
+void VirtualUnit::clearOutTransferHook()
+{
+    lockedWrite(*impl_, &Impl::outTransferHook, OutTransferHook());
+}
+
+void VirtualUnit::failOutTransferAt(uint8_t code, int occurrence, int error)
+{
+    auto seen = std::make_shared<int>(0);
+    onOutTransfer([seen, code, occurrence, error](VirtualUnit &, const ReceivedFrame &transfer) {
+        if (transfer.data || !transfer.framed || transfer.code != code)
+            return 0;
+        return (*seen)++ == occurrence ? error : 0;
+    });
+}
+
+void VirtualUnit::failDataTransferAt(int occurrence, int error)
+{
+    auto seen = std::make_shared<int>(0);
+    onOutTransfer([seen, occurrence, error](VirtualUnit &, const ReceivedFrame &transfer) {
+        if (!transfer.data)
+            return 0;
+        return (*seen)++ == occurrence ? error : 0;
+    });
+}
+
+int VirtualUnit::failedOutTransfers() const
+{
+    return lockedRead(*impl_, &Impl::failedOutTransfers);
+}
+
 void VirtualUnit::dropOffBus(int64_t backAfterMs, int backAfterOpenAttempts)
 {
     ModelLock lock = lockModel();

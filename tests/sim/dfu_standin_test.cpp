@@ -1,4 +1,5 @@
 // The stand-in dfu-programmer behaves like 0.6.1 towards the worker.
+#include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
 
@@ -109,6 +110,16 @@ TEST_F(DfuStandIn, EepromTakesIntelHexOnlyAndARawImageIsRefused)
     state.setEepromReadBack(true);
     EXPECT_EQ(run({"atxmega128a4u", "flash-eeprom", hex}).exitCode, 0);
     EXPECT_EQ(state.eeprom(), settings);
+}
+
+TEST_F(DfuStandIn, FailureScriptedByCommandHitsThatOccurrenceOnly)
+{
+    state.setMode(zyra_dfu::Mode::Dfu);
+    zyra_dfu::CommandFailures(dir.path().toStdString()).add("erase", 2);
+    std::vector<int> exitCodes;
+    for (const char *command : {"erase", "dump", "erase", "erase"})
+        exitCodes.push_back(run({"atxmega128a4u", command}).exitCode);
+    EXPECT_EQ(exitCodes, (std::vector<int>{0, 0, 1, 0}));
 }
 
 }  // namespace

@@ -216,6 +216,21 @@ TEST_F(MacUpdateTest, UnitCanDropOffAtAnyRequest)
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE) << "gone instead of the third request";
 }
 
+TEST_F(MacUpdateTest, FailedDataTransferIsNotTakenAndTheRequestStaysOpen)
+{
+    unit->failDataTransferAt(1, LIBUSB_ERROR_PIPE);
+    EXPECT_EQ(host.send(Bytes(40, 0x11)), 0) << "outside an update a transfer is no data block";
+    start(header(200, 0));
+    ASSERT_EQ(nextRequest(), 33);
+    ASSERT_EQ(host.send(header(0, 0)), 0);
+    ASSERT_TRUE(host.awaitPayload(wire::BOOT_LOADER_READY));
+    ASSERT_EQ(nextRequest(), 64);
+    EXPECT_EQ(host.send(Bytes(64, 0)), LIBUSB_ERROR_PIPE);
+    EXPECT_EQ(host.send(Bytes(64, 0)), 0) << "once only";
+    EXPECT_EQ(unit->macBlocksReceived(), (std::vector<size_t>{33, 64}));
+    EXPECT_EQ(unit->failedOutTransfers(), 1);
+}
+
 TEST_F(MacUpdateTest, StepDelayPacesEveryRecord)
 {
     unit->setMacStepDelayMs(250);

@@ -2,6 +2,9 @@
 // leaving the bus at a command.
 #include "usb_host.h"
 
+#include <functional>
+#include <vector>
+
 namespace zyra_sim::test {
 namespace {
 
@@ -55,6 +58,43 @@ TEST_F(Scripting, DropOffAtCommandLeavesWithoutAnswer)
     ASSERT_EQ(host.sendFrame(wire::STORAGE_GET, {0x01, 0x00}), 0);
     EXPECT_FALSE(unit->present());
     EXPECT_EQ(host.read().result, LIBUSB_ERROR_NO_DEVICE);
+}
+
+// Each one-shot fault hits its own occurrence (the second) and no other.
+TEST_F(Scripting, OneShotFaultsHitOnlyTheirOccurrence)
+{
+    struct Row {
+        const char *name;
+        std::function<void(VirtualUnit &)> script;
+        int sendResult;  // of the second GET_SIDE
+        int readResult;  // of the read after it
+    };
+    const std::vector<Row> rows{
+        {"lost answer", [](VirtualUnit &u) { u.loseRecordAt(wire::GET_SIDE, 1); }, 0, LIBUSB_ERROR_TIMEOUT},
+        {"failed transfer", [](VirtualUnit &u) { u.failOutTransferAt(wire::GET_SIDE, 1, LIBUSB_ERROR_IO); },
+         LIBUSB_ERROR_IO, LIBUSB_ERROR_TIMEOUT},
+        {"off the bus", [](VirtualUnit &u) { u.dropOffBusAtCommand(wire::GET_SIDE, 1, 4000); }, 0,
+         LIBUSB_ERROR_NO_DEVICE},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        host.disconnect();
+        bus().reset();
+        unit = std::make_shared<VirtualUnit>();
+        bus().attach(unit);
+        ASSERT_NE(host.connect(), nullptr);
+        row.script(*unit);
+        EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1});
+        EXPECT_EQ(host.sendFrame(wire::GET_SIDE, {}), row.sendResult);
+        EXPECT_EQ(host.read(10000).result, row.readResult);
+        EXPECT_EQ(unit->failedOutTransfers(), row.sendResult == 0 ? 0 : 1);
+        if (row.readResult == LIBUSB_ERROR_NO_DEVICE) {
+            clock().advanceMs(4000);
+            host.disconnect();
+            ASSERT_NE(host.connect(), nullptr);
+        }
+        EXPECT_EQ(host.ask(wire::GET_SIDE), Bytes{1}) << "the third is answered";
+    }
 }
 
 TEST_F(Scripting, FallingSilentStopsEveryAnswerFromThatCommandOn)

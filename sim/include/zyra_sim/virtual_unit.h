@@ -95,6 +95,10 @@ using CommandHandler = std::function<void(VirtualUnit &unit, const ReceivedFrame
 // request such as DATA_BYTE); returns false to keep it back. May also make
 // the unit drop off the bus.
 using RecordHook = std::function<bool(VirtualUnit &unit, uint8_t code, const Bytes &payload)>;
+// Sees an OUT transfer before the unit takes it (`transfer.data` tells a
+// data block of a radio update); returns 0 to let it through, or the libusb
+// error the host's transfer fails with, and the unit never sees it.
+using OutTransferHook = std::function<int(VirtualUnit &unit, const ReceivedFrame &transfer)>;
 
 class VirtualUnit
 {
@@ -187,6 +191,23 @@ public:
     void dropOffBusAtRecord(uint8_t code, int occurrence, int64_t backAfterMs);
     // The unit keeps back every record of this code from number `occurrence` on.
     void withholdRecordFrom(uint8_t code, int occurrence);
+    // Only record number `occurrence` of this code is lost on its way: the
+    // unit goes on as if it had been sent.
+    void loseRecordAt(uint8_t code, int occurrence);
+    // The unit drops off the bus instead of carrying out its command number
+    // `occurrence` (counting from 0) of this code.
+    void dropOffBusAtCommand(uint8_t code, int occurrence, int64_t backAfterMs);
+
+    // Faults of the OUT transfers themselves.
+    void onOutTransfer(OutTransferHook hook);
+    void clearOutTransferHook();
+    // The transfer of command number `occurrence` (counting from 0) of this
+    // code fails with the libusb error `error`, once.
+    void failOutTransferAt(uint8_t code, int occurrence, int error);
+    // The same for data block number `occurrence` of the radio updates.
+    void failDataTransferAt(int occurrence, int error);
+    // OUT transfers a hook made fail.
+    int failedOutTransfers() const;
 
     // ---- application processor -------------------------------------------
     void setBootloaderVersion(uint8_t major, uint8_t minor, uint8_t debug);

@@ -149,23 +149,8 @@ void WorkerFixture::SetUp()
     zyra_sim::Bus::instance().reset();
     zyra_sim::Bus::instance().setStateDir(path("state").toStdString());
 
-    worker = std::make_unique<UpdaterThread>();
-    worker->handle = &handle;
     fanControl.fan_ctrl_mode = 2;
-    worker->eepromSettings = &fanControl;
-    UpdaterThread *w = worker.get();
-    QObject::connect(w, &UpdaterThread::finished, [this] { log.record("finished"); });
-    QObject::connect(w, &UpdaterThread::error,
-                     [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
-    QObject::connect(w, &UpdaterThread::valueChanged,
-                     [this](int value) { log.record(QString("progress %1").arg(value)); });
-    QObject::connect(w, &UpdaterThread::detected, [this](const QString &text) { log.record("detected " + text); });
-    QObject::connect(w, &UpdaterThread::startRecoveryMode,
-                     [this](int status) { log.record(QString("recovery %1").arg(status)); });
-    QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent,
-                     [this](const QString &text) { log.record("dfuNotPresent " + text); });
-    QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
-    QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
+    worker = makeWorker();
 }
 
 void WorkerFixture::TearDown()
@@ -207,6 +192,27 @@ std::shared_ptr<zyra_sim::VirtualUnit> WorkerFixture::connectUnit(int deviceType
     return unit;
 }
 
+std::unique_ptr<UpdaterThread> WorkerFixture::makeWorker()
+{
+    auto made = std::make_unique<UpdaterThread>();
+    made->handle = &handle;
+    made->eepromSettings = &fanControl;
+    UpdaterThread *w = made.get();
+    QObject::connect(w, &UpdaterThread::finished, [this] { log.record("finished"); });
+    QObject::connect(w, &UpdaterThread::error,
+                     [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
+    QObject::connect(w, &UpdaterThread::valueChanged,
+                     [this](int value) { log.record(QString("progress %1").arg(value)); });
+    QObject::connect(w, &UpdaterThread::detected, [this](const QString &text) { log.record("detected " + text); });
+    QObject::connect(w, &UpdaterThread::startRecoveryMode,
+                     [this](int status) { log.record(QString("recovery %1").arg(status)); });
+    QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent,
+                     [this](const QString &text) { log.record("dfuNotPresent " + text); });
+    QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
+    QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
+    return made;
+}
+
 zyra_dfu::XmegaState WorkerFixture::xmega() const
 {
     return zyra_dfu::XmegaState(path("state").toStdString());
@@ -244,9 +250,9 @@ void WorkerFixture::runChain(const std::vector<Step> &steps)
     QObject::connect(
         &thread, &QThread::started, w,
         [&] {
-            for (Step step : steps) {
+            for (const Step &step : steps) {
                 const int finishedBefore = log.events().count("finished");
-                (w->*step)();
+                step(*w);
                 if (log.events().count("finished") == finishedBefore)
                     break;
             }

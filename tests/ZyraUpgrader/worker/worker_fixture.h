@@ -48,7 +48,8 @@ private:
 
 QString errorEvent(int code, const QString &text);
 
-using Step = void (UpdaterThread::*)();
+// A slot of the worker, or any work on it between two slots.
+using Step = std::function<void(UpdaterThread &)>;
 
 // While it lives, no temporary file can be created: Qt falls back from a
 // missing directory, but nobody can create files in /proc.
@@ -96,6 +97,9 @@ protected:
     // identity read, as reconnect2Device leaves it.
     std::shared_ptr<zyra_sim::VirtualUnit> connectUnit(int deviceType);
     zyra_dfu::XmegaState xmega() const;
+    // A fresh worker on the handle, its signals recorded in the log, as
+    // SetUp makes `worker`.
+    std::unique_ptr<UpdaterThread> makeWorker();
 
     QString path(const QString &relative) const;
     void writeFile(const QString &relative, const QByteArray &content);
