@@ -74,7 +74,7 @@ protected:
         Outcome outcome;
         const auto step = [this](Step run, QStringList *events) {
             log.clear();
-            (worker.get()->*run)();
+            run(*worker);
             *events = log.events();
         };
         step(&UpdaterThread::detectDevice, &outcome.detect);
