@@ -4,7 +4,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zyra-upgrader)
 set(CPACK_PACKAGE_VENDOR "Corvane, LLC")
 # A comma in the name would read as two contacts.
-set(CPACK_PACKAGE_CONTACT "Corvane Support <support@corvane.com>")
+set(CPACK_PACKAGE_CONTACT "Corvane Support <support@corvane.example>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)
