@@ -30,6 +30,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
 {
     recovering_ = kind == Kind::Recovery;
     stopRequested_ = false;
+    succeeded_ = false;
     thread_ = new QThread;
     worker_ = new UpdaterThread(nullptr);
     worker_->handle = handle_;
@@ -200,6 +201,7 @@ void UpdateRun::onApplicationReUpdated()
 void UpdateRun::onStorageUpdated()
 {
     totalProgress_ = progressTotal;
+    succeeded_ = true;
     emit progressed(totalProgress_, progressTotal);
     emit succeeded();
 }
@@ -208,6 +210,8 @@ void UpdateRun::onStorageUpdated()
 // run already stands at its total.
 void UpdateRun::onProgress(int amount)
 {
-    totalProgress_ = qMin(totalProgress_ + amount, progressTotal);
+    if (succeeded_)
+        return;
+    totalProgress_ += amount;
     emit progressed(totalProgress_, progressTotal);
 }

@@ -106,6 +106,7 @@ private:
     QPointer<UpdaterThread> worker_;
     bool recovering_ = false;
     bool stopRequested_ = false;
+    bool succeeded_ = false;
     QString currentStep_;
     int totalProgress_ = 0;
 };
