@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <unistd.h>
@@ -46,6 +47,8 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName("zyra");
     QCoreApplication::setApplicationVersion(VX_ZYRA_VERSION_STRING);
+    // The worker's traces are for developers; QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules("*.debug=false");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString("Updates ZYRA units and checks firmware packages.\n\n") + commandsHelp);
