@@ -13,6 +13,7 @@
 #include "interrupts.h"
 #include "packagecheck.h"
 #include "reporter.h"
+#include "settingscommand.h"
 #include "unitcommand.h"
 #include "vx_zyra_version.h"
 
@@ -24,6 +25,11 @@ const char commandsHelp[] = "Commands:\n"
                             "  detect TYPE          the video module's version, or the API version\n"
                             "  update TYPE          the whole update, recovery path included\n"
                             "  package check [DIR]  the package pre-flight; touches no unit\n"
+                            "  region [get | set NAME]\n"
+                            "                       the unit's region: usa, europe, japan, usa-outdoor,\n"
+                            "                       europe-outdoor or japan-outdoor\n"
+                            "  mode [get | set unicast|broadcast]\n"
+                            "                       the unit's transmission mode\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx.";
 
 int usageError(const QString &message)
@@ -60,8 +66,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
-    parser.addPositionalArgument("command", "detect, update or package (see Commands).");
-    parser.addPositionalArgument("arguments", "TYPE, or check [DIR].", "[arguments...]");
+    parser.addPositionalArgument("command", "detect, update, package, region or mode (see Commands).");
+    parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     parser.process(application);
 
     const QStringList arguments = parser.positionalArguments();
@@ -83,6 +89,15 @@ int main(int argc, char *argv[])
     if (command == "package")
         return checkPackage(reporter);
 
+    if (command == "region" || command == "mode") {
+        SettingsCommand settings(reporter);
+        QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
+                         Qt::QueuedConnection);
+        const QStringList settingArguments = arguments.mid(1);
+        const int status =
+            command == "region" ? settings.startRegion(settingArguments) : settings.startMode(settingArguments);
+        return status >= 0 ? status : application.exec();
+    }
     if (command != "detect" && command != "update")
         return usageError(QString("unknown command %1").arg(command));
     if (arguments.size() != 2)

@@ -114,10 +114,12 @@ void Reporter::note(const QString &text)
         writeLine(stderr, text);
 }
 
-void Reporter::result(const QString &text)
+void Reporter::doneWith(const QString &value)
 {
-    if (style_ != Style::Json)
-        writeLine(stdout, text);
+    if (style_ == Style::Json)
+        json("done", "value", value);
+    else
+        writeLine(stdout, value);
 }
 
 void Reporter::error(const QString &message, int code)

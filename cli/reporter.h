@@ -25,8 +25,9 @@ public:
     void recovery(const QString &instructions);
     // A note beside the run (on stderr outside JSON).
     void note(const QString &text);
-    // The result of a command in a line of its own (stdout).
-    void result(const QString &text);
+    // Ends a command that reads a value: the value in a line of its own, or
+    // as the done event's "value".
+    void doneWith(const QString &value);
     // Ends a run: the error's message and code on stderr, or its event.
     void error(const QString &message, int code);
     void done(const QString &summary);

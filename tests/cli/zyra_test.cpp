@@ -87,6 +87,8 @@ public:
                 outcome.events << "step: " + event.value("text").toString();
             else if (name == "detected")
                 outcome.events << "detected: " + event.value("version").toString();
+            else if (name == "done" && event.contains("value"))
+                outcome.events << "done: " + event.value("value").toString();
             else if (name == "error")
                 outcome.events << QString("error: %1").arg(event.value("code").toInt());
             else if (name == "progress") {
@@ -137,7 +139,9 @@ class Zyra : public testing::TestWithParam<Row>
 TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
 {
     const Row &row = GetParam();
-    const bool videoModule = !row.arguments.contains("hdmi-rx") && !row.arguments.contains("2k-rx");
+    // The radio settings are those of a unit whose radio is on the bus at once.
+    const bool videoModule = !row.arguments.contains("hdmi-rx") && !row.arguments.contains("2k-rx") &&
+                             !row.arguments.contains("region") && !row.arguments.contains("mode");
     Bench bench(videoModule);
     for (const QString &file : row.removed)
         ASSERT_TRUE(QFile::remove(bench.path(file)));
@@ -212,6 +216,12 @@ INSTANTIATE_TEST_SUITE_P(
             42,
             {"error: 42"},
             "R Error updating device configuration"},
+        Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
+        Row{"region_set", {"region", "set", "japan-outdoor", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
+        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
+        Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
+        Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
+        Row{"mode_set", {"mode", "set", "broadcast", "--json"}, "tx", {}, {}, 0, {"done"}, ""},
         Row{"fan_control_elsewhere",
             {"update", "hdmi-tx", "--fan-control", "none"},
             "tx",

@@ -1,0 +1,113 @@
+#include "settingscommand.h"
+
+#include <QStringList>
+#include <QThread>
+
+#include <cstdio>
+
+#include "regions.h"
+#include "reporter.h"
+#include "transmissionmode.h"
+#include "workererrors.h"
+#include "zyracommsthread.h"
+
+namespace {
+
+constexpr int usageStatus = 2;
+const char connectionError[] =
+    "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
+
+int usage(const char *text)
+{
+    std::fprintf(stderr, "zyra: usage: %s\n", text);
+    return usageStatus;
+}
+
+QString regionName(uint8_t code)
+{
+    for (const regions::Region &region : regions::all())
+        if (region.code == code)
+            return region.name;
+    return QString("unknown (%1)").arg(code);
+}
+
+int regionCode(const QString &name)
+{
+    for (const regions::Region &region : regions::all())
+        if (name == region.name)
+            return region.code;
+    return -1;
+}
+
+}  // namespace
+
+SettingsCommand::SettingsCommand(Reporter &reporter, QObject *parent)
+    : QObject(parent), reporter_(reporter), thread_(new QThread), comms_(new ZyraCommsThread)
+{
+    comms_->moveToThread(thread_);
+    connect(comms_, SIGNAL(threadStartRequested()), thread_, SLOT(start()));
+    connect(thread_, SIGNAL(started()), comms_, SLOT(threadTask()));
+    connect(comms_, SIGNAL(threadStopped()), thread_, SLOT(quit()), Qt::DirectConnection);
+    connect(comms_, &ZyraCommsThread::threadSignal, this, &SettingsCommand::onReport, Qt::QueuedConnection);
+}
+
+SettingsCommand::~SettingsCommand()
+{
+    comms_->requestCancel();
+    thread_->quit();
+    thread_->wait();
+    delete comms_;
+    delete thread_;
+}
+
+int SettingsCommand::startRegion(const QStringList &arguments)
+{
+    const char usageText[] = "zyra region [get | set usa|europe|japan|usa-outdoor|europe-outdoor|japan-outdoor]";
+    if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
+        comms_->startTask(ZyraCommsThread::TASK_READ_REGION);
+        return -1;
+    }
+    if (arguments.size() != 2 || arguments.first() != "set" || regionCode(arguments.at(1)) < 0)
+        return usage(usageText);
+    comms_->region = static_cast<uint8_t>(regionCode(arguments.at(1)));
+    comms_->startTask(ZyraCommsThread::TASK_WRITE_REGION);
+    return -1;
+}
+
+int SettingsCommand::startMode(const QStringList &arguments)
+{
+    const char usageText[] = "zyra mode [get | set unicast|broadcast]";
+    if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
+        comms_->startTask(ZyraCommsThread::TASK_READ_MODE);
+        return -1;
+    }
+    const QStringList modes{"unicast", "broadcast"};
+    if (arguments.size() != 2 || arguments.first() != "set" || !modes.contains(arguments.at(1)))
+        return usage(usageText);
+    comms_->transmissionMode = arguments.at(1) == "unicast" ? transmissionmode::unicast : transmissionmode::broadcast;
+    comms_->startTask(ZyraCommsThread::TASK_WRITE_MODE);
+    return -1;
+}
+
+void SettingsCommand::onReport(int action, int status)
+{
+    if (status != workererrors::commsTaskOk) {
+        reporter_.error(connectionError, status);
+        emit ended(1);
+        return;
+    }
+    switch (action) {
+    case ZyraCommsThread::TASK_READ_REGION:
+        reporter_.doneWith(regionName(comms_->region));
+        break;
+    case ZyraCommsThread::TASK_READ_MODE: {
+        const QString mode = comms_->transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";
+        reporter_.doneWith(mode);
+        break;
+    }
+    default:
+        reporter_.done(QString());
+        break;
+    }
+    emit ended(0);
+}
