@@ -40,11 +40,7 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
     connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);
     connect(run_, &UpdateRun::recoveryRequested, this, &UnitCommand::onRecoveryRequested);
     connect(run_, &UpdateRun::succeeded, this, &UnitCommand::onSucceeded);
-    connect(run_, &UpdateRun::stopped, this, [this] {
-        reporter_.error("Stopped after the current step. The unit may need the update again.", stoppedStatus);
-        status_ = stoppedStatus;
-        updating_ = false;
-    });
+    connect(run_, &UpdateRun::stopped, this, &UnitCommand::reportStopped);
     // A detection ends with its thread; an update ends with its last report
     // and the thread after it.
     connect(run_, &UpdateRun::threadFinished, this, [this] {
@@ -87,6 +83,11 @@ void UnitCommand::interrupt(int count)
 {
     if (count == 1 && run_->inProgress()) {
         reporter_.note("Stopping after the current step; Ctrl-C again leaves at once.");
+        if (pendingFanControl_ >= 0) {
+            // Still detecting: the update never starts.
+            pendingFanControl_ = -1;
+            reportStopped();
+        }
         run_->stopAfterCurrentStep();
         return;
     }
@@ -94,6 +95,13 @@ void UnitCommand::interrupt(int count)
     run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
     closeUnit();
     std::_Exit(stoppedStatus);
+}
+
+void UnitCommand::reportStopped()
+{
+    reporter_.error("Stopped after the current step. The unit may need the update again.", stoppedStatus);
+    status_ = stoppedStatus;
+    updating_ = false;
 }
 
 void UnitCommand::onFailed(const QString &message, int errorCode)

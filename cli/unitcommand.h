@@ -38,6 +38,7 @@ private:
     void onRecoveryRequested(int unitStatus);
     void recover();
     void onSucceeded();
+    void reportStopped();
     void end(int status);
     void closeUnit();
 
