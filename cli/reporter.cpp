@@ -122,6 +122,19 @@ void Reporter::doneWith(const QString &value)
         writeLine(stdout, value);
 }
 
+void Reporter::doneWith(const QList<QPair<QString, QString>> &fields)
+{
+    QJsonObject event{{"event", "done"}};
+    for (const auto &field : fields) {
+        if (style_ == Style::Json)
+            event.insert(field.first, field.second);
+        else
+            writeLine(stdout, QString("%1: %2").arg(field.first, field.second));
+    }
+    if (style_ == Style::Json)
+        writeJson(event);
+}
+
 void Reporter::error(const QString &message, int code)
 {
     endProgressLine();

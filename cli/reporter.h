@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 class Reporter
@@ -28,6 +30,8 @@ public:
     // Ends a command that reads a value: the value in a line of its own, or
     // as the done event's "value".
     void doneWith(const QString &value);
+    // The same for named values: "name: value" lines, or keys of the event.
+    void doneWith(const QList<QPair<QString, QString>> &fields);
     // Ends a run: the error's message and code on stderr, or its event.
     void error(const QString &message, int code);
     void done(const QString &summary);

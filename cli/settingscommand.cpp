@@ -89,6 +89,30 @@ int SettingsCommand::startMode(const QStringList &arguments)
     return -1;
 }
 
+int SettingsCommand::startInfo(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return usage("zyra info");
+    comms_->startTask(ZyraCommsThread::TASK_READ_IDENTITY);
+    return -1;
+}
+
+void SettingsCommand::reportIdentity()
+{
+    const vx_zyra_t &unit = *comms_->deviceHandle();
+    const auto &app = unit.version.app;
+    const auto &mac = unit.version.mac;
+    reporter_.doneWith({
+        {"side", unit.side == VX_ZYRA_TX   ? "tx"
+                 : unit.side == VX_ZYRA_RX ? "rx"
+                                           : "unknown"},
+        {"application", QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.debug)},
+        {"radio", QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build)},
+        {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
+        {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
+    });
+}
+
 void SettingsCommand::onReport(int action, int status)
 {
     if (status != workererrors::commsTaskOk) {
@@ -99,6 +123,9 @@ void SettingsCommand::onReport(int action, int status)
     switch (action) {
     case ZyraCommsThread::TASK_READ_REGION:
         reporter_.doneWith(regionName(comms_->region));
+        break;
+    case ZyraCommsThread::TASK_READ_IDENTITY:
+        reportIdentity();
         break;
     case ZyraCommsThread::TASK_READ_MODE: {
         const QString mode = comms_->transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";

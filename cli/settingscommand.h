@@ -1,4 +1,4 @@
-// zyra region and zyra mode: one ZyraCommsThread task on the unit, as the
+// zyra region, zyra mode and zyra info: one ZyraCommsThread task on the unit, as the
 // radio settings dialogs run it, told through a Reporter.
 #pragma once
 
@@ -21,12 +21,14 @@ public:
     // or -1 once the task has started; ended() follows then.
     int startRegion(const QStringList &arguments);
     int startMode(const QStringList &arguments);
+    int startInfo(const QStringList &arguments);
 
 signals:
     void ended(int status);
 
 private:
     void onReport(int action, int status);
+    void reportIdentity();
 
     Reporter &reporter_;
     QThread *thread_;

@@ -87,6 +87,10 @@ public:
                 outcome.events << "step: " + event.value("text").toString();
             else if (name == "detected")
                 outcome.events << "detected: " + event.value("version").toString();
+            else if (name == "done" && event.contains("side"))
+                outcome.events << QString("done: %1, %2, serial %3")
+                                      .arg(event.value("side").toString(), event.value("signature").toString(),
+                                           event.value("serial").toString().left(14));
             else if (name == "done" && event.contains("value"))
                 outcome.events << "done: " + event.value("value").toString();
             else if (name == "error")
@@ -141,7 +145,8 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
     const Row &row = GetParam();
     // The radio settings are those of a unit whose radio is on the bus at once.
     const bool videoModule = !row.arguments.contains("hdmi-rx") && !row.arguments.contains("2k-rx") &&
-                             !row.arguments.contains("region") && !row.arguments.contains("mode");
+                             !row.arguments.contains("region") && !row.arguments.contains("mode") &&
+                             !row.arguments.contains("info");
     Bench bench(videoModule);
     for (const QString &file : row.removed)
         ASSERT_TRUE(QFile::remove(bench.path(file)));
@@ -220,6 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"region_set", {"region", "set", "japan-outdoor", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
         Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
+        Row{"info", {"info", "--json"}, "tx", {}, {}, 0, {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL"}, ""},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
         Row{"mode_set", {"mode", "set", "broadcast", "--json"}, "tx", {}, {}, 0, {"done"}, ""},
         Row{"fan_control_elsewhere",
