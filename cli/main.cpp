@@ -30,6 +30,9 @@ const char commandsHelp[] = "Commands:\n"
                             "                       europe-outdoor or japan-outdoor\n"
                             "  mode [get | set unicast|broadcast]\n"
                             "                       the unit's transmission mode\n"
+                            "  channels [get | set [MHZ...]]\n"
+                            "                       the channels of the region's plan; set switches off\n"
+                            "                       the ones given (at most 14) and on all others\n"
                             "  info                 side, application and radio versions, serial, signature\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx.";
 
@@ -67,7 +70,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
-    parser.addPositionalArgument("command", "detect, update, package, region, mode or info (see Commands).");
+    parser.addPositionalArgument("command", "detect, update, package, region, mode, channels or info (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     parser.process(application);
 
@@ -90,14 +93,15 @@ int main(int argc, char *argv[])
     if (command == "package")
         return checkPackage(reporter);
 
-    if (command == "region" || command == "mode" || command == "info") {
+    if (command == "region" || command == "mode" || command == "channels" || command == "info") {
         SettingsCommand settings(reporter);
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         const QStringList settingArguments = arguments.mid(1);
-        const int status = command == "region" ? settings.startRegion(settingArguments)
-                           : command == "mode" ? settings.startMode(settingArguments)
-                                               : settings.startInfo(settingArguments);
+        const int status = command == "region"     ? settings.startRegion(settingArguments)
+                           : command == "mode"     ? settings.startMode(settingArguments)
+                           : command == "channels" ? settings.startChannels(settingArguments)
+                                                   : settings.startInfo(settingArguments);
         return status >= 0 ? status : application.exec();
     }
     if (command != "detect" && command != "update")

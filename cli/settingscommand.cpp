@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "channelplan.h"
 #include "regions.h"
 #include "reporter.h"
 #include "transmissionmode.h"
@@ -97,6 +98,63 @@ int SettingsCommand::startInfo(const QStringList &arguments)
     return -1;
 }
 
+int SettingsCommand::startChannels(const QStringList &arguments)
+{
+    if (!arguments.isEmpty() && arguments.first() == "set") {
+        for (const QString &argument : arguments.mid(1)) {
+            bool number = false;
+            const uint frequency = argument.toUInt(&number);
+            if (!number || frequency > 0xFFFF)
+                return usage("zyra channels [get | set [MHZ...]]");
+            switchedOff_.push_back(static_cast<uint16_t>(frequency));
+        }
+        writeAfterRead_ = true;
+    } else if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first() != "get")) {
+        return usage("zyra channels [get | set [MHZ...]]");
+    }
+    comms_->startTask(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
+    return -1;
+}
+
+void SettingsCommand::reportChannels()
+{
+    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_->region);
+    const std::vector<bool> enabled = channelplan::enabledFlags(plan, comms_->frequencyChannels);
+    QStringList rows;
+    for (size_t entry = 0; entry < plan.size(); ++entry)
+        rows << QString("%1 MHz %2%3")
+                    .arg(plan[entry].frequency)
+                    .arg(enabled[entry] ? "on" : "off")
+                    .arg(channelplan::isDfs(plan[entry]) ? " DFS" : "");
+    reporter_.doneWith(rows.join('\n'));
+}
+
+void SettingsCommand::writeChannels()
+{
+    writeAfterRead_ = false;
+    const bool broadcast = comms_->transmissionMode == transmissionmode::broadcast;
+    switch (channelplan::checkSwitchedOff(channelplan::forRegion(comms_->region), comms_->frequencyChannels,
+                                          switchedOff_, broadcast)) {
+    case channelplan::Refusal::none:
+        channelplan::encode(switchedOff_, comms_->frequencyChannels);
+        // The read reports before its thread has ended; a task started
+        // before that would be ignored.
+        thread_->wait();
+        comms_->startTask(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
+        return;
+    case channelplan::Refusal::notInPlan:
+        reporter_.error("A frequency is not in the channel plan of the unit's region.", 1);
+        break;
+    case channelplan::Refusal::tooMany:
+        reporter_.error(QString("At most %1 channels can be switched off.").arg(channelplan::maxSwitchedOff), 1);
+        break;
+    case channelplan::Refusal::dfsLocked:
+        reporter_.error("In broadcast mode the DFS channels stay as they are.", 1);
+        break;
+    }
+    emit ended(1);
+}
+
 void SettingsCommand::reportIdentity()
 {
     const vx_zyra_t &unit = *comms_->deviceHandle();
@@ -123,6 +181,13 @@ void SettingsCommand::onReport(int action, int status)
     switch (action) {
     case ZyraCommsThread::TASK_READ_REGION:
         reporter_.doneWith(regionName(comms_->region));
+        break;
+    case ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS:
+        if (writeAfterRead_) {
+            writeChannels();
+            return;
+        }
+        reportChannels();
         break;
     case ZyraCommsThread::TASK_READ_IDENTITY:
         reportIdentity();
