@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 #include "vx_zyra.h"
 
@@ -17,7 +15,7 @@ class Pair2KStep1Dialog;
 class Pair2KStep3Dialog;
 class PairDialog;
 class TxRxDialog;
-class UpdaterThread;
+class UpdateRun;
 class modeSelectionDialog;
 class QMovie;
 
@@ -64,27 +62,18 @@ private slots:
     void progressUpdated(int progress);
     void noteSettingNotKept(QString note);
     void errorString(QString err, int errorCode);
-    void videoModuleFailed(QString msg);
     void startRecoveryMode(int unitStatus);
     void reconnect();
     void showThreadFinished();
 
 private:
-    enum class RunKind {
-        Detection,
-        Update,
-        Recovery
-    };
-
     void setAppVersion();
     void updateScreen();
     void hideStatusWidgets();
 
-    void createRun(RunKind kind);
-    void startRun(const char *firstStep);
-    void handOver(const char *doneSlot, const char *nextSlot, const char *nextStep);
-    void finishRunAfter(const char *doneSlot, const char *lastStep);
-    void showProgress(const QString &status);
+    // The engine of every run, made on first use.
+    UpdateRun *run();
+    void showProgressWidgets();
     bool runInProgress() const;
     void abandonRunOnExit();
 
@@ -104,18 +93,14 @@ private:
     QMovie *loadingAnimation = nullptr;
 
     vx_zyra_t deviceHandle{};
-    eeprom_settings eepromSettings{};
     QString xmegaVersion;
     QString appVersion;
 
-    // A run's thread deletes itself when it ends; the guard tells whether it still exists.
-    QPointer<QThread> currentThread;
-    QPointer<UpdaterThread> currentWorker;
+    UpdateRun *updateRun = nullptr;
     int deviceType = 0;
     int connectionStatus = 1;
     bool recoveryMode = false;
     int errorCount = 0;
-    int totalProgress = 0;
     uint8_t fanControlMode = 2;
     // Settings of this update that did not reach the unit, shown below the
     // success text.

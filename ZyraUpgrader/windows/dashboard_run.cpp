@@ -1,28 +1,18 @@
-// The dashboard's runs of the worker: detection, update and recovery, each
-// on a thread of its own, its steps handed over one after the other.
+// The dashboard's runs of the worker (detection, update and recovery, driven
+// by UpdateRun) and the window's reactions to their steps.
 #include "dashboard.h"
 
 #include <QDebug>
+#include <QLabel>
 #include <QMovie>
 
 #include "dashboard_shared.h"
 #include "devicetypes.h"
 #include "ui_dashboard.h"
-#include "updaterthread.h"
+#include "updaterun.h"
 #include "workererrors.h"
-#include "workerexit.h"
 
 using namespace dashboard;
-
-namespace {
-
-// Amount a run without a video-module stage starts from.
-constexpr int videoModuleStageProgress = 1000;
-
-// Failed dfu-programmer runs come without an error code of their own.
-constexpr int noErrorCode = -1;
-
-}  // namespace
 
 void DashBoard::updateWithNoFanControl()
 {
@@ -53,76 +43,47 @@ void DashBoard::disconnectDevice()
     connectionStatus = statusDisconnected;
 }
 
-void DashBoard::createRun(RunKind kind)
+UpdateRun *DashBoard::run()
 {
-    currentThread = new QThread;
-    currentWorker = new UpdaterThread(nullptr);
-    currentWorker->handle = &deviceHandle;
-    currentWorker->deviceType = deviceType;
-    if (kind == RunKind::Update) {
-        eepromSettings.fan_ctrl_mode = fanControlMode;
-        currentWorker->eepromSettings = &eepromSettings;
-    }
-    if (kind == RunKind::Recovery)
-        currentWorker->recoveryMode = recoveryMode;
-
-    connect(currentWorker, SIGNAL(error(QString, int)), this, SLOT(errorString(QString, int)));
-    connect(currentWorker, SIGNAL(error(QString, int)), currentThread, SLOT(quit()));
-    connect(currentWorker, SIGNAL(error(QString, int)), currentWorker, SLOT(deleteLater()));
-    connect(currentThread, SIGNAL(finished()), currentThread, SLOT(deleteLater()));
-    connect(currentThread, SIGNAL(finished()), this, SLOT(showThreadFinished()));
-    if (kind != RunKind::Detection) {
-        connect(currentWorker, SIGNAL(startRecoveryMode(int)), this, SLOT(startRecoveryMode(int)));
-        connect(currentWorker, SIGNAL(startRecoveryMode(int)), currentThread, SLOT(quit()));
-        connect(currentWorker, SIGNAL(startRecoveryMode(int)), currentWorker, SLOT(deleteLater()));
-        connect(currentWorker, SIGNAL(valueChanged(int)), this, SLOT(progressUpdated(int)));
-        connect(currentWorker, SIGNAL(settingNotKept(QString)), this, SLOT(noteSettingNotKept(QString)));
-        connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), this, SLOT(videoModuleFailed(QString)));
-        connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), currentThread, SLOT(quit()));
-        connect(currentWorker, SIGNAL(dfuProgrammerNotPresent(QString)), currentWorker, SLOT(deleteLater()));
-    }
-    currentWorker->moveToThread(currentThread);
+    if (updateRun)
+        return updateRun;
+    updateRun = new UpdateRun(&deviceHandle, this);
+    // Queued: the window reacts once UpdateRun has ended its hand-over, each
+    // report an event of its own as when the worker's signals reached the
+    // window directly.
+    connect(updateRun, &UpdateRun::stepStarted, ui->statusLabel, &QLabel::setText, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::progressed, this, &DashBoard::progressUpdated, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::detected, this, &DashBoard::deviceDetected, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::failed, this, &DashBoard::errorString, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::recoveryRequested, this, &DashBoard::startRecoveryMode, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::settingNotKept, this, &DashBoard::noteSettingNotKept, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::reconnected, this, &DashBoard::reconnected, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::applicationUpdated, this, &DashBoard::appFWUpdated, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::macUpdated, this, &DashBoard::macFWUpdated, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::applicationReUpdated, this, &DashBoard::appFWReUpdated, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::succeeded, this, &DashBoard::storageUpdated, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::threadFinished, this, &DashBoard::showThreadFinished, Qt::QueuedConnection);
+    return updateRun;
 }
 
-void DashBoard::startRun(const char *firstStep)
+// At once, not when the run's first reports arrive.
+void DashBoard::showProgressWidgets()
 {
-    connect(currentThread, SIGNAL(started()), currentWorker, firstStep);
-    currentThread->start(QThread::InheritPriority);
-}
-
-// The worker's next step is started from here, after finished() has been
-// re-wired for it: a step that ends at once can then never reach the links
-// of the step before it.
-void DashBoard::handOver(const char *doneSlot, const char *nextSlot, const char *nextStep)
-{
-    disconnect(currentWorker, SIGNAL(finished()), this, doneSlot);
-    connect(currentWorker, SIGNAL(finished()), this, nextSlot);
-    QMetaObject::invokeMethod(currentWorker, nextStep, Qt::QueuedConnection);
-}
-
-void DashBoard::finishRunAfter(const char *doneSlot, const char *lastStep)
-{
-    connect(currentWorker, SIGNAL(finished()), currentThread, SLOT(quit()));
-    connect(currentWorker, SIGNAL(finished()), currentWorker, SLOT(deleteLater()));
-    handOver(doneSlot, SLOT(storageUpdated()), lastStep);
-}
-
-void DashBoard::showProgress(const QString &status)
-{
-    ui->statusLabel->setText(status);
-    ui->progressBar->setValue(totalProgress);
+    ui->statusLabel->setText(updateRun->currentStep());
+    ui->progressBar->setValue(updateRun->progress());
     ui->progressBar->show();
     ui->statusLabel->show();
 }
 
 bool DashBoard::runInProgress() const
 {
-    return currentThread && currentThread->isRunning();
+    return updateRun && updateRun->inProgress();
 }
 
 void DashBoard::abandonRunOnExit()
 {
-    releaseWorkerOnExit(currentThread, currentWorker, "LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
+    if (updateRun)
+        updateRun->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
     if (connectionStatus == statusConnected)
         disconnectDevice();
 }
@@ -134,11 +95,7 @@ void DashBoard::detectDevice()
     ui->doneButton->hide();
     connectionStatus = statusConnecting;
 
-    createRun(RunKind::Detection);
-    qDebug() << "CREATING DETECT THREAD";
-    connect(currentWorker, SIGNAL(detected(QString)), this, SLOT(deviceDetected(QString)));
-    connect(currentWorker, SIGNAL(detected(QString)), currentThread, SLOT(quit()));
-    connect(currentWorker, SIGNAL(detected(QString)), currentWorker, SLOT(deleteLater()));
+    run()->detect(deviceType);
     qDebug() << "Detecting Device";
 
     ui->scanningLabel->show();
@@ -149,8 +106,6 @@ void DashBoard::detectDevice()
     }
     loadingAnimation->stop();
     loadingAnimation->start();
-
-    startRun(SLOT(detectDevice()));
     updateScreen();
 }
 
@@ -171,89 +126,50 @@ void DashBoard::deviceDetected(QString fwVersion)
 
 void DashBoard::updateZYRA()
 {
-    totalProgress = 0;
     ui->doneButton->hide();
-
-    createRun(RunKind::Update);
     ui->recFanControlButton->setEnabled(false);
     ui->noFanControlButton->setEnabled(false);
     ui->tempRecFanControlButton->setEnabled(false);
-    qDebug() << "CREATING UPDATE THREAD";
-    currentWorker->storagePending = true;
-
-    const char *firstStep;
-    if (DeviceTypes::hasVideoModule(deviceType)) {
-        connectionStatus = statusConnecting;
-        firstStep = SLOT(updateZYRA());
-        connect(currentWorker, SIGNAL(finished()), this, SLOT(reconnected()));
-        qDebug() << "starting with update";
-        showProgress("Updating Video Module");
-    } else {
-        connectionStatus = statusConnected;
-        firstStep = SLOT(updateAPPFW());
-        connect(currentWorker, SIGNAL(finished()), this, SLOT(appFWUpdated()));
-        qDebug() << "starting with update";
-        totalProgress = videoModuleStageProgress;
-        showProgress("Updating Radio 1 of 2");
-    }
+    connectionStatus = DeviceTypes::hasVideoModule(deviceType) ? statusConnecting : statusConnected;
+    run()->update(deviceType, fanControlMode);
+    showProgressWidgets();
     ui->ready2beginLabel->setText("Upgrade in progress...");
-    startRun(firstStep);
 }
 
 void DashBoard::reconnect()
 {
-    totalProgress = videoModuleStageProgress;
     showUpdateLayout();
-
-    createRun(RunKind::Recovery);
     ui->backPushButton->setEnabled(false);
     ui->recFanControlButton->setEnabled(false);
     ui->noFanControlButton->setEnabled(false);
     ui->tempRecFanControlButton->setEnabled(false);
-    qDebug() << "CREATING RECONNECT THREAD";
-
     connectionStatus = statusConnecting;
-    connect(currentWorker, SIGNAL(finished()), this, SLOT(reconnected()));
-    qDebug() << "starting with radio update";
-    showProgress("Updating Radio 1 of 2");
+    run()->recover(deviceType);
+    showProgressWidgets();
     ui->ready2beginLabel->setText("Upgrade in progress...");
-    startRun(SLOT(reconnect2Device()));
 }
+
+// The window's part in the steps of a run UpdateRun hands over.
 
 void DashBoard::reconnected()
 {
     qDebug() << "RECONNECTED TO ZYRA";
     connectionStatus = statusConnected;
-    ui->statusLabel->setText("Updating Radio 1 of 2");
-    handOver(SLOT(reconnected()), SLOT(appFWUpdated()), "updateAPPFW");
 }
 
 void DashBoard::appFWUpdated()
 {
-    // A second application step in this run installs the normal image.
-    currentWorker->recoveryMode = false;
     qDebug() << "APP FW Succesfully Updated";
-    ui->statusLabel->setText("Updating Radio 2 of 2");
-    handOver(SLOT(appFWUpdated()), SLOT(macFWUpdated()), "updateMACFW");
 }
 
 void DashBoard::macFWUpdated()
 {
     qDebug() << "MAC FW Succesfully Updated";
-    if (recoveryMode) {
-        ui->statusLabel->setText("Restoring Device");
-        handOver(SLOT(macFWUpdated()), SLOT(appFWReUpdated()), "updateAPPFW");
-    } else {
-        ui->statusLabel->setText("Updating device configuration ");
-        finishRunAfter(SLOT(macFWUpdated()), "updateStorage");
-    }
 }
 
 void DashBoard::appFWReUpdated()
 {
     qDebug() << "Restoring Device";
-    ui->statusLabel->setText("Updating device configuration ");
-    finishRunAfter(SLOT(appFWReUpdated()), "updateStorage");
 }
 
 void DashBoard::storageUpdated()
@@ -287,7 +203,6 @@ void DashBoard::storageUpdated()
     fanControlMode = 2;
     leadOnlyTo(ui->nextPushButton, SLOT(detectDevice()));
 
-    ui->progressBar->setValue(progressMaximum);
     connectionStatus = statusDisconnected;
     ui->doneButton->show();
     updateScreen();
@@ -299,13 +214,11 @@ void DashBoard::noteSettingNotKept(QString note)
     settingNotes << note;
 }
 
+// progress is the run's total so far.
 void DashBoard::progressUpdated(int progress)
 {
-    totalProgress += progress;
-    ui->progressBar->setValue(totalProgress);
-    qDebug() << "PRINTING UPDATES";
-    qDebug() << QString("progress %1").arg(progress);
-    qDebug() << QString("totalProgress %1").arg(totalProgress);
+    ui->progressBar->setValue(progress);
+    qDebug() << QString("totalProgress %1").arg(progress);
 }
 
 void DashBoard::errorString(QString err, int errorCode)
@@ -324,11 +237,6 @@ void DashBoard::errorString(QString err, int errorCode)
     ui->errorLabel->setText(err);
     leadOnlyTo(ui->reconnectPushButton, SLOT(restartUpdater()));
     showErrorLayout();
-}
-
-void DashBoard::videoModuleFailed(QString msg)
-{
-    errorString(msg, noErrorCode);
 }
 
 void DashBoard::startRecoveryMode(int unitStatus)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "updaterun.h"
+
 #include <initializer_list>
 
 namespace dashboard {
@@ -12,7 +14,7 @@ inline constexpr int statusConnected = 0;
 inline constexpr int statusDisconnected = 1;
 inline constexpr int statusConnecting = 2;
 
-inline constexpr int progressMaximum = 11062;
+inline constexpr int progressMaximum = UpdateRun::progressTotal;
 
 inline void hideAll(std::initializer_list<QWidget *> widgets)
 {

@@ -75,4 +75,23 @@ void encode(const std::vector<uint16_t> &switchedOff, uint8_t *stored)
     }
 }
 
+Refusal checkSwitchedOff(const std::vector<Channel> &plan, const uint8_t *stored,
+                         const std::vector<uint16_t> &switchedOff, bool broadcast)
+{
+    if (switchedOff.size() > maxSwitchedOff)
+        return Refusal::tooMany;
+    const std::vector<bool> enabled = enabledFlags(plan, stored);
+    for (uint16_t frequency : switchedOff)
+        if (std::none_of(plan.begin(), plan.end(),
+                         [frequency](const Channel &channel) { return channel.frequency == frequency; }))
+            return Refusal::notInPlan;
+    for (size_t entry = 0; entry < plan.size() && broadcast; ++entry) {
+        const bool wantedOn =
+            std::find(switchedOff.begin(), switchedOff.end(), plan[entry].frequency) == switchedOff.end();
+        if (isDfs(plan[entry]) && wantedOn != enabled[entry])
+            return Refusal::dfsLocked;
+    }
+    return Refusal::none;
+}
+
 }  // namespace channelplan

@@ -35,4 +35,17 @@ std::vector<bool> enabledFlags(const std::vector<Channel> &plan, const uint8_t *
 // those after the 14th are not recorded.
 void encode(const std::vector<uint16_t> &switchedOff, uint8_t *stored);
 
+// What keeps a new list of switched-off frequencies from being stored, as
+// the channel dialog enforces it: a frequency outside the plan, more than
+// maxSwitchedOff of them, or, on a broadcast link (no radar detection), a
+// DFS channel switched other than it is stored.
+enum class Refusal {
+    none,
+    notInPlan,
+    tooMany,
+    dfsLocked
+};
+Refusal checkSwitchedOff(const std::vector<Channel> &plan, const uint8_t *stored,
+                         const std::vector<uint16_t> &switchedOff, bool broadcast);
+
 }  // namespace channelplan

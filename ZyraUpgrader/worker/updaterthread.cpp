@@ -3,7 +3,7 @@
 #include "devicetypes.h"
 #include "dfuprogrammer.h"
 #include "firmwarepackage.h"
-#include "stepmessages.h"
+#include "packagefaults.h"
 #include "unitconnection.h"
 #include "workerclock.h"
 #include "workererrors.h"
@@ -79,33 +79,11 @@ void UpdaterThread::fail(const QString &headline, int shownCode, int errorCode)
 
 bool UpdaterThread::packageIsSound(bool withXmegaImage, bool withRecoveryImages)
 {
-    FirmwarePackage::Run run;
-    run.withXmegaImage = withXmegaImage;
-    run.withRecoveryImages = withRecoveryImages;
-    run.side = sideText(DeviceTypes::isTransmitter(deviceType) ? VX_ZYRA_TX : VX_ZYRA_RX);
-    run.storageFile = storageFile;
-    switch (FirmwarePackage(deviceType).firstFault(run)) {
-    case FirmwarePackage::Fault::none:
+    const FirmwarePackage::Fault fault = updateRunFault(deviceType, withXmegaImage, withRecoveryImages, storageFile);
+    if (fault == FirmwarePackage::Fault::none)
         return true;
-    case FirmwarePackage::Fault::xmegaImage:
-        fail(stepmessages::videoModuleFailed, workererrors::xmegaImageBad);
-        break;
-    case FirmwarePackage::Fault::firmwareIniMissing:
-        fail(stepmessages::radio1Failed, workererrors::radio1IniMissing);
-        break;
-    case FirmwarePackage::Fault::applicationImage:
-        fail(stepmessages::radio1Failed, workererrors::radio1ImageBad);
-        break;
-    case FirmwarePackage::Fault::macImage:
-        fail(stepmessages::radio2Failed, workererrors::radio2ImageBad);
-        break;
-    case FirmwarePackage::Fault::storageIniMissing:
-        fail(QString("R ") + stepmessages::configurationFailed, workererrors::storageIniMissing);
-        break;
-    case FirmwarePackage::Fault::storageValue:
-        fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
-        break;
-    }
+    const PackageFaultError error = packageFaultError(fault);
+    fail(error.headline, error.errorCode);
     return false;
 }
 

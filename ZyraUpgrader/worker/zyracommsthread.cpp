@@ -94,6 +94,8 @@ int ZyraCommsThread::runAction(int action)
         return prepareTxPairing();
     case TASK_WRITE_MODE_AND_RESTART:
         return writeMode(true);
+    case TASK_READ_IDENTITY:
+        return readIdentity();
     default:
         return commsTaskFailed;
     }
@@ -119,6 +121,13 @@ bool ZyraCommsThread::loadRegion()
 int ZyraCommsThread::readMode()
 {
     if (cancelled() || vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadMode())
+        return commsTaskFailed;
+    return commsTaskOk;
+}
+
+int ZyraCommsThread::readIdentity()
+{
+    if (cancelled() || vx_zyra_get_info(&handle) != VX_ZYRA_OK || vx_zyra_board_serial(&handle) != VX_ZYRA_OK)
         return commsTaskFailed;
     return commsTaskOk;
 }

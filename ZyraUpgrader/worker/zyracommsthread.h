@@ -25,6 +25,9 @@ public:
         TASK_WRITE_FREQUENCY_CHANNELS = 5,
         TASK_PREPARE_TX_PAIRING = 6,
         TASK_WRITE_MODE_AND_RESTART = 7,
+        // zyra info, no dialog's task: the unit's identity and board serial,
+        // left in deviceHandle(). Numbered apart from the dialogs' tasks.
+        TASK_READ_IDENTITY = 9,
     };
 
     explicit ZyraCommsThread(QObject *parent = nullptr);
@@ -57,6 +60,7 @@ private:
     bool cancelled() const;
 
     int readMode();
+    int readIdentity();
     int readRegion();
     int readFrequencySettings();
     int writeMode(bool restartAfter);

@@ -37,10 +37,22 @@ prepare_demo_unit() {
 # FOLDER; an installed dfu-programmer is kept off PATH so that only the
 # stand-in in "utils" can be found.
 run_demo_program() {
+  run_against_demo_unit "$1" "$2" "$3" "$4" "$2/bin/ZyraUpgrader"
+}
+
+# run_demo_cli BUILD_DIR FOLDER TYPE REALTIME(0|1) ARGUMENTS...: zyra the same way
+run_demo_cli() {
+  local build_dir=$1
+  run_against_demo_unit "$1" "$2" "$3" "$4" "$(realpath "$build_dir/cli/zyra")" "${@:5}"
+}
+
+# run_against_demo_unit BUILD_DIR FOLDER TYPE REALTIME(0|1) COMMAND...
+run_against_demo_unit() {
   local build_dir=$1 folder=$2 type=$3 realtime=$4
+  shift 4
   local drop_in
   drop_in=$(realpath "$build_dir/sim/libzyra_sim.so")
   (cd "$folder" && exec env PATH="$folder/no-tools" LD_PRELOAD="$drop_in" \
     ZYRA_SIM_SIDE="$(demo_unit_side "$type")" ZYRA_SIM_STATE_DIR="$folder/state" ZYRA_SIM_REALTIME="$realtime" \
-    "$folder/bin/ZyraUpgrader")
+    "$@")
 }

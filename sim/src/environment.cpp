@@ -68,7 +68,15 @@ void applyEnvironment()
     bool preloaded = variable("LD_PRELOAD").find("libzyra_sim") != std::string::npos;
     if (side.empty() && !preloaded)
         return;
+    if (side == "none")
+        return;
     bus.state().unit = std::make_shared<VirtualUnit>(sideFrom(side));
+    // A unit that starts off the bus and answers only after that many
+    // opens have failed: what a program sees of a unit that needs the
+    // recovery procedure.
+    const std::string awayOpens = variable("ZYRA_SIM_AWAY_OPENS");
+    if (!awayOpens.empty())
+        bus.state().unit->dropOffBus(0, std::stoi(awayOpens));
 }
 
 }  // namespace zyra_sim

@@ -1,21 +1,8 @@
 #include "configuration.h"
 
 #include "devicetypes.h"
+#include "regions.h"
 #include "ui_configuration.h"
-
-namespace {
-
-struct RegionChoice {
-    uint8_t code;
-    int country;  // countryComboBox index: USA, Europe, Japan
-    bool outdoors;
-};
-
-const RegionChoice regionChoices[] = {
-    {4, 0, false}, {3, 1, false}, {2, 2, false}, {9, 0, true}, {8, 1, true}, {7, 2, true},
-};
-
-}  // namespace
 
 Configuration::Configuration(QWidget *parent) : QDialog(parent), ui(new Ui::Configuration)
 {
@@ -29,7 +16,7 @@ Configuration::~Configuration()
 
 void Configuration::setRegion(uint8_t code, int deviceType)
 {
-    for (const RegionChoice &choice : regionChoices) {
+    for (const regions::Region &choice : regions::all()) {
         if (choice.code != code)
             continue;
         ui->countryComboBox->setCurrentIndex(choice.country);
@@ -42,7 +29,7 @@ void Configuration::setRegion(uint8_t code, int deviceType)
 int Configuration::region() const
 {
     const bool outdoors = ui->indoorComboBox->currentIndex() == 1;
-    for (const RegionChoice &choice : regionChoices)
+    for (const regions::Region &choice : regions::all())
         if (choice.country == ui->countryComboBox->currentIndex() && choice.outdoors == outdoors)
             return choice.code;
     return -1;

@@ -1,0 +1,217 @@
+#include "updaterun.h"
+
+#include <QDebug>
+#include <QThread>
+
+#include "devicetypes.h"
+#include "updaterthread.h"
+#include "workerexit.h"
+
+namespace {
+
+// Amount a run without a video-module stage starts from.
+constexpr int videoModuleStageProgress = 1000;
+
+const QString videoModuleText = "Updating Video Module";
+const QString radio1Text = "Updating Radio 1 of 2";
+const QString radio2Text = "Updating Radio 2 of 2";
+const QString restoringText = "Restoring Device";
+const QString configurationText = "Updating device configuration ";
+
+}  // namespace
+
+UpdateRun::UpdateRun(vx_zyra_t *handle, QObject *parent) : QObject(parent), handle_(handle)
+{
+}
+
+UpdateRun::~UpdateRun() = default;
+
+void UpdateRun::createRun(Kind kind, int deviceType)
+{
+    recovering_ = kind == Kind::Recovery;
+    stopRequested_ = false;
+    succeeded_ = false;
+    thread_ = new QThread;
+    worker_ = new UpdaterThread(nullptr);
+    worker_->handle = handle_;
+    worker_->deviceType = deviceType;
+    worker_->recoveryMode = recovering_;
+    if (kind == Kind::Update) {
+        worker_->eepromSettings = &eepromSettings_;
+        worker_->storagePending = true;
+    }
+
+    connect(worker_, &UpdaterThread::error, this, &UpdateRun::failed);
+    connect(worker_, SIGNAL(error(QString, int)), thread_, SLOT(quit()));
+    connect(worker_, SIGNAL(error(QString, int)), worker_, SLOT(deleteLater()));
+    connect(thread_, SIGNAL(finished()), thread_, SLOT(deleteLater()));
+    connect(thread_, &QThread::finished, this, &UpdateRun::threadFinished);
+    if (kind == Kind::Detection) {
+        connect(worker_, &UpdaterThread::detected, this, &UpdateRun::detected);
+        connect(worker_, SIGNAL(detected(QString)), thread_, SLOT(quit()));
+        connect(worker_, SIGNAL(detected(QString)), worker_, SLOT(deleteLater()));
+    } else {
+        connect(worker_, &UpdaterThread::startRecoveryMode, this, &UpdateRun::recoveryRequested);
+        connect(worker_, SIGNAL(startRecoveryMode(int)), thread_, SLOT(quit()));
+        connect(worker_, SIGNAL(startRecoveryMode(int)), worker_, SLOT(deleteLater()));
+        connect(worker_, &UpdaterThread::valueChanged, this, &UpdateRun::onProgress);
+        connect(worker_, &UpdaterThread::settingNotKept, this, &UpdateRun::settingNotKept);
+        connect(worker_, &UpdaterThread::dfuProgrammerNotPresent, this,
+                [this](const QString &message) { emit failed(message, noErrorCode); });
+        connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), thread_, SLOT(quit()));
+        connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), worker_, SLOT(deleteLater()));
+    }
+    worker_->moveToThread(thread_);
+}
+
+void UpdateRun::startRun(const char *firstStep, const QString &firstText, int startProgress)
+{
+    totalProgress_ = startProgress;
+    currentStep_ = firstText;
+    if (!firstText.isEmpty()) {
+        emit stepStarted(firstText);
+        emit progressed(totalProgress_, progressTotal);
+    }
+    connect(thread_, SIGNAL(started()), worker_, firstStep);
+    thread_->start(QThread::InheritPriority);
+}
+
+void UpdateRun::detect(int deviceType)
+{
+    createRun(Kind::Detection, deviceType);
+    qDebug() << "CREATING DETECT THREAD";
+    startRun(SLOT(detectDevice()), QString(), 0);
+}
+
+void UpdateRun::update(int deviceType, uint8_t fanControlMode)
+{
+    eepromSettings_.fan_ctrl_mode = fanControlMode;
+    createRun(Kind::Update, deviceType);
+    qDebug() << "CREATING UPDATE THREAD";
+    qDebug() << "starting with update";
+    if (DeviceTypes::hasVideoModule(deviceType)) {
+        connect(worker_, &UpdaterThread::finished, this, &UpdateRun::onReconnected);
+        startRun(SLOT(updateZYRA()), videoModuleText, 0);
+    } else {
+        connect(worker_, &UpdaterThread::finished, this, &UpdateRun::onApplicationUpdated);
+        startRun(SLOT(updateAPPFW()), radio1Text, videoModuleStageProgress);
+    }
+}
+
+void UpdateRun::recover(int deviceType)
+{
+    createRun(Kind::Recovery, deviceType);
+    qDebug() << "CREATING RECONNECT THREAD";
+    connect(worker_, &UpdaterThread::finished, this, &UpdateRun::onReconnected);
+    qDebug() << "starting with radio update";
+    startRun(SLOT(reconnect2Device()), radio1Text, videoModuleStageProgress);
+}
+
+void UpdateRun::stopAfterCurrentStep()
+{
+    stopRequested_ = true;
+}
+
+bool UpdateRun::inProgress() const
+{
+    return thread_ && thread_->isRunning();
+}
+
+void UpdateRun::releaseWorkerOnExit(const char *stillRunningWarning)
+{
+    ::releaseWorkerOnExit(thread_, worker_, stillRunningWarning);
+}
+
+QString UpdateRun::currentStep() const
+{
+    return currentStep_;
+}
+
+int UpdateRun::progress() const
+{
+    return totalProgress_;
+}
+
+bool UpdateRun::stopHere()
+{
+    if (!stopRequested_)
+        return false;
+    qDebug() << "STOPPING AFTER THE CURRENT STEP";
+    endRun();
+    emit stopped();
+    return true;
+}
+
+void UpdateRun::endRun()
+{
+    worker_->deleteLater();
+    thread_->quit();
+}
+
+// The worker's next step is started from here, after finished() has been
+// re-wired for it: a step that ends at once can then never reach the links
+// of the step before it.
+void UpdateRun::handOver(Reaction done, Reaction next, const char *nextStep, const QString &nextText)
+{
+    if (stopHere())
+        return;
+    currentStep_ = nextText;
+    emit stepStarted(nextText);
+    disconnect(worker_, &UpdaterThread::finished, this, done);
+    connect(worker_, &UpdaterThread::finished, this, next);
+    QMetaObject::invokeMethod(worker_, nextStep, Qt::QueuedConnection);
+}
+
+void UpdateRun::finishRunAfter(Reaction done, const QString &lastText)
+{
+    connect(worker_, SIGNAL(finished()), thread_, SLOT(quit()));
+    connect(worker_, SIGNAL(finished()), worker_, SLOT(deleteLater()));
+    handOver(done, &UpdateRun::onStorageUpdated, "updateStorage", lastText);
+}
+
+void UpdateRun::onReconnected()
+{
+    emit reconnected();
+    handOver(&UpdateRun::onReconnected, &UpdateRun::onApplicationUpdated, "updateAPPFW", radio1Text);
+}
+
+void UpdateRun::onApplicationUpdated()
+{
+    // A second application step in this run installs the normal image.
+    worker_->recoveryMode = false;
+    emit applicationUpdated();
+    handOver(&UpdateRun::onApplicationUpdated, &UpdateRun::onMacUpdated, "updateMACFW", radio2Text);
+}
+
+void UpdateRun::onMacUpdated()
+{
+    emit macUpdated();
+    if (recovering_)
+        handOver(&UpdateRun::onMacUpdated, &UpdateRun::onApplicationReUpdated, "updateAPPFW", restoringText);
+    else
+        finishRunAfter(&UpdateRun::onMacUpdated, configurationText);
+}
+
+void UpdateRun::onApplicationReUpdated()
+{
+    emit applicationReUpdated();
+    finishRunAfter(&UpdateRun::onApplicationReUpdated, configurationText);
+}
+
+void UpdateRun::onStorageUpdated()
+{
+    totalProgress_ = progressTotal;
+    succeeded_ = true;
+    emit progressed(totalProgress_, progressTotal);
+    emit succeeded();
+}
+
+// The configuration step reports its share after it has finished, when the
+// run already stands at its total.
+void UpdateRun::onProgress(int amount)
+{
+    if (succeeded_)
+        return;
+    totalProgress_ += amount;
+    emit progressed(totalProgress_, progressTotal);
+}

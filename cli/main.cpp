@@ -1,0 +1,130 @@
+// zyra: the update, detection and package pre-flight of ZyraUpgrader from a
+// shell, on the same UpdateRun as the window.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include "devicetypenames.h"
+#include "devicetypes.h"
+#include "interrupts.h"
+#include "packagecheck.h"
+#include "reporter.h"
+#include "settingscommand.h"
+#include "unitcommand.h"
+#include "vx_zyra_version.h"
+
+namespace {
+
+constexpr int usageStatus = 2;
+
+const char commandsHelp[] = "Commands:\n"
+                            "  detect TYPE          the video module's version, or the API version\n"
+                            "  update TYPE          the whole update, recovery path included\n"
+                            "  package check [DIR]  the package pre-flight; touches no unit\n"
+                            "  region [get | set NAME]\n"
+                            "                       the unit's region: usa, europe, japan, usa-outdoor,\n"
+                            "                       europe-outdoor or japan-outdoor\n"
+                            "  mode [get | set unicast|broadcast]\n"
+                            "                       the unit's transmission mode\n"
+                            "  channels [get | set [MHZ...]]\n"
+                            "                       the channels of the region's plan; set switches off\n"
+                            "                       the ones given (at most 14) and on all others\n"
+                            "  info                 side, application and radio versions, serial, signature\n"
+                            "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx.";
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "zyra: %s\nTry 'zyra --help'.\n", qPrintable(message));
+    return usageStatus;
+}
+
+// --fan-control: where the window offers the choice (SDI RX); elsewhere the
+// value of the window's Next. -1 for a value that is none.
+int fanControlMode(const QString &value)
+{
+    const QStringList modes{"none", "record", "record-temperature"};
+    return value.isEmpty() ? 1 : modes.indexOf(value);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName("zyra");
+    QCoreApplication::setApplicationVersion(VX_ZYRA_VERSION_STRING);
+    // The worker's traces are for developers; QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules("*.debug=false");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString("Updates ZYRA units and checks firmware packages.\n\n") + commandsHelp);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption packageOption("package", "The firmware package folder (default: the current one).", "DIR");
+    const QCommandLineOption jsonOption("json", "JSON events on stdout, one object a line.");
+    const QCommandLineOption yesOption("yes", "Go on without waiting for Enter.");
+    const QCommandLineOption quietOption("quiet", "Only results and errors.");
+    const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
+    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
+    parser.addPositionalArgument("command", "detect, update, package, region, mode, channels or info (see Commands).");
+    parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
+    parser.process(application);
+
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        return usageError("no command given");
+    const QString command = arguments.first();
+    Reporter reporter(Reporter::styleFor(parser.isSet(jsonOption)), parser.isSet(quietOption));
+
+    QString folder = parser.value(packageOption);
+    if (command == "package") {
+        if (arguments.value(1) != "check" || arguments.size() > 3)
+            return usageError("usage: zyra package check [DIR]");
+        if (arguments.size() == 3)
+            folder = arguments.at(2);
+    }
+    // The tool works in the package's folder, as the window works in its own.
+    if (!folder.isEmpty() && !QDir::setCurrent(folder))
+        return usageError(QString("no package folder %1").arg(folder));
+    if (command == "package")
+        return checkPackage(reporter);
+
+    if (command == "region" || command == "mode" || command == "channels" || command == "info") {
+        SettingsCommand settings(reporter);
+        QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
+                         Qt::QueuedConnection);
+        const QStringList settingArguments = arguments.mid(1);
+        const int status = command == "region"     ? settings.startRegion(settingArguments)
+                           : command == "mode"     ? settings.startMode(settingArguments)
+                           : command == "channels" ? settings.startChannels(settingArguments)
+                                                   : settings.startInfo(settingArguments);
+        return status >= 0 ? status : application.exec();
+    }
+    if (command != "detect" && command != "update")
+        return usageError(QString("unknown command %1").arg(command));
+    if (arguments.size() != 2)
+        return usageError(QString("usage: zyra %1 TYPE").arg(command));
+    const int type = deviceTypeOf(arguments.at(1));
+    if (type < 0)
+        return usageError(QString("unknown unit type %1").arg(arguments.at(1)));
+    if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
+        return usageError("--fan-control is for zyra update sdi-rx only");
+    const int fanControl = fanControlMode(parser.value(fanOption));
+    if (fanControl < 0)
+        return usageError(QString("unknown fan control %1").arg(parser.value(fanOption)));
+
+    const bool askBeforeRecovery = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
+    UnitCommand unitCommand(type, reporter, askBeforeRecovery);
+    Interrupts interrupts;
+    QObject::connect(&interrupts, &Interrupts::interrupted, &unitCommand, &UnitCommand::interrupt);
+    QObject::connect(&unitCommand, &UnitCommand::ended, &application, &QCoreApplication::exit, Qt::QueuedConnection);
+    if (command == "detect")
+        unitCommand.detect();
+    else
+        unitCommand.update(static_cast<uint8_t>(fanControl));
+    return application.exec();
+}

@@ -1,0 +1,153 @@
+#include "reporter.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int barWidth = 30;
+
+void writeLine(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+void writeJson(const QJsonObject &object)
+{
+    writeLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
+int percentOf(int value, int total)
+{
+    return total > 0 ? qBound(0, value * 100 / total, 100) : 0;
+}
+
+}  // namespace
+
+Reporter::Reporter(Style style, bool quiet) : style_(style), quiet_(quiet)
+{
+    elapsed_.start();
+}
+
+Reporter::Style Reporter::styleFor(bool json)
+{
+    if (json)
+        return Style::Json;
+    return isatty(STDOUT_FILENO) ? Style::Terminal : Style::Plain;
+}
+
+void Reporter::json(const char *event, const QString &key, const QString &value)
+{
+    QJsonObject object{{"event", event}};
+    if (!key.isEmpty())
+        object.insert(key, value);
+    writeJson(object);
+}
+
+void Reporter::endProgressLine()
+{
+    if (!progressShown_)
+        return;
+    std::fputc('\n', stdout);
+    progressShown_ = false;
+}
+
+void Reporter::step(const QString &text)
+{
+    step_ = text.trimmed();
+    if (style_ == Style::Json)
+        json("step", "text", text);
+    else if (style_ == Style::Plain && !quiet_)
+        writeLine(stdout, step_);
+}
+
+void Reporter::progress(int value, int total)
+{
+    const int percent = percentOf(value, total);
+    if (style_ == Style::Json) {
+        writeJson({{"event", "progress"}, {"value", value}, {"total", total}, {"percent", percent}});
+        return;
+    }
+    if (style_ != Style::Terminal || quiet_)
+        return;
+    const int filled = percent * barWidth / 100;
+    const qint64 seconds = elapsed_.elapsed() / 1000;
+    const QString line = QString("\r%1 [%2%3] %4% %5:%6\x1b[K")
+                             .arg(step_, -30)
+                             .arg(QString(filled, '#'), QString(barWidth - filled, '.'))
+                             .arg(percent, 3)
+                             .arg(seconds / 60)
+                             .arg(seconds % 60, 2, 10, QChar('0'));
+    std::fputs(line.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    progressShown_ = true;
+}
+
+void Reporter::detected(const QString &version)
+{
+    if (style_ == Style::Json)
+        json("detected", "version", version);
+    else
+        writeLine(stdout, version);
+}
+
+void Reporter::recovery(const QString &instructions)
+{
+    endProgressLine();
+    if (style_ == Style::Json)
+        json("recovery", "text", instructions);
+    else
+        writeLine(stdout, instructions);
+}
+
+void Reporter::note(const QString &text)
+{
+    endProgressLine();
+    if (style_ == Style::Json)
+        json("note", "text", text);
+    else
+        writeLine(stderr, text);
+}
+
+void Reporter::doneWith(const QString &value)
+{
+    if (style_ == Style::Json)
+        json("done", "value", value);
+    else
+        writeLine(stdout, value);
+}
+
+void Reporter::doneWith(const QList<QPair<QString, QString>> &fields)
+{
+    QJsonObject event{{"event", "done"}};
+    for (const auto &field : fields) {
+        if (style_ == Style::Json)
+            event.insert(field.first, field.second);
+        else
+            writeLine(stdout, QString("%1: %2").arg(field.first, field.second));
+    }
+    if (style_ == Style::Json)
+        writeJson(event);
+}
+
+void Reporter::error(const QString &message, int code)
+{
+    endProgressLine();
+    writeLine(stderr, QString("zyra: %1 (error code %2)").arg(message.trimmed()).arg(code));
+    if (style_ == Style::Json)
+        writeJson({{"event", "error"}, {"code", code}, {"message", message}});
+}
+
+void Reporter::done(const QString &summary)
+{
+    endProgressLine();
+    if (style_ == Style::Json)
+        json("done", summary.isEmpty() ? QString() : "text", summary);
+    else if (!quiet_ && !summary.isEmpty())
+        writeLine(stdout, summary);
+}

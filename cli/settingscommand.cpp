@@ -1,0 +1,205 @@
+#include "settingscommand.h"
+
+#include <QStringList>
+#include <QThread>
+
+#include <cstdio>
+
+#include "channelplan.h"
+#include "regions.h"
+#include "reporter.h"
+#include "transmissionmode.h"
+#include "workererrors.h"
+#include "zyracommsthread.h"
+
+namespace {
+
+constexpr int usageStatus = 2;
+const char connectionError[] =
+    "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
+
+int usage(const char *text)
+{
+    std::fprintf(stderr, "zyra: usage: %s\n", text);
+    return usageStatus;
+}
+
+QString regionName(uint8_t code)
+{
+    for (const regions::Region &region : regions::all())
+        if (region.code == code)
+            return region.name;
+    return QString("unknown (%1)").arg(code);
+}
+
+int regionCode(const QString &name)
+{
+    for (const regions::Region &region : regions::all())
+        if (name == region.name)
+            return region.code;
+    return -1;
+}
+
+}  // namespace
+
+SettingsCommand::SettingsCommand(Reporter &reporter, QObject *parent)
+    : QObject(parent), reporter_(reporter), thread_(new QThread), comms_(new ZyraCommsThread)
+{
+    comms_->moveToThread(thread_);
+    connect(comms_, SIGNAL(threadStartRequested()), thread_, SLOT(start()));
+    connect(thread_, SIGNAL(started()), comms_, SLOT(threadTask()));
+    connect(comms_, SIGNAL(threadStopped()), thread_, SLOT(quit()), Qt::DirectConnection);
+    connect(comms_, &ZyraCommsThread::threadSignal, this, &SettingsCommand::onReport, Qt::QueuedConnection);
+}
+
+SettingsCommand::~SettingsCommand()
+{
+    comms_->requestCancel();
+    thread_->quit();
+    thread_->wait();
+    delete comms_;
+    delete thread_;
+}
+
+int SettingsCommand::startRegion(const QStringList &arguments)
+{
+    const char usageText[] = "zyra region [get | set usa|europe|japan|usa-outdoor|europe-outdoor|japan-outdoor]";
+    if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
+        comms_->startTask(ZyraCommsThread::TASK_READ_REGION);
+        return -1;
+    }
+    if (arguments.size() != 2 || arguments.first() != "set" || regionCode(arguments.at(1)) < 0)
+        return usage(usageText);
+    comms_->region = static_cast<uint8_t>(regionCode(arguments.at(1)));
+    comms_->startTask(ZyraCommsThread::TASK_WRITE_REGION);
+    return -1;
+}
+
+int SettingsCommand::startMode(const QStringList &arguments)
+{
+    const char usageText[] = "zyra mode [get | set unicast|broadcast]";
+    if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
+        comms_->startTask(ZyraCommsThread::TASK_READ_MODE);
+        return -1;
+    }
+    const QStringList modes{"unicast", "broadcast"};
+    if (arguments.size() != 2 || arguments.first() != "set" || !modes.contains(arguments.at(1)))
+        return usage(usageText);
+    comms_->transmissionMode = arguments.at(1) == "unicast" ? transmissionmode::unicast : transmissionmode::broadcast;
+    comms_->startTask(ZyraCommsThread::TASK_WRITE_MODE);
+    return -1;
+}
+
+int SettingsCommand::startInfo(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return usage("zyra info");
+    comms_->startTask(ZyraCommsThread::TASK_READ_IDENTITY);
+    return -1;
+}
+
+int SettingsCommand::startChannels(const QStringList &arguments)
+{
+    if (!arguments.isEmpty() && arguments.first() == "set") {
+        for (const QString &argument : arguments.mid(1)) {
+            bool number = false;
+            const uint frequency = argument.toUInt(&number);
+            if (!number || frequency > 0xFFFF)
+                return usage("zyra channels [get | set [MHZ...]]");
+            switchedOff_.push_back(static_cast<uint16_t>(frequency));
+        }
+        writeAfterRead_ = true;
+    } else if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first() != "get")) {
+        return usage("zyra channels [get | set [MHZ...]]");
+    }
+    comms_->startTask(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
+    return -1;
+}
+
+void SettingsCommand::reportChannels()
+{
+    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_->region);
+    const std::vector<bool> enabled = channelplan::enabledFlags(plan, comms_->frequencyChannels);
+    QStringList rows;
+    for (size_t entry = 0; entry < plan.size(); ++entry)
+        rows << QString("%1 MHz %2%3")
+                    .arg(plan[entry].frequency)
+                    .arg(enabled[entry] ? "on" : "off")
+                    .arg(channelplan::isDfs(plan[entry]) ? " DFS" : "");
+    reporter_.doneWith(rows.join('\n'));
+}
+
+void SettingsCommand::writeChannels()
+{
+    writeAfterRead_ = false;
+    const bool broadcast = comms_->transmissionMode == transmissionmode::broadcast;
+    switch (channelplan::checkSwitchedOff(channelplan::forRegion(comms_->region), comms_->frequencyChannels,
+                                          switchedOff_, broadcast)) {
+    case channelplan::Refusal::none:
+        channelplan::encode(switchedOff_, comms_->frequencyChannels);
+        // The read reports before its thread has ended; a task started
+        // before that would be ignored.
+        thread_->wait();
+        comms_->startTask(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
+        return;
+    case channelplan::Refusal::notInPlan:
+        reporter_.error("A frequency is not in the channel plan of the unit's region.", 1);
+        break;
+    case channelplan::Refusal::tooMany:
+        reporter_.error(QString("At most %1 channels can be switched off.").arg(channelplan::maxSwitchedOff), 1);
+        break;
+    case channelplan::Refusal::dfsLocked:
+        reporter_.error("In broadcast mode the DFS channels stay as they are.", 1);
+        break;
+    }
+    emit ended(1);
+}
+
+void SettingsCommand::reportIdentity()
+{
+    const vx_zyra_t &unit = *comms_->deviceHandle();
+    const auto &app = unit.version.app;
+    const auto &mac = unit.version.mac;
+    reporter_.doneWith({
+        {"side", unit.side == VX_ZYRA_TX   ? "tx"
+                 : unit.side == VX_ZYRA_RX ? "rx"
+                                           : "unknown"},
+        {"application", QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.debug)},
+        {"radio", QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build)},
+        {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
+        {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
+    });
+}
+
+void SettingsCommand::onReport(int action, int status)
+{
+    if (status != workererrors::commsTaskOk) {
+        reporter_.error(connectionError, status);
+        emit ended(1);
+        return;
+    }
+    switch (action) {
+    case ZyraCommsThread::TASK_READ_REGION:
+        reporter_.doneWith(regionName(comms_->region));
+        break;
+    case ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS:
+        if (writeAfterRead_) {
+            writeChannels();
+            return;
+        }
+        reportChannels();
+        break;
+    case ZyraCommsThread::TASK_READ_IDENTITY:
+        reportIdentity();
+        break;
+    case ZyraCommsThread::TASK_READ_MODE: {
+        const QString mode = comms_->transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";
+        reporter_.doneWith(mode);
+        break;
+    }
+    default:
+        reporter_.done(QString());
+        break;
+    }
+    emit ended(0);
+}

@@ -1,0 +1,171 @@
+#include "unitcommand.h"
+
+#include <QDebug>
+#include <QSocketNotifier>
+
+#include <cstdlib>
+#include <unistd.h>
+
+#include "devicetypes.h"
+#include "reporter.h"
+#include "updaterun.h"
+#include "workererrors.h"
+
+namespace {
+
+// The worker's error code where it fits an exit status, else 1.
+int exitStatusOf(int errorCode)
+{
+    return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
+}
+
+const char recoveryInstructions[] =
+    "The unit stopped answering. Start it in recovery mode as the program's recovery picture shows, "
+    "then press Enter to go on.";
+
+}  // namespace
+
+UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecovery, QObject *parent)
+    : QObject(parent),
+      deviceType_(deviceType),
+      reporter_(reporter),
+      askBeforeRecovery_(askBeforeRecovery),
+      run_(new UpdateRun(&handle_, this))
+{
+    connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) { reporter_.step(text); });
+    connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
+    connect(run_, &UpdateRun::detected, this,
+            [this](const QString &version) { reporter_.detected(version.trimmed()); });
+    connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
+    connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);
+    connect(run_, &UpdateRun::recoveryRequested, this, &UnitCommand::onRecoveryRequested);
+    connect(run_, &UpdateRun::succeeded, this, &UnitCommand::onSucceeded);
+    connect(run_, &UpdateRun::stopped, this, &UnitCommand::reportStopped);
+    // A detection ends with its thread; an update ends with its last report
+    // and the thread after it.
+    connect(run_, &UpdateRun::threadFinished, this, [this] {
+        if (pendingFanControl_ >= 0 && status_ == 0) {
+            const auto fanControl = static_cast<uint8_t>(pendingFanControl_);
+            pendingFanControl_ = -1;
+            updating_ = true;
+            run_->update(deviceType_, fanControl);
+            return;
+        }
+        if (updating_)
+            return;
+        if (status_ == 0 && !updated_)
+            reporter_.done(QString());
+        end(status_);
+    });
+}
+
+UnitCommand::~UnitCommand()
+{
+    run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
+    closeUnit();
+}
+
+void UnitCommand::detect()
+{
+    run_->detect(deviceType_);
+}
+
+void UnitCommand::update(uint8_t fanControlMode)
+{
+    // As in the window: the update follows a detection, which leaves the
+    // unit open where the update expects it so.
+    pendingFanControl_ = fanControlMode;
+    updated_ = true;
+    run_->detect(deviceType_);
+}
+
+void UnitCommand::interrupt(int count)
+{
+    if (count == 1 && run_->inProgress()) {
+        reporter_.note("Stopping after the current step; Ctrl-C again leaves at once.");
+        if (pendingFanControl_ >= 0) {
+            // Still detecting: the update never starts.
+            pendingFanControl_ = -1;
+            reportStopped();
+        }
+        run_->stopAfterCurrentStep();
+        return;
+    }
+    // As closing the window: let go of the worker, then leave.
+    run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
+    closeUnit();
+    std::_Exit(stoppedStatus);
+}
+
+void UnitCommand::reportStopped()
+{
+    reporter_.error("Stopped after the current step. The unit may need the update again.", stoppedStatus);
+    status_ = stoppedStatus;
+    updating_ = false;
+}
+
+void UnitCommand::onFailed(const QString &message, int errorCode)
+{
+    if (errorCode == workererrors::radio2UnitGone)
+        handleUsable_ = false;
+    closeUnit();
+    reporter_.error(message, errorCode);
+    status_ = exitStatusOf(errorCode);
+    updating_ = false;
+}
+
+void UnitCommand::onRecoveryRequested(int unitStatus)
+{
+    if (unitStatus != workererrors::recoveryUnitUnreachable)
+        closeUnit();
+    reporter_.recovery(recoveryInstructions);
+    if (!askBeforeRecovery_) {
+        recover();
+        return;
+    }
+    enterKey_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(enterKey_, &QSocketNotifier::activated, this, [this] {
+        char byte = 0;
+        const bool ended = read(STDIN_FILENO, &byte, 1) <= 0;
+        if (!ended && byte != '\n')
+            return;
+        enterKey_->deleteLater();
+        enterKey_ = nullptr;
+        recover();
+    });
+}
+
+void UnitCommand::recover()
+{
+    // The recovery run is started once the run that asked for it has let go
+    // of its thread.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            handleUsable_ = true;
+            run_->recover(deviceType_);
+        },
+        Qt::QueuedConnection);
+}
+
+void UnitCommand::onSucceeded()
+{
+    closeUnit();
+    QString summary = "ZYRA firmware update successful!";
+    if (DeviceTypes::isTransmitter(deviceType_))
+        summary += "\nNOTE: You may need to re-pair this transmitter with paired receivers.";
+    reporter_.done(summary);
+    updating_ = false;
+}
+
+void UnitCommand::end(int status)
+{
+    closeUnit();
+    emit ended(status);
+}
+
+void UnitCommand::closeUnit()
+{
+    if (handleUsable_ && handle_.devh && vx_zyra_disconnect(&handle_) != VX_ZYRA_OK)
+        qWarning() << "DISCONNECT FAILED";
+}

@@ -1,0 +1,59 @@
+// zyra detect and zyra update: one run of UpdateRun on the unit of a type,
+// its recovery path included, told through a Reporter.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+
+#include "vx_zyra.h"
+
+class QSocketNotifier;
+class Reporter;
+class UpdateRun;
+
+class UnitCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Exit statuses besides the error codes.
+    static constexpr int stoppedStatus = 130;
+
+    // askBeforeRecovery: wait for Enter before the recovery path.
+    UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecovery, QObject *parent = nullptr);
+    ~UnitCommand() override;
+
+    void detect();
+    void update(uint8_t fanControlMode);
+    // First: stop after the current step; next: leave at once.
+    void interrupt(int count);
+
+signals:
+    // The command is over; status is its exit status.
+    void ended(int status);
+
+private:
+    void onFailed(const QString &message, int errorCode);
+    void onRecoveryRequested(int unitStatus);
+    void recover();
+    void onSucceeded();
+    void reportStopped();
+    void end(int status);
+    void closeUnit();
+
+    int deviceType_;
+    Reporter &reporter_;
+    bool askBeforeRecovery_;
+    vx_zyra_t handle_{};
+    // False once the unit has left the bus: its handle is only marked closed.
+    bool handleUsable_ = true;
+    // An update run is under way (its recovery path and the wait for Enter included).
+    bool updating_ = false;
+    bool updated_ = false;
+    // The fan control of the update that follows the detection; -1 for none.
+    int pendingFanControl_ = -1;
+    int status_ = 0;
+    UpdateRun *run_;
+    QSocketNotifier *enterKey_ = nullptr;
+};

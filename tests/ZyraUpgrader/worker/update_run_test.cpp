@@ -1,0 +1,73 @@
+// UpdateRun drives the steps itself: its reports for each device type, and a
+// stop that lets the running step end and starts no further one.
+#include "devicetypes.h"
+#include "updaterun.h"
+#include "worker_fixture.h"
+
+#include <QEventLoop>
+
+namespace {
+
+struct RunCase {
+    int type;
+    bool stopAfterFirstStep;
+    QStringList reports;
+};
+
+class UpdateRunReports : public WorkerFixture, public testing::WithParamInterface<RunCase>
+{
+};
+
+TEST_P(UpdateRunReports, AreTheStepsOfTheWindow)
+{
+    const RunCase &row = GetParam();
+    useDeviceType(row.type);
+    auto unit = attachUnit(sideOf(row.type));
+    if (!DeviceTypes::hasVideoModule(row.type)) {
+        ASSERT_EQ(vx_zyra_connect(&handle), 0) << "detection leaves these units connected";
+    }
+
+    UpdateRun run(&handle);
+    QStringList reports;
+    int lastProgress = 0;
+    QEventLoop loop;
+    QObject::connect(&run, &UpdateRun::stepStarted, [&](const QString &text) { reports << text; });
+    QObject::connect(&run, &UpdateRun::progressed, [&](int value, int total) {
+        EXPECT_EQ(total, UpdateRun::progressTotal);
+        lastProgress = value;
+    });
+    QObject::connect(&run, &UpdateRun::failed, [&](const QString &message, int code) {
+        reports << QString("failed %1: %2").arg(code).arg(message);
+    });
+    QObject::connect(&run, &UpdateRun::succeeded, [&] { reports << "succeeded"; });
+    QObject::connect(&run, &UpdateRun::stopped, [&] { reports << "stopped"; });
+    QObject::connect(&run, &UpdateRun::threadFinished, &loop, &QEventLoop::quit);
+
+    run.update(row.type, 2);
+    if (row.stopAfterFirstStep)
+        run.stopAfterCurrentStep();
+    loop.exec();
+
+    EXPECT_EQ(reports, row.reports);
+    EXPECT_FALSE(run.inProgress());
+    if (!row.stopAfterFirstStep) {
+        EXPECT_EQ(lastProgress, UpdateRun::progressTotal);
+    }
+    const size_t macFrames = unit->framesWithCode(wire::UPDATE_MAC_START).size();
+    EXPECT_EQ(macFrames > 0, !row.stopAfterFirstStep) << "a stopped run never reaches the MAC image";
+}
+
+const QString video = "Updating Video Module";
+const QString radio1 = "Updating Radio 1 of 2";
+const QString radio2 = "Updating Radio 2 of 2";
+const QString configuration = "Updating device configuration ";
+const QStringList withVideoModule{video, radio1, radio2, configuration, "succeeded"};
+const QStringList withoutVideoModule{radio1, radio2, configuration, "succeeded"};
+
+INSTANTIATE_TEST_SUITE_P(DeviceTypes, UpdateRunReports,
+                         testing::Values(RunCase{0, false, withVideoModule}, RunCase{1, false, withVideoModule},
+                                         RunCase{2, false, withoutVideoModule}, RunCase{3, false, withVideoModule},
+                                         RunCase{4, false, withVideoModule}, RunCase{5, false, withoutVideoModule},
+                                         RunCase{1, true, {video, "stopped"}}, RunCase{5, true, {radio1, "stopped"}}));
+
+}  // namespace

@@ -1,0 +1,269 @@
+// zyra against the virtual unit: each command's events, exit status and
+// messages, the unit's waits in virtual time.
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace {
+
+void copyDirectory(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QString &name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+struct Outcome {
+    int status = -1;
+    // The JSON events on stdout, as "event" or "event: detail".
+    QStringList events;
+    QString standardError;
+};
+
+// A package folder as scripts/demo lays it out, for a unit with a video
+// module with that module waiting in its bootloader with an older image.
+class Bench
+{
+public:
+    explicit Bench(bool videoModule)
+    {
+        copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware"));
+        copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k"));
+        QDir().mkpath(path("utils"));
+        QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer"));
+        QDir().mkpath(path("state"));
+        QDir().mkpath(path("no-tools"));
+        if (!videoModule)
+            return;
+        QByteArray flash(0x1E000, '\xFF');
+        flash.replace(0x1DE00, 7, QByteArray("FWv1.3", 7));
+        write("state/xmega.flash", flash);
+        write("state/xmega.mode", "dfu\n");
+    }
+
+    QString path(const QString &relative) const { return folder_.filePath(relative); }
+    void write(const QString &relative, const QByteArray &content) const
+    {
+        QFile file(path(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+    // side: "tx", "rx" or "none" (no unit on the bus).
+    Outcome run(const QStringList &arguments, const QString &side, const QStringList &environment = {}) const
+    {
+        QProcess zyra;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", path("no-tools"));
+        env.insert("LD_PRELOAD", ZYRA_SIM_DROPIN);
+        env.insert("ZYRA_SIM_SIDE", side);
+        env.insert("ZYRA_SIM_STATE_DIR", path("state"));
+        env.insert("ZYRA_SIM_REALTIME", "0");
+        env.insert("QT_LOGGING_RULES", "*.debug=false");
+        for (const QString &variable : environment)
+            env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        zyra.setProcessEnvironment(env);
+        zyra.start(ZYRA_CLI, arguments + QStringList{"--package", folder_.path()});
+        zyra.closeWriteChannel();
+        Outcome outcome;
+        if (!zyra.waitForFinished(20000))
+            return outcome;
+        outcome.status = zyra.exitStatus() == QProcess::NormalExit ? zyra.exitCode() : -1;
+        outcome.standardError = QString::fromLocal8Bit(zyra.readAllStandardError());
+        for (const QByteArray &line : zyra.readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            const QString name = event.value("event").toString();
+            EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
+            if (name == "step")
+                outcome.events << "step: " + event.value("text").toString();
+            else if (name == "detected")
+                outcome.events << "detected: " + event.value("version").toString();
+            else if (name == "done" && event.contains("side"))
+                outcome.events << QString("done: %1, %2, serial %3")
+                                      .arg(event.value("side").toString(), event.value("signature").toString(),
+                                           event.value("serial").toString().left(14));
+            else if (name == "done" && event.contains("value"))
+                outcome.events << "done: " + event.value("value").toString();
+            else if (name == "error")
+                outcome.events << QString("error: %1").arg(event.value("code").toInt());
+            else if (name == "progress") {
+                const int percent = event.value("percent").toInt();
+                EXPECT_EQ(percent, event.value("value").toInt() * 100 / event.value("total").toInt());
+                if (outcome.events.isEmpty() || outcome.events.last() != "progress")
+                    outcome.events << "progress";
+            } else
+                outcome.events << name;
+        }
+        return outcome;
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+struct Row {
+    const char *name;
+    QStringList arguments;
+    QString side;
+    QStringList environment;
+    // Files removed from the package first.
+    QStringList removed;
+    int status;
+    QStringList events;
+    QString inStandardError;
+};
+
+}  // namespace
+
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+void PrintTo(const Row &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class Zyra : public testing::TestWithParam<Row>
+{
+};
+
+TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
+{
+    const Row &row = GetParam();
+    // The radio settings are those of a unit whose radio is on the bus at once.
+    const bool videoModule = !row.arguments.contains("hdmi-rx") && !row.arguments.contains("2k-rx") &&
+                             !row.arguments.contains("region") && !row.arguments.contains("mode") &&
+                             !row.arguments.contains("info") && !row.arguments.contains("channels");
+    Bench bench(videoModule);
+    for (const QString &file : row.removed)
+        ASSERT_TRUE(QFile::remove(bench.path(file)));
+
+    const Outcome outcome = bench.run(row.arguments, row.side, row.environment);
+
+    EXPECT_EQ(outcome.status, row.status) << outcome.standardError.toStdString();
+    EXPECT_EQ(outcome.events, row.events) << outcome.events.join(" | ").toStdString();
+    EXPECT_TRUE(outcome.standardError.contains(row.inStandardError)) << outcome.standardError.toStdString();
+}
+
+const QString video = "step: Updating Video Module";
+const QString radio1 = "step: Updating Radio 1 of 2";
+const QString radio2 = "step: Updating Radio 2 of 2";
+const QString configuration = "step: Updating device configuration ";
+const QString progress = "progress";
+
+QStringList videoModuleUpdate()
+{
+    return {"detected: v1.3", video, progress, radio1, progress, radio2, progress, configuration, progress, "done"};
+}
+
+QStringList radioUpdate()
+{
+    return {"detected: 1.0.1", radio1, progress, radio2, progress, configuration, progress, "done"};
+}
+
+const QString noDevice = "Error, no device Detected.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Zyra,
+    testing::Values(
+        Row{"update_hdmi_tx", {"update", "hdmi-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
+        Row{"update_sdi_tx", {"update", "sdi-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
+        Row{"update_hdmi_rx", {"update", "hdmi-rx", "--json"}, "rx", {}, {}, 0, radioUpdate(), ""},
+        Row{"update_sdi_rx_no_fan_control",
+            {"update", "sdi-rx", "--json", "--fan-control", "none"},
+            "rx",
+            {},
+            {},
+            0,
+            videoModuleUpdate(),
+            ""},
+        Row{"update_2k_tx", {"update", "2k-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
+        Row{"update_2k_rx", {"update", "2k-rx", "--json"}, "rx", {}, {}, 0, radioUpdate(), ""},
+        // Away for the video module's reconnect attempts, back for the recovery's.
+        Row{"recovery_with_yes",
+            {"update", "sdi-tx", "--json", "--yes"},
+            "tx",
+            {"ZYRA_SIM_AWAY_OPENS=12"},
+            {},
+            0,
+            {"detected: v1.3", video, progress, "recovery", radio1, progress, radio1, progress, radio2, progress,
+             "step: Restoring Device", progress, configuration, progress, "done"},
+            ""},
+        Row{"detect_without_unit", {"detect", "hdmi-rx", "--json"}, "none", {}, {}, 1, {"error: 0"}, noDevice},
+        Row{"detect_video_module", {"detect", "sdi-tx", "--json"}, "tx", {}, {}, 0, {"detected: v1.3", "done"}, ""},
+        Row{"update_with_bad_package",
+            {"update", "hdmi-rx", "--json"},
+            "rx",
+            {},
+            {"firmware/firmware.ini"},
+            21,
+            {"detected: 1.0.1", radio1, progress, "error: 21"},
+            "Error updating Radio 1"},
+        Row{"package_check_good", {"package", "check", "--json"}, "none", {}, {}, 0, {"done"}, ""},
+        Row{"package_check_bad",
+            {"package", "check", "--json"},
+            "none",
+            {},
+            {"firmware2k/storage.ini"},
+            42,
+            {"error: 42"},
+            "R Error updating device configuration"},
+        Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
+        Row{"region_set", {"region", "set", "japan-outdoor", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
+        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
+        Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
+        Row{"info", {"info", "--json"}, "tx", {}, {}, 0, {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL"}, ""},
+        // The sample unit's region 4 plan with 5670 MHz switched off.
+        Row{"channels_get",
+            {"channels", "--json"},
+            "rx",
+            {},
+            {},
+            0,
+            {"done: 5190 MHz on\n5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on "
+             "DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"},
+            ""},
+        Row{"channels_set", {"channels", "set", "5190", "5670", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
+        Row{"channels_outside_the_plan",
+            {"channels", "set", "5180", "--json"},
+            "rx",
+            {},
+            {},
+            1,
+            {"error: 1"},
+            "not in the channel plan"},
+        Row{"channels_more_than_fourteen",
+            {"channels", "set", "5190", "5230", "5270", "5310", "5510", "5550", "5670", "5755", "5795", "5190", "5230",
+             "5270", "5310", "5510", "5550", "--json"},
+            "rx",
+            {},
+            {},
+            1,
+            {"error: 1"},
+            "At most 14"},
+        Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
+        Row{"mode_set", {"mode", "set", "broadcast", "--json"}, "tx", {}, {}, 0, {"done"}, ""},
+        Row{"fan_control_elsewhere",
+            {"update", "hdmi-tx", "--fan-control", "none"},
+            "tx",
+            {},
+            {},
+            2,
+            {},
+            "sdi-rx only"}),
+    [](const testing::TestParamInfo<Row> &param) { return std::string(param.param.name); });
+
+}  // namespace
