@@ -30,6 +30,9 @@ prepare_demo_unit() {
     head -c $((0x1E000)) /dev/zero | tr '\0' '\377' >"$folder/state/xmega.flash"
     printf 'FWv1.3\0' | dd of="$folder/state/xmega.flash" bs=1 seek=$((0x1DE00)) conv=notrunc status=none
     echo dfu >"$folder/state/xmega.mode"
+    # A flasher that validates the EEPROM by reading the EEPROM back (Debian's
+    # 0.6.1 reads the flash instead, see HACKING.md).
+    echo eeprom >"$folder/state/dfu.eeprom-readback"
   fi
 }
 

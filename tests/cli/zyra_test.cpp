@@ -46,6 +46,8 @@ public:
         flash.replace(0x1DE00, 7, QByteArray("FWv1.3", 7));
         write("state/xmega.flash", flash);
         write("state/xmega.mode", "dfu\n");
+        // A flasher that validates the EEPROM against the EEPROM (0.6.1 reads the flash: HACKING.md).
+        write("state/dfu.eeprom-readback", "eeprom\n");
     }
 
     QString path(const QString &relative) const { return folder_.filePath(relative); }
