@@ -111,6 +111,7 @@ private:
     // A run's thread deletes itself when it ends; the guard tells whether it still exists.
     QPointer<QThread> currentThread;
     QPointer<UpdaterThread> currentWorker;
+    RunKind currentRunKind = RunKind::Detection;
     int deviceType = 0;
     int connectionStatus = 1;
     bool recoveryMode = false;

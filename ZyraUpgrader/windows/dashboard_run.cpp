@@ -55,6 +55,7 @@ void DashBoard::disconnectDevice()
 
 void DashBoard::createRun(RunKind kind)
 {
+    currentRunKind = kind;
     currentThread = new QThread;
     currentWorker = new UpdaterThread(nullptr);
     currentWorker->handle = &deviceHandle;
