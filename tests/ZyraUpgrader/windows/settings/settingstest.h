@@ -8,13 +8,10 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include "commandgate.h"
 #include "wire_codes.h"
