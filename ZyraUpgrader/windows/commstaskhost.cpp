@@ -1,16 +1,21 @@
 #include "commstaskhost.h"
 
+#include "workerexit.h"
 #include "zyracommsthread.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -47,18 +52,9 @@ void pause(int ms)
 
 }  // namespace
 
-CommsTaskHost::CommsTaskHost(QWidget *owner)
-    : QObject(owner),
-      window(owner),
-      thread(new QThread),
-      comms(new ZyraCommsThread),
-      progress(new QProgressDialog(owner))
+CommsTaskHost::CommsTaskHost(QWidget *owner) : QObject(owner), window(owner), progress(new QProgressDialog(owner))
 {
-    comms->moveToThread(thread);
-    connect(comms, SIGNAL(threadStartRequested()), thread, SLOT(start()));
-    connect(thread, SIGNAL(started()), comms, SLOT(threadTask()));
-    connect(comms, SIGNAL(threadStopped()), thread, SLOT(quit()), Qt::DirectConnection);
-    connect(comms, SIGNAL(threadSignal(int, int)), this, SLOT(takeReport(int, int)), Qt::QueuedConnection);
+    wireFreshWorker();
 
     progress->setAutoClose(false);
     progress->setAutoReset(false);
@@ -73,15 +69,16 @@ CommsTaskHost::CommsTaskHost(QWidget *owner)
     // A progress dialog shows itself a few seconds after it is built unless
     // it is cancelled; this one shows only while a task runs.
     progress->cancel();
+    progress->installEventFilter(this);
 }
 
 CommsTaskHost::~CommsTaskHost()
 {
     comms->requestCancel();
-    if (!thread->wait(graceOnCloseMs)) {
-        stopThreadForcibly();
-        thread->wait();
-    }
+    if (!thread->wait(graceOnCloseMs))
+        leaveTaskBehind();
+    for (const LeftBehind &task : leftBehind)
+        releaseWorkerOnExit(task.thread, task.worker, "LEAVING WHILE A COMMS TASK IS STILL RUNNING");
     delete thread;
     delete comms;
 }
@@ -93,12 +90,14 @@ void CommsTaskHost::setPause(Pause pause)
 
 void CommsTaskHost::startTask(int action, const QString &title, const QString &label)
 {
-    if (awaitingReport)
+    if (awaitingReport || cancelling)
         return;
     showProgress(title, label);
-    // A task reports before its thread has wound down; starting a running
-    // thread again would do nothing.
-    thread->wait();
+    // A task reports before its thread has wound down, and starting a
+    // running thread again would do nothing; waiting here could block on a
+    // library call.
+    if (thread->isRunning())
+        leaveTaskBehind();
     // The report of a cancelled task may still be queued: it must not pass
     // for this task's.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
@@ -118,6 +117,9 @@ void CommsTaskHost::closeProgress()
 
 void CommsTaskHost::cancelTask()
 {
+    if (cancelling)
+        return;
+    cancelling = true;
     awaitingReport = false;
     progress->setLabelText("Canceling connection operation...");
     progress->setWindowFlags(cancellingFlags);
@@ -125,20 +127,20 @@ void CommsTaskHost::cancelTask()
     progress->show();
     comms->requestCancel();
 
-    for (int pauses = 1; thread->isRunning(); ++pauses) {
+    // The cancelled task's thread, even once it has been left behind.
+    const QPointer<QThread> task = thread;
+    for (int pauses = 1; task && task->isRunning(); ++pauses) {
         pause(pauseMs);
-        if (pauses == forcedStopAfterPauses)
-            stopThreadForcibly();
-        if (pauses % questionPeriodPauses == questionPhasePauses && thread->isRunning()) {
-            stopThreadForcibly();
-            if (userWantsToQuit()) {
-                QCoreApplication::quit();
-                break;
-            }
+        if (pauses == forcedStopAfterPauses && task == thread)
+            leaveTaskBehind();
+        if (pauses % questionPeriodPauses == questionPhasePauses && task && task->isRunning() && userWantsToQuit()) {
+            QCoreApplication::quit();
+            break;
         }
     }
     comms->clearState();
     progress->cancel();
+    cancelling = false;
 }
 
 void CommsTaskHost::showConnectionError(QWidget *parent)
@@ -165,11 +167,57 @@ void CommsTaskHost::showProgress(const QString &title, const QString &label)
     progress->show();
 }
 
-void CommsTaskHost::stopThreadForcibly()
+void CommsTaskHost::wireFreshWorker()
 {
-    // Takes effect once the task returns: a library call cannot be cut short.
+    thread = new QThread;
+    comms = new ZyraCommsThread;
+    comms->moveToThread(thread);
+    connect(comms, SIGNAL(threadStartRequested()), thread, SLOT(start()));
+    connect(thread, SIGNAL(started()), comms, SLOT(threadTask()));
+    connect(comms, SIGNAL(threadStopped()), thread, SLOT(quit()), Qt::DirectConnection);
+    connect(comms, SIGNAL(threadSignal(int, int)), this, SLOT(takeReport(int, int)), Qt::QueuedConnection);
+}
+
+void CommsTaskHost::leaveTaskBehind()
+{
     qDebug("STOPPING COMMS THREAD");
-    thread->terminate();
+    QThread *const stuck = thread;
+    ZyraCommsThread *const stuckWorker = comms;
+    disconnect(stuckWorker, nullptr, this, nullptr);
+    leftBehind.push_back({stuck, stuckWorker});
+    connect(
+        stuck, &QThread::finished, this, [this, stuck] { deleteLeftBehind(stuck); }, Qt::QueuedConnection);
+
+    wireFreshWorker();
+    // The owner set the values of the next task on the worker it knew.
+    comms->transmissionMode = stuckWorker->transmissionMode;
+    comms->region = stuckWorker->region;
+    std::copy(std::begin(stuckWorker->frequencyChannels), std::end(stuckWorker->frequencyChannels),
+              std::begin(comms->frequencyChannels));
+}
+
+void CommsTaskHost::deleteLeftBehind(QThread *ended)
+{
+    const auto found = std::find_if(leftBehind.begin(), leftBehind.end(),
+                                    [ended](const LeftBehind &task) { return task.thread == ended; });
+    if (found == leftBehind.end())
+        return;
+    // finished() comes just before the thread is gone.
+    ended->wait();
+    delete found->worker;
+    delete found->thread;
+    leftBehind.erase(found);
+}
+
+bool CommsTaskHost::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool escape = event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    if (watched != progress || !(escape || event->type() == QEvent::Close))
+        return QObject::eventFilter(watched, event);
+    event->ignore();
+    if (!cancelling && progress->isVisible())
+        QMetaObject::invokeMethod(progress, "canceled");
+    return true;
 }
 
 bool CommsTaskHost::userWantsToQuit()

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QProgressDialog;
 class QThread;
@@ -20,8 +22,9 @@ class CommsTaskHost : public QObject
 public:
     // The progress dialog becomes a window-modal child of owner.
     explicit CommsTaskHost(QWidget *owner);
-    // Asks the running task to stop, gives it 5 s, then stops its thread
-    // forcibly and waits for it.
+    // Asks the running task to stop and gives it 5 s; a task still running
+    // then, or left behind by a cancel, is released the way the program's
+    // exit releases its worker.
     ~CommsTaskHost() override;
 
     ZyraCommsThread *worker() const { return comms; }
@@ -29,13 +32,15 @@ public:
     QProgressDialog *progressDialog() const { return progress; }
 
     // Shows the progress dialog with its Cancel button, then starts the task.
+    // Ignored while a task is awaited or being cancelled.
     void startTask(int action, const QString &title, const QString &label);
     // startTask with the texts of a task that reads from or prepares the unit.
     void startConnectingTask(int action);
     void closeProgress();
     // Abandons the running task: no report will come for it. Waits in steps
-    // of 500 ms; stops the thread forcibly after 5 s and, every 15 s from
-    // 14.5 s on, offers to quit the application.
+    // of 500 ms; after 5 s leaves the task's thread behind (the next task
+    // runs on a fresh one) and, every 15 s from 14.5 s on, offers to quit the
+    // application. Does nothing while a cancel is already under way.
     void cancelTask();
 
     // The one box every failed task ends in.
@@ -46,6 +51,12 @@ public:
     using Pause = std::function<void(int ms)>;
     static void setPause(Pause pause);
 
+protected:
+    // Escape and the window manager's close act on the progress dialog as its
+    // Cancel button does, and not at all while cancelling: the dialog never
+    // hides and the window stays modal until the cancel is over.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // A task's report, only while the task is still awaited (not cancelled).
     void reported(int action, int status);
@@ -55,12 +66,24 @@ private slots:
 
 private:
     void showProgress(const QString &title, const QString &label);
-    void stopThreadForcibly();
+    void wireFreshWorker();
+    // A task blocked in the library cannot be interrupted: its thread and
+    // worker are set aside, deleted once the task ends, and a fresh pair
+    // takes their place.
+    void leaveTaskBehind();
+    void deleteLeftBehind(QThread *ended);
     bool userWantsToQuit();
 
+    struct LeftBehind {
+        QThread *thread;
+        ZyraCommsThread *worker;
+    };
+
     QWidget *window;
-    QThread *thread;
-    ZyraCommsThread *comms;
+    QThread *thread = nullptr;
+    ZyraCommsThread *comms = nullptr;
     QProgressDialog *progress;
+    std::vector<LeftBehind> leftBehind;
     bool awaitingReport = false;
+    bool cancelling = false;
 };

@@ -109,11 +109,15 @@ DashBoard::~DashBoard()
 void DashBoard::closeEvent(QCloseEvent *event)
 {
     if (runInProgress()) {
-        const auto answer = QMessageBox::question(
-            this, "ZYRA Utility",
-            "An update is in progress. If you quit now, the unit may need the recovery procedure.\n\n"
-            "Do you want to quit anyway?",
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        // A detection changes nothing on the unit; only a run that writes to
+        // it can leave it needing the recovery procedure.
+        const char *const question =
+            updateRun->detecting()
+                ? "The unit is being detected.\n\nDo you want to quit anyway?"
+                : "An update is in progress. If you quit now, the unit may need the recovery procedure.\n\n"
+                  "Do you want to quit anyway?";
+        const auto answer =
+            QMessageBox::question(this, "ZYRA Utility", question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
             event->ignore();
             return;
@@ -222,8 +226,9 @@ void DashBoard::showAboutBox()
 
 void DashBoard::quit()
 {
-    close();
-    QCoreApplication::quit();
+    // "No" to the close question keeps the program running.
+    if (close())
+        QCoreApplication::quit();
 }
 
 void DashBoard::leadOnlyTo(QObject *button, const char *slot)

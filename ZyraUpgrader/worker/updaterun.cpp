@@ -28,6 +28,7 @@ UpdateRun::~UpdateRun() = default;
 
 void UpdateRun::createRun(Kind kind, int deviceType)
 {
+    detecting_ = kind == Kind::Detection;
     recovering_ = kind == Kind::Recovery;
     stopRequested_ = false;
     succeeded_ = false;
@@ -115,6 +116,11 @@ void UpdateRun::stopAfterCurrentStep()
 bool UpdateRun::inProgress() const
 {
     return thread_ && thread_->isRunning();
+}
+
+bool UpdateRun::detecting() const
+{
+    return detecting_;
 }
 
 void UpdateRun::releaseWorkerOnExit(const char *stillRunningWarning)

@@ -43,6 +43,8 @@ public:
     // unless the run ends otherwise first.
     void stopAfterCurrentStep();
     bool inProgress() const;
+    // Whether the run only detects the unit, which changes nothing on it.
+    bool detecting() const;
     // The text of the latest step and the progress so far, for showing a
     // run at once when it starts.
     QString currentStep() const;
@@ -104,6 +106,7 @@ private:
     // it still exists.
     QPointer<QThread> thread_;
     QPointer<UpdaterThread> worker_;
+    bool detecting_ = false;
     bool recovering_ = false;
     bool stopRequested_ = false;
     bool succeeded_ = false;

@@ -7,11 +7,14 @@
 
 #include <memory>
 
+#include "commandgate.h"
 #include "flowdriver.h"
 #include "guitest.h"
+#include "wire_codes.h"
 #include "workspace.h"
 #include "zyra_sim/clock.h"
 
+using guitest::CommandGate;
 using guitest::FlowDriver;
 using guitest::ModalAnswerer;
 using guitest::Workspace;
@@ -24,6 +27,7 @@ private slots:
     void init();
     void cleanup();
 
+    void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
     void closingAtRestAsksNothing();
     void quittingDuringARunEndsPromptly();
@@ -47,23 +51,76 @@ void ClosingTest::cleanup()
     zyra_sim::Clock::instance().setRealTime(false);
 }
 
+void ClosingTest::closingDuringARunAsksFirst_data()
+{
+    QTest::addColumn<bool>("update");
+    QTest::addColumn<bool>("throughDone");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("question");
+
+    const QString detecting = "The unit is being detected.";
+    const QString updating = "An update is in progress.";
+    QTest::newRow("detection, close, No") << false << false << "No" << detecting;
+    QTest::newRow("detection, Done, No") << false << true << "No" << detecting;
+    QTest::newRow("detection, Done, Yes") << false << true << "Yes" << detecting;
+    QTest::newRow("update, close, No") << true << false << "No" << updating;
+    QTest::newRow("update, Done, No") << true << true << "No" << updating;
+}
+
+// The close question comes from closing the window, or from quit(), the slot
+// of Done and Exit; only Yes ends the program.
 void ClosingTest::closingDuringARunAsksFirst()
 {
+    QFETCH(bool, update);
+    QFETCH(bool, throughDone);
+    QFETCH(QString, answer);
+    QFETCH(QString, question);
+
     auto unit = workspace->prepareUnit(2);
     flow->openUpdate(2);
-    QVERIFY(flow->next());
-    // Real time keeps the worker busy in the unit's restart while the window is closed.
-    zyra_sim::Clock::instance().setRealTime(true);
-    unit->setRestartTimeMs(60 * 1000);
-    QVERIFY(flow->clickIfEnabled("recFanControlButton"));
+    CommandGate gate;
+    if (update) {
+        QVERIFY(flow->next());
+        gate.install(*unit, wire::GET_APP_VERSION);
+        QVERIFY(flow->clickIfEnabled("recFanControlButton"));
+    } else {
+        gate.install(*unit, wire::GET_APP_VERSION);
+        flow->click("nextPushButton");
+    }
+    QVERIFY(QTest::qWaitFor([&] { return gate.reached(); }, 10000));
 
-    ModalAnswerer no("No");
-    flow->window()->close();
-    QVERIFY2(no.answered(), "closing during a run should ask");
-    QVERIFY2(no.seenText().contains("update is in progress"), qPrintable(no.seenText()));
-    QVERIFY2(flow->window()->isVisible(), "No keeps the program open");
+    ModalAnswerer answerer(answer);
+    constexpr int stillRunning = 42;
+    QTimer::singleShot(0, flow->window(), [&] {
+        if (throughDone)
+            QMetaObject::invokeMethod(flow->window(), "quit");
+        else
+            flow->window()->close();
+    });
+    // Once answered, a program that keeps running is still in its loop a
+    // moment later. Local timers: none may fire into a later test.
+    QTimer settle;
+    settle.setSingleShot(true);
+    connect(&settle, &QTimer::timeout, [] { QCoreApplication::exit(stillRunning); });
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        if (answerer.answered() && !settle.isActive())
+            settle.start(50);
+    });
+    watch.start(5);
+    const int loopResult = QCoreApplication::exec();
+    watch.stop();
+    settle.stop();
 
-    zyra_sim::Clock::instance().setRealTime(false);
+    QVERIFY2(answerer.answered(), "leaving during a run should ask");
+    QVERIFY2(answerer.seenText().startsWith(question), qPrintable(answerer.seenText()));
+    const bool kept = answer == "No";
+    QCOMPARE(loopResult == stillRunning, kept || !throughDone);
+    QCOMPARE(flow->window()->isVisible(), kept);
+
+    gate.release();
+    // The run ends before the program is torn down.
+    flow->window()->show();
     QVERIFY(flow->waitForRest());
 }
 

@@ -1,5 +1,5 @@
-// Helpers shared by the radio settings tests: a virtual unit on the bus, a
-// gate that holds a task inside the unit, and a script that answers the
+// Helpers shared by the radio settings tests: a virtual unit on the bus and
+// a script that answers the
 // modal windows a round trip opens.
 #pragma once
 
@@ -8,14 +8,12 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 
+#include "commandgate.h"
 #include "wire_codes.h"
 #include "zyra_sim/virtual_unit.h"
 
@@ -42,31 +40,7 @@ std::vector<uint16_t> storageSetIds(const zyra_sim::VirtualUnit &unit);
 // How many STORAGE_GET frames asked for this id.
 int storageGetCount(const zyra_sim::VirtualUnit &unit, uint16_t id);
 
-// Holds the worker inside the unit's handling of a command (from its n-th
-// frame of that code on, counting from 0) until released, as a unit stuck
-// mid-task would: in virtual time the library's own deadlines would pass at
-// once. While the worker is held it owns the virtual unit: a test touches
-// the unit only after release(). Released on destruction; the held worker
-// may leave the gate after that.
-class CommandGate
-{
-public:
-    CommandGate();
-    ~CommandGate();
-    void install(zyra_sim::VirtualUnit &unit, uint8_t command, int occurrence = 0);
-    bool reached() const;
-    void release();
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool open = false;
-        std::atomic<bool> hit{false};
-        std::atomic<int> seen{0};
-    };
-    std::shared_ptr<State> state;
-};
+using guitest::CommandGate;
 
 // Answers the modal windows (other than a progress dialog) as they open,
 // in order: each step names the class it expects and acts on the window. A
