@@ -12,6 +12,7 @@
 #include "devicetypes.h"
 #include "interrupts.h"
 #include "packagecheck.h"
+#include "paircommand.h"
 #include "reporter.h"
 #include "settingscommand.h"
 #include "unitcommand.h"
@@ -24,6 +25,8 @@ constexpr int usageStatus = 2;
 const char commandsHelp[] = "Commands:\n"
                             "  detect TYPE          the video module's version, or the API version\n"
                             "  update TYPE          the whole update, recovery path included\n"
+                            "  pair TYPE            the pairing of a receiver (hdmi-rx, sdi-rx, 2k-rx); a 2K\n"
+                            "                       receiver in three steps, transmitter and receiver in turn\n"
                             "  package check [DIR]  the package pre-flight; touches no unit\n"
                             "  region [get | set NAME]\n"
                             "                       the unit's region: usa, europe, japan, usa-outdoor,\n"
@@ -70,7 +73,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
-    parser.addPositionalArgument("command", "detect, update, package, region, mode, channels or info (see Commands).");
+    parser.addPositionalArgument("command",
+                                 "detect, update, pair, package, region, mode, channels or info (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     parser.process(application);
 
@@ -104,7 +108,7 @@ int main(int argc, char *argv[])
                                                    : settings.startInfo(settingArguments);
         return status >= 0 ? status : application.exec();
     }
-    if (command != "detect" && command != "update")
+    if (command != "detect" && command != "update" && command != "pair")
         return usageError(QString("unknown command %1").arg(command));
     if (arguments.size() != 2)
         return usageError(QString("usage: zyra %1 TYPE").arg(command));
@@ -113,12 +117,21 @@ int main(int argc, char *argv[])
         return usageError(QString("unknown unit type %1").arg(arguments.at(1)));
     if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
         return usageError("--fan-control is for zyra update sdi-rx only");
+    const bool askTheUser = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
+    if (command == "pair") {
+        if (DeviceTypes::isTransmitter(type))
+            return usageError("zyra pair takes a receiver type: hdmi-rx, sdi-rx or 2k-rx");
+        PairCommand pairCommand(type, reporter, askTheUser);
+        QObject::connect(&pairCommand, &PairCommand::ended, &application, &QCoreApplication::exit,
+                         Qt::QueuedConnection);
+        pairCommand.start();
+        return application.exec();
+    }
     const int fanControl = fanControlMode(parser.value(fanOption));
     if (fanControl < 0)
         return usageError(QString("unknown fan control %1").arg(parser.value(fanOption)));
 
-    const bool askBeforeRecovery = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
-    UnitCommand unitCommand(type, reporter, askBeforeRecovery);
+    UnitCommand unitCommand(type, reporter, askTheUser);
     Interrupts interrupts;
     QObject::connect(&interrupts, &Interrupts::interrupted, &unitCommand, &UnitCommand::interrupt);
     QObject::connect(&unitCommand, &UnitCommand::ended, &application, &QCoreApplication::exit, Qt::QueuedConnection);

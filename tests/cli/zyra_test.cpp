@@ -176,6 +176,7 @@ QStringList radioUpdate()
     return {"detected: 1.0.1", radio1, progress, radio2, progress, configuration, progress, "done"};
 }
 
+const QString pairing = "step: Pairing ZYRA";
 const QString noDevice = "Error, no device Detected.";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -258,6 +259,34 @@ INSTANTIATE_TEST_SUITE_P(
             "At most 14"},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
         Row{"mode_set", {"mode", "set", "broadcast", "--json"}, "tx", {}, {}, 0, {"done"}, ""},
+        Row{"pair_receiver",
+            {"pair", "hdmi-rx", "--json"},
+            "rx",
+            {},
+            {},
+            0,
+            {pairing, "step: The receiver waits for its transmitter; press Enter to confirm the pairing.", "done"},
+            ""},
+        Row{"pair_without_unit",
+            {"pair", "hdmi-rx", "--json"},
+            "none",
+            {},
+            {},
+            1,
+            {pairing, "error: 0"},
+            "Error while connecting to ZYRA"},
+        Row{"pair_transmitter_type", {"pair", "sdi-tx", "--json"}, "tx", {}, {}, 2, {}, "takes a receiver type"},
+        // The transmitter left on the bus for the receiver's step: step 1
+        // prepares it, the pairing itself refuses it.
+        Row{"pair_2k_receiver_with_the_transmitter_left_on",
+            {"pair", "2k-rx", "--json", "--yes"},
+            "tx",
+            {},
+            {},
+            1,
+            {"step: Step 1 of 3: attach the transmitter, then press Enter.",
+             "step: Step 2 of 3: attach the receiver, then press Enter.", pairing, "error: 1"},
+            "Please, connect a Receiver"},
         Row{"fan_control_elsewhere",
             {"update", "hdmi-tx", "--fan-control", "none"},
             "tx",

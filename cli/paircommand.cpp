@@ -1,0 +1,191 @@
+#include "paircommand.h"
+
+#include <QDebug>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <unistd.h>
+
+#include "devicetypes.h"
+#include "reporter.h"
+#include "transmissionmode.h"
+#include "updaterthread.h"
+#include "workererrors.h"
+#include "workerexit.h"
+#include "zyracommsthread.h"
+
+namespace {
+
+const char connectionError[] =
+    "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
+const char leavingWarning[] = "LEAVING WHILE A PAIRING STEP IS STILL RUNNING";
+
+int exitStatusOf(int errorCode)
+{
+    return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
+}
+
+}  // namespace
+
+PairCommand::PairCommand(int deviceType, Reporter &reporter, bool askBetweenSteps, QObject *parent)
+    : QObject(parent),
+      deviceType_(deviceType),
+      reporter_(reporter),
+      askBetweenSteps_(askBetweenSteps),
+      commsThread_(new QThread),
+      comms_(new ZyraCommsThread),
+      savedTxMode_(transmissionmode::unicast)
+{
+    comms_->moveToThread(commsThread_);
+    connect(comms_, SIGNAL(threadStartRequested()), commsThread_, SLOT(start()));
+    connect(commsThread_, SIGNAL(started()), comms_, SLOT(threadTask()));
+    connect(comms_, SIGNAL(threadStopped()), commsThread_, SLOT(quit()), Qt::DirectConnection);
+    connect(comms_, &ZyraCommsThread::threadSignal, this, &PairCommand::onCommsReport, Qt::QueuedConnection);
+}
+
+PairCommand::~PairCommand()
+{
+    releaseWorkerOnExit(workerThread_, worker_, leavingWarning);
+    comms_->requestCancel();
+    commsThread_->quit();
+    commsThread_->wait();
+    delete comms_;
+    delete commsThread_;
+    if (handle_.devh && vx_zyra_disconnect(&handle_) != VX_ZYRA_OK)
+        qWarning() << "DISCONNECT FAILED";
+}
+
+void PairCommand::start()
+{
+    if (deviceType_ != DeviceTypes::TwoKReceiver) {
+        pairReceiver();
+        return;
+    }
+    ask("Step 1 of 3: attach the transmitter, then press Enter.", [this] {
+        runCommsTask(ZyraCommsThread::TASK_PREPARE_TX_PAIRING, transmissionmode::unicast, [this] {
+            savedTxMode_ = comms_->transmissionMode;
+            ask("Step 2 of 3: attach the receiver, then press Enter.", [this] { pairReceiver(); });
+        });
+    });
+}
+
+void PairCommand::ask(const QString &instructions, std::function<void()> next)
+{
+    reporter_.step(instructions);
+    if (!askBetweenSteps_) {
+        next();
+        return;
+    }
+    enterKey_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(enterKey_, &QSocketNotifier::activated, this, [this, next] {
+        char byte = 0;
+        const bool closed = read(STDIN_FILENO, &byte, 1) <= 0;
+        if (!closed && byte != '\n')
+            return;
+        enterKey_->deleteLater();
+        enterKey_ = nullptr;
+        next();
+    });
+}
+
+void PairCommand::pairReceiver()
+{
+    reporter_.step("Pairing ZYRA");
+    runWorker(SLOT(pairDevice()), SIGNAL(pairReady()), [this] {
+        ask("The receiver waits for its transmitter; press Enter to confirm the pairing.",
+            [this] { confirmPairing(); });
+    });
+}
+
+void PairCommand::confirmPairing()
+{
+    runWorker(SLOT(confirmPair()), SIGNAL(finished()), [this] { finishPairing(); });
+}
+
+void PairCommand::finishPairing()
+{
+    // Both units were switched to unicast for the pairing; a transmitter that
+    // was in broadcast goes back to it, the receiver first as in the window.
+    if (deviceType_ != DeviceTypes::TwoKReceiver || savedTxMode_ == transmissionmode::unicast) {
+        reporter_.done("Pairing finished.");
+        end(0);
+        return;
+    }
+    runCommsTask(ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART, transmissionmode::broadcast, [this] {
+        ask("Step 3 of 3: attach the transmitter again, then press Enter.", [this] {
+            runCommsTask(ZyraCommsThread::TASK_WRITE_MODE_AND_RESTART, transmissionmode::broadcast, [this] {
+                reporter_.done("Settings Changed Successfully!");
+                end(0);
+            });
+        });
+    });
+}
+
+void PairCommand::runWorker(const char *operation, const char *readySignal, std::function<void()> next)
+{
+    auto *thread = new QThread;
+    auto *worker = new UpdaterThread;
+    workerThread_ = thread;
+    worker_ = worker;
+    worker->handle = &handle_;
+    worker->deviceType = deviceType_;
+    connect(worker, &UpdaterThread::error, this, &PairCommand::fail);
+    connect(worker, SIGNAL(error(QString, int)), thread, SLOT(quit()));
+    connect(worker, readySignal, thread, SLOT(quit()));
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // The next step waits for this one's thread: both use the same handle.
+    connect(thread, &QThread::finished, this, [this, thread, next] {
+        if (workerThread_ == thread) {
+            workerThread_ = nullptr;
+            worker_ = nullptr;
+        }
+        if (failed_)
+            return;
+        next();
+    });
+    connect(thread, SIGNAL(started()), worker, operation);
+    worker->moveToThread(thread);
+    thread->start();
+}
+
+void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
+{
+    // A report arrives before its thread has ended; a task started before
+    // that would be ignored.
+    commsThread_->wait();
+    afterCommsTask_ = std::move(next);
+    comms_->transmissionMode = mode;
+    comms_->startTask(action);
+}
+
+void PairCommand::onCommsReport(int, int status)
+{
+    if (status != workererrors::commsTaskOk) {
+        reporter_.error(connectionError, status);
+        end(1);
+        return;
+    }
+    commsThread_->wait();
+    afterCommsTask_();
+}
+
+void PairCommand::fail(const QString &message, int errorCode)
+{
+    // A storage error during the pairing is reported while the step goes on;
+    // the step is not followed by the next one.
+    if (failed_)
+        return;
+    failed_ = true;
+    reporter_.error(message, errorCode);
+    const int status = exitStatusOf(errorCode);
+    if (workerThread_)
+        connect(workerThread_, &QThread::finished, this, [this, status] { end(status); });
+    else
+        end(status);
+}
+
+void PairCommand::end(int status)
+{
+    emit ended(status);
+}
