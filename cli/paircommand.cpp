@@ -135,14 +135,16 @@ void PairCommand::runWorker(const char *operation, const char *readySignal, std:
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     // The next step waits for this one's thread: both use the same handle.
+    // The worker's error is queued before its thread's end, so it is known here.
     connect(thread, &QThread::finished, this, [this, thread, next] {
         if (workerThread_ == thread) {
             workerThread_ = nullptr;
             worker_ = nullptr;
         }
-        if (failed_)
-            return;
-        next();
+        if (failedStatus_ != 0)
+            end(failedStatus_);
+        else
+            next();
     });
     connect(thread, SIGNAL(started()), worker, operation);
     worker->moveToThread(thread);
@@ -173,16 +175,11 @@ void PairCommand::onCommsReport(int, int status)
 void PairCommand::fail(const QString &message, int errorCode)
 {
     // A storage error during the pairing is reported while the step goes on;
-    // the step is not followed by the next one.
-    if (failed_)
+    // the command ends with the step's thread, without the next step.
+    if (failedStatus_ != 0)
         return;
-    failed_ = true;
     reporter_.error(message, errorCode);
-    const int status = exitStatusOf(errorCode);
-    if (workerThread_)
-        connect(workerThread_, &QThread::finished, this, [this, status] { end(status); });
-    else
-        end(status);
+    failedStatus_ = exitStatusOf(errorCode);
 }
 
 void PairCommand::end(int status)

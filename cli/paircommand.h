@@ -54,6 +54,7 @@ private:
     std::function<void()> afterCommsTask_;
     // The transmitter's mode before step 1 forced it to unicast.
     uint8_t savedTxMode_;
-    bool failed_ = false;
+    // The exit status of the worker's error; 0 while there is none.
+    int failedStatus_ = 0;
     QSocketNotifier *enterKey_ = nullptr;
 };
