@@ -59,6 +59,7 @@ DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoar
         dialog->setWindowFlags(plainWindowFlags);
 
     setAppVersion();
+    loadLayoutPictures();
 
     ui->noFanControlButton->hide();
     ui->tempRecFanControlButton->hide();

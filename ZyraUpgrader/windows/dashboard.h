@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 
@@ -70,6 +71,7 @@ private:
     void setAppVersion();
     void updateScreen();
     void hideStatusWidgets();
+    void loadLayoutPictures();
 
     // The engine of every run, made on first use.
     UpdateRun *run();
@@ -91,6 +93,10 @@ private:
     Pair2KStep1Dialog *pair2KStep1Dialog;
     Pair2KStep3Dialog *pair2KStep3Dialog;
     QMovie *loadingAnimation = nullptr;
+    // Decoded when the window opens: decoding one when a run's step ends
+    // held up the window for 10-20 ms.
+    QPixmap updatePicture;
+    QPixmap errorPicture;
 
     vx_zyra_t deviceHandle{};
     QString xmegaVersion;

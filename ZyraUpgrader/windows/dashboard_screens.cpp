@@ -13,6 +13,12 @@
 
 using namespace dashboard;
 
+void DashBoard::loadLayoutPictures()
+{
+    updatePicture.load(":/myresources/Images/thumbs-up.png", "PNG");
+    errorPicture.load(":/myresources/Images/warning.png", "PNG");
+}
+
 void DashBoard::showInstructionsLayout()
 {
     setFixedSize(960, 550);
@@ -35,7 +41,7 @@ void DashBoard::showInstructionsLayout()
 void DashBoard::showUpdateLayout()
 {
     setFixedSize(760, 525);
-    ui->label_2->setPixmap(QPixmap(":/myresources/Images/thumbs-up.png", "PNG"));
+    ui->label_2->setPixmap(updatePicture);
 
     const bool videoModule = DeviceTypes::hasVideoModule(deviceType);
     ui->APPFWLabel->setVisible(videoModule);
@@ -64,7 +70,7 @@ void DashBoard::showUpdateLayout()
 void DashBoard::showErrorLayout()
 {
     setFixedSize(760, 450);
-    ui->label_2->setPixmap(QPixmap(":/myresources/Images/warning.png", "PNG"));
+    ui->label_2->setPixmap(errorPicture);
 
     hideStatusWidgets();
     hideAll({ui->backPushButton, ui->nextPushButton});

@@ -1,8 +1,11 @@
 #include "flowdriver.h"
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include "dashboard.h"
@@ -11,6 +14,27 @@
 #include "txrxdialog.h"
 
 namespace guitest {
+
+namespace {
+
+// As QTest::qWaitFor, but blocking until events come instead of sleeping
+// 10 ms between turns, which would itself stall the GUI thread.
+bool waitWithoutSleeping(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer wakeAtDeadline;
+    wakeAtDeadline.setSingleShot(true);
+    wakeAtDeadline.start(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+}  // namespace
 
 FlowDriver::FlowDriver()
 {
@@ -95,7 +119,7 @@ bool FlowDriver::waitForRest(int timeoutMs)
         // Update layout after a detection: a start button waits.
         return shown("recFanControlButton") && widget<QPushButton>("recFanControlButton")->isEnabled();
     };
-    const bool rests = QTest::qWaitFor(resting, timeoutMs);
+    const bool rests = waitWithoutSleeping(resting, timeoutMs);
     recordStatus();
     return rests;
 }

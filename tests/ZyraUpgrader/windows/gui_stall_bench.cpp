@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -68,6 +69,9 @@ int main(int argc, char *argv[])
     workspace.prepareUnit(4);
     guitest::FlowDriver flow;
     flow.openUpdate(4);
+    // The window's first paint belongs to its opening, not to the update.
+    if (!QTest::qWaitForWindowExposed(flow.window()))
+        return 2;
 
     QElapsedTimer wall;
     wall.start();
