@@ -53,16 +53,6 @@ constexpr const char *kDevice = "P: /devices/xmega1\n"
 
 const size_t setupBytes = 8;
 
-usbdevfs_urb &urbOf(UMockdevIoctlData *data)
-{
-    return *reinterpret_cast<usbdevfs_urb *>(data->data);
-}
-
-void finish(UMockdevIoctlClient *client, int error)
-{
-    umockdev_ioctl_client_complete(client, error ? -1 : 0, error);
-}
-
 ControlSetup setupOf(const uint8_t *bytes)
 {
     ControlSetup setup;
@@ -77,39 +67,29 @@ ControlSetup setupOf(const uint8_t *bytes)
 }  // namespace
 
 DfuUsbfsDevice::DfuUsbfsDevice(XmegaBootloader &bootloader)
-    : bootloader_(bootloader), testbed_(umockdev_testbed_new()), handler_(umockdev_ioctl_base_new())
+    : bootloader_(bootloader),
+      node_(kSysPath, kDevNode, kDevice, [this](UMockdevIoctlClient *client) { return handle(client); })
 {
-    g_signal_connect_after(handler_, "handle-ioctl", G_CALLBACK(&DfuUsbfsDevice::onIoctl), this);
 }
 
 DfuUsbfsDevice::~DfuUsbfsDevice()
 {
     if (plugged())
         unplug();
-    g_object_unref(testbed_);
-    g_object_unref(handler_);
     for (UMockdevIoctlData *urb : done_)
         umockdev_ioctl_data_unref(urb);
 }
 
 void DfuUsbfsDevice::plug()
 {
-    GError *error = nullptr;
-    if (!umockdev_testbed_attach_ioctl(testbed_, kDevNode, handler_, &error) ||
-        !umockdev_testbed_add_from_string(testbed_, kDevice, &error)) {
-        const std::string message = error ? error->message : "unknown error";
-        g_clear_error(&error);
-        throw std::runtime_error("umockdev could not add the DFU bootloader: " + message);
-    }
+    node_.add("the DFU bootloader");
     plugged_ = true;
 }
 
 void DfuUsbfsDevice::unplug()
 {
     plugged_ = false;
-    umockdev_testbed_uevent(testbed_, kSysPath, "remove");
-    umockdev_testbed_remove_device(testbed_, kSysPath);
-    umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
+    node_.remove();
 }
 
 void DfuUsbfsDevice::followBootloader()
@@ -119,11 +99,6 @@ void DfuUsbfsDevice::followBootloader()
         unplug();
 }
 
-gboolean DfuUsbfsDevice::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)
-{
-    return static_cast<DfuUsbfsDevice *>(self)->handle(client);
-}
-
 bool DfuUsbfsDevice::handle(UMockdevIoctlClient *client)
 {
     UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
@@ -131,17 +106,13 @@ bool DfuUsbfsDevice::handle(UMockdevIoctlClient *client)
     const bool answering = plugged_ && !bootloader_.started();
     switch (umockdev_ioctl_client_get_request(client)) {
     case USBDEVFS_GET_CAPABILITIES: {
-        UMockdevIoctlData *caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(uint32_t), nullptr);
-        const uint32_t value = USBDEVFS_CAP_NO_PACKET_SIZE_LIM | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
-        std::memcpy(caps->data, &value, sizeof value);
-        umockdev_ioctl_data_unref(caps);
-        finish(client, 0);
+        answerCapabilities(client, arg);
         return true;
     }
     case USBDEVFS_SETCONFIGURATION:
     case USBDEVFS_CLAIMINTERFACE:
     case USBDEVFS_RESET:
-        finish(client, answering ? 0 : ENODEV);
+        finishIoctl(client, answering ? 0 : ENODEV);
         return true;
     case USBDEVFS_RELEASEINTERFACE:
         release(client);
@@ -155,7 +126,7 @@ bool DfuUsbfsDevice::handle(UMockdevIoctlClient *client)
         return true;
     case USBDEVFS_DISCARDURB:
         // Every URB completes when submitted: there is nothing to cancel.
-        finish(client, EINVAL);
+        finishIoctl(client, EINVAL);
         return true;
     default:
         return false;
@@ -167,20 +138,20 @@ void DfuUsbfsDevice::release(UMockdevIoctlClient *client)
     // The bootloader jumps to a started application only once the flasher
     // has let go of the device.
     bootloader_.released();
-    finish(client, plugged_ ? 0 : ENODEV);
+    finishIoctl(client, plugged_ ? 0 : ENODEV);
 }
 
 void DfuUsbfsDevice::submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
 {
     if (!plugged_ || bootloader_.started()) {
-        finish(client, ENODEV);
+        finishIoctl(client, ENODEV);
         return;
     }
     UMockdevIoctlData *urb = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
     usbdevfs_urb &u = urbOf(urb);
     if (u.type != USBDEVFS_URB_TYPE_CONTROL || u.buffer_length < static_cast<int>(setupBytes)) {
         umockdev_ioctl_data_unref(urb);
-        finish(client, EINVAL);
+        finishIoctl(client, EINVAL);
         return;
     }
     // The data stage is written back to the flasher's own buffer when the
@@ -201,20 +172,20 @@ void DfuUsbfsDevice::submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     u.status = -error;
     u.actual_length = error ? 0 : static_cast<int>(answered);
     done_.push_back(urb);
-    finish(client, 0);
+    finishIoctl(client, 0);
 }
 
 void DfuUsbfsDevice::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
 {
     if (done_.empty()) {
-        finish(client, plugged_ ? EAGAIN : ENODEV);
+        finishIoctl(client, plugged_ ? EAGAIN : ENODEV);
         return;
     }
     UMockdevIoctlData *urb = done_.front();
     done_.pop_front();
     UMockdevIoctlData *slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void *), nullptr);
     umockdev_ioctl_data_set_ptr(slot, 0, urb);
-    finish(client, 0);
+    finishIoctl(client, 0);
     umockdev_ioctl_data_unref(slot);
     umockdev_ioctl_data_unref(urb);
 }

@@ -10,6 +10,8 @@
 
 #include <umockdev.h>
 
+#include "usbfs_node.h"
+
 #include "xmega_bootloader.h"
 
 namespace zyra_umockdev {
@@ -31,15 +33,13 @@ public:
     void followBootloader();
 
 private:
-    static gboolean onIoctl(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
     bool handle(UMockdevIoctlClient *client);
     void submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg);
     void reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg);
     void release(UMockdevIoctlClient *client);
 
     XmegaBootloader &bootloader_;
-    UMockdevTestbed *testbed_;
-    UMockdevIoctlBase *handler_;
+    UsbfsNode node_;
     std::mutex mutex_;
     bool plugged_ = false;
     std::deque<UMockdevIoctlData *> done_;  // completed, to be reaped

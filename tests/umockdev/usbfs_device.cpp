@@ -61,17 +61,6 @@ constexpr const char *kDevice = "P: /devices/zyra1\n"
                                 "00"
                                 "\n";
 
-usbdevfs_urb &urbOf(UMockdevIoctlData *data)
-{
-    return *reinterpret_cast<usbdevfs_urb *>(data->data);
-}
-
-// Ends an ioctl with 0 or, for a non-zero errno, -1 and that errno.
-void finish(UMockdevIoctlClient *client, int error)
-{
-    umockdev_ioctl_client_complete(client, error ? -1 : 0, error);
-}
-
 unsigned interfaceOf(UMockdevIoctlData *arg)
 {
     UMockdevIoctlData *value = umockdev_ioctl_data_resolve(arg, 0, sizeof(unsigned), nullptr);
@@ -94,17 +83,14 @@ std::vector<uint8_t> bytesOf(UMockdevIoctlData *urb)
 }  // namespace
 
 UsbfsDevice::UsbfsDevice(UnitPort &port)
-    : port_(port), testbed_(umockdev_testbed_new()), handler_(umockdev_ioctl_base_new())
+    : port_(port), node_(kSysPath, kDevNode, kDevice, [this](UMockdevIoctlClient *client) { return handle(client); })
 {
-    g_signal_connect_after(handler_, "handle-ioctl", G_CALLBACK(&UsbfsDevice::onIoctl), this);
 }
 
 UsbfsDevice::~UsbfsDevice()
 {
     if (plugged())
         unplug();
-    g_object_unref(testbed_);
-    g_object_unref(handler_);
     for (UMockdevIoctlData *urb : inFlight_)
         umockdev_ioctl_data_unref(urb);
     for (UMockdevIoctlData *urb : discarded_)
@@ -118,23 +104,14 @@ bool UsbfsDevice::emulated()
 
 void UsbfsDevice::plug()
 {
-    GError *error = nullptr;
-    // The handler must be in place before the add event lets libusb open.
-    if (!umockdev_testbed_attach_ioctl(testbed_, kDevNode, handler_, &error) ||
-        !umockdev_testbed_add_from_string(testbed_, kDevice, &error)) {
-        const std::string message = error ? error->message : "unknown error";
-        g_clear_error(&error);
-        throw std::runtime_error("umockdev could not add the unit: " + message);
-    }
+    node_.add("the unit");
     plugged_ = true;
 }
 
 void UsbfsDevice::unplug()
 {
     plugged_ = false;
-    umockdev_testbed_uevent(testbed_, kSysPath, "remove");
-    umockdev_testbed_remove_device(testbed_, kSysPath);
-    umockdev_testbed_detach_ioctl(testbed_, kDevNode, nullptr);
+    node_.remove();
 }
 
 bool UsbfsDevice::plugged() const
@@ -151,11 +128,6 @@ void UsbfsDevice::followUnit()
         unplug();
 }
 
-gboolean UsbfsDevice::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)
-{
-    return static_cast<UsbfsDevice *>(self)->handle(client);
-}
-
 bool UsbfsDevice::handle(UMockdevIoctlClient *client)
 {
     UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
@@ -163,21 +135,17 @@ bool UsbfsDevice::handle(UMockdevIoctlClient *client)
     case USBDEVFS_GET_CAPABILITIES: {
         // libusb asks this first thing after opening the node.
         port_.opened();
-        UMockdevIoctlData *caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(uint32_t), nullptr);
-        const uint32_t value = USBDEVFS_CAP_NO_PACKET_SIZE_LIM | USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
-        std::memcpy(caps->data, &value, sizeof value);
-        umockdev_ioctl_data_unref(caps);
-        finish(client, 0);
+        answerCapabilities(client, arg);
         return true;
     }
     case USBDEVFS_CLAIMINTERFACE:
-        finish(client, plugged_ ? port_.claim(interfaceOf(arg)) : ENODEV);
+        finishIoctl(client, plugged_ ? port_.claim(interfaceOf(arg)) : ENODEV);
         return true;
     case USBDEVFS_RELEASEINTERFACE:
-        finish(client, plugged_ ? port_.release(interfaceOf(arg)) : ENODEV);
+        finishIoctl(client, plugged_ ? port_.release(interfaceOf(arg)) : ENODEV);
         return true;
     case USBDEVFS_RESET:
-        finish(client, plugged_ ? port_.reset() : ENODEV);
+        finishIoctl(client, plugged_ ? port_.reset() : ENODEV);
         return true;
     case USBDEVFS_SUBMITURB:
         submit(client, arg);
@@ -207,14 +175,14 @@ void UsbfsDevice::submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
         error = port_.out(bytesOf(urb));
     if (error != 0) {
         umockdev_ioctl_data_unref(urb);
-        finish(client, error);
+        finishIoctl(client, error);
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         inFlight_.push_back(urb);
     }
-    finish(client, 0);
+    finishIoctl(client, 0);
 }
 
 bool UsbfsDevice::complete(UMockdevIoctlData *urb)
@@ -260,7 +228,7 @@ void UsbfsDevice::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
         auto ready =
             std::find_if(waiting.begin(), waiting.end(), [this](UMockdevIoctlData *urb) { return complete(urb); });
         if (ready == waiting.end()) {
-            finish(client, EAGAIN);
+            finishIoctl(client, EAGAIN);
             return;
         }
         done = *ready;
@@ -269,7 +237,7 @@ void UsbfsDevice::reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     }
     UMockdevIoctlData *slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void *), nullptr);
     umockdev_ioctl_data_set_ptr(slot, 0, done);
-    finish(client, 0);
+    finishIoctl(client, 0);
     umockdev_ioctl_data_unref(slot);
     umockdev_ioctl_data_unref(done);
 }
@@ -281,12 +249,12 @@ void UsbfsDevice::discard(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     auto urb = std::find_if(inFlight_.begin(), inFlight_.end(),
                             [address](UMockdevIoctlData *u) { return u->client_addr == address; });
     if (urb == inFlight_.end()) {
-        finish(client, EINVAL);
+        finishIoctl(client, EINVAL);
         return;
     }
     discarded_.push_back(*urb);
     inFlight_.erase(urb);
-    finish(client, 0);
+    finishIoctl(client, 0);
 }
 
 }  // namespace zyra_umockdev

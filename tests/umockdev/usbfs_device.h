@@ -10,6 +10,8 @@
 
 #include <umockdev.h>
 
+#include "usbfs_node.h"
+
 #include "unit_port.h"
 
 namespace zyra_umockdev {
@@ -35,7 +37,6 @@ public:
     void followUnit();
 
 private:
-    static gboolean onIoctl(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
     bool handle(UMockdevIoctlClient *client);
     void submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg);
     void reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg);
@@ -44,8 +45,7 @@ private:
     bool complete(UMockdevIoctlData *urb);
 
     UnitPort &port_;
-    UMockdevTestbed *testbed_;
-    UMockdevIoctlBase *handler_;
+    UsbfsNode node_;
     mutable std::mutex mutex_;
     std::atomic<bool> plugged_{false};
     std::deque<UMockdevIoctlData *> inFlight_;   // submitted, oldest first
