@@ -1,12 +1,10 @@
 #include "paircommand.h"
 
 #include <QDebug>
-#include <QSocketNotifier>
 #include <QThread>
 
-#include <unistd.h>
-
 #include "devicetypes.h"
+#include "enterkey.h"
 #include "reporter.h"
 #include "transmissionmode.h"
 #include "updaterthread.h"
@@ -76,16 +74,7 @@ void PairCommand::ask(const QString &instructions, std::function<void()> next)
         next();
         return;
     }
-    enterKey_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-    connect(enterKey_, &QSocketNotifier::activated, this, [this, next] {
-        char byte = 0;
-        const bool closed = read(STDIN_FILENO, &byte, 1) <= 0;
-        if (!closed && byte != '\n')
-            return;
-        enterKey_->deleteLater();
-        enterKey_ = nullptr;
-        next();
-    });
+    afterEnter(this, next);
 }
 
 void PairCommand::pairReceiver()

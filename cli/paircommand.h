@@ -9,7 +9,6 @@
 
 #include "vx_zyra.h"
 
-class QSocketNotifier;
 class QThread;
 class Reporter;
 class ZyraCommsThread;
@@ -56,5 +55,4 @@ private:
     uint8_t savedTxMode_;
     // The exit status of the worker's error; 0 while there is none.
     int failedStatus_ = 0;
-    QSocketNotifier *enterKey_ = nullptr;
 };

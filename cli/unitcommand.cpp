@@ -1,12 +1,11 @@
 #include "unitcommand.h"
 
 #include <QDebug>
-#include <QSocketNotifier>
 
 #include <cstdlib>
-#include <unistd.h>
 
 #include "devicetypes.h"
+#include "enterkey.h"
 #include "reporter.h"
 #include "updaterun.h"
 #include "workererrors.h"
@@ -123,16 +122,7 @@ void UnitCommand::onRecoveryRequested(int unitStatus)
         recover();
         return;
     }
-    enterKey_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-    connect(enterKey_, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        const bool ended = read(STDIN_FILENO, &byte, 1) <= 0;
-        if (!ended && byte != '\n')
-            return;
-        enterKey_->deleteLater();
-        enterKey_ = nullptr;
-        recover();
-    });
+    afterEnter(this, [this] { recover(); });
 }
 
 void UnitCommand::recover()

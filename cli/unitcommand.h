@@ -8,7 +8,6 @@
 
 #include "vx_zyra.h"
 
-class QSocketNotifier;
 class Reporter;
 class UpdateRun;
 
@@ -55,5 +54,4 @@ private:
     int pendingFanControl_ = -1;
     int status_ = 0;
     UpdateRun *run_;
-    QSocketNotifier *enterKey_ = nullptr;
 };
