@@ -1,116 +1,14 @@
 // zyra against the virtual unit: each command's events, exit status and
 // messages, the unit's waits in virtual time.
-#include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
+#include "zyra_child.h"
+
 namespace {
-
-void copyDirectory(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QString &name : QDir(from).entryList(QDir::Files))
-        QFile::copy(from + "/" + name, to + "/" + name);
-}
-
-struct Outcome {
-    int status = -1;
-    // The JSON events on stdout, as "event" or "event: detail".
-    QStringList events;
-    QString standardError;
-};
-
-// A package folder as scripts/demo lays it out, for a unit with a video
-// module with that module waiting in its bootloader with an older image.
-class Bench
-{
-public:
-    explicit Bench(bool videoModule)
-    {
-        copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware"));
-        copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k"));
-        QDir().mkpath(path("utils"));
-        QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer"));
-        QDir().mkpath(path("state"));
-        QDir().mkpath(path("no-tools"));
-        if (!videoModule)
-            return;
-        QByteArray flash(0x1E000, '\xFF');
-        flash.replace(0x1DE00, 7, QByteArray("FWv1.3", 7));
-        write("state/xmega.flash", flash);
-        write("state/xmega.mode", "dfu\n");
-        // A flasher that validates the EEPROM against the EEPROM (0.6.1 reads the flash: HACKING.md).
-        write("state/dfu.eeprom-readback", "eeprom\n");
-    }
-
-    QString path(const QString &relative) const { return folder_.filePath(relative); }
-    void write(const QString &relative, const QByteArray &content) const
-    {
-        QFile file(path(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
-
-    // side: "tx", "rx" or "none" (no unit on the bus).
-    Outcome run(const QStringList &arguments, const QString &side, const QStringList &environment = {}) const
-    {
-        QProcess zyra;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("PATH", path("no-tools"));
-        env.insert("LD_PRELOAD", ZYRA_SIM_DROPIN);
-        env.insert("ZYRA_SIM_SIDE", side);
-        env.insert("ZYRA_SIM_STATE_DIR", path("state"));
-        env.insert("ZYRA_SIM_REALTIME", "0");
-        env.insert("QT_LOGGING_RULES", "*.debug=false");
-        for (const QString &variable : environment)
-            env.insert(variable.section('=', 0, 0), variable.section('=', 1));
-        zyra.setProcessEnvironment(env);
-        zyra.start(ZYRA_CLI, arguments + QStringList{"--package", folder_.path()});
-        zyra.closeWriteChannel();
-        Outcome outcome;
-        if (!zyra.waitForFinished(20000))
-            return outcome;
-        outcome.status = zyra.exitStatus() == QProcess::NormalExit ? zyra.exitCode() : -1;
-        outcome.standardError = QString::fromLocal8Bit(zyra.readAllStandardError());
-        for (const QByteArray &line : zyra.readAllStandardOutput().split('\n')) {
-            if (line.isEmpty())
-                continue;
-            const QJsonObject event = QJsonDocument::fromJson(line).object();
-            const QString name = event.value("event").toString();
-            EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
-            if (name == "step")
-                outcome.events << "step: " + event.value("text").toString();
-            else if (name == "detected")
-                outcome.events << "detected: " + event.value("version").toString();
-            else if (name == "done" && event.contains("side"))
-                outcome.events << QString("done: %1, %2, serial %3")
-                                      .arg(event.value("side").toString(), event.value("signature").toString(),
-                                           event.value("serial").toString().left(14));
-            else if (name == "done" && event.contains("value"))
-                outcome.events << "done: " + event.value("value").toString();
-            else if (name == "error")
-                outcome.events << QString("error: %1").arg(event.value("code").toInt());
-            else if (name == "progress") {
-                const int percent = event.value("percent").toInt();
-                EXPECT_EQ(percent, event.value("value").toInt() * 100 / event.value("total").toInt());
-                if (outcome.events.isEmpty() || outcome.events.last() != "progress")
-                    outcome.events << "progress";
-            } else
-                outcome.events << name;
-        }
-        return outcome;
-    }
-
-private:
-    QTemporaryDir folder_;
-};
 
 struct Row {
     const char *name;

@@ -1,0 +1,113 @@
+#include "zyra_child.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void copyDirectory(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QString &name : QDir(from).entryList(QDir::Files))
+        QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+}  // namespace
+
+Bench::Bench(bool videoModule)
+{
+    copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware"));
+    copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware2k", path("firmware2k"));
+    QDir().mkpath(path("utils"));
+    QFile::link(ZYRA_DFU_STANDIN, path("utils/dfu-programmer"));
+    QDir().mkpath(path("state"));
+    QDir().mkpath(path("no-tools"));
+    if (!videoModule)
+        return;
+    QByteArray flash(0x1E000, '\xFF');
+    flash.replace(0x1DE00, 7, QByteArray("FWv1.3", 7));
+    write("state/xmega.flash", flash);
+    write("state/xmega.mode", "dfu\n");
+    // A flasher that validates the EEPROM against the EEPROM (0.6.1 reads the flash: HACKING.md).
+    write("state/dfu.eeprom-readback", "eeprom\n");
+}
+
+QString Bench::path(const QString &relative) const
+{
+    return folder_.filePath(relative);
+}
+
+void Bench::write(const QString &relative, const QByteArray &content) const
+{
+    QFile file(path(relative));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QProcessEnvironment Bench::environment(const QString &side, const QStringList &variables) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("PATH", path("no-tools"));
+    env.insert("LD_PRELOAD", ZYRA_SIM_DROPIN);
+    env.insert("ZYRA_SIM_SIDE", side);
+    env.insert("ZYRA_SIM_STATE_DIR", path("state"));
+    env.insert("ZYRA_SIM_REALTIME", "0");
+    env.insert("QT_LOGGING_RULES", "*.debug=false");
+    for (const QString &variable : variables)
+        env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    return env;
+}
+
+QStringList Bench::arguments(const QStringList &given) const
+{
+    return given + QStringList{"--package", folder_.path()};
+}
+
+Outcome Bench::run(const QStringList &arguments, const QString &side, const QStringList &variables) const
+{
+    QProcess zyra;
+    zyra.setProcessEnvironment(environment(side, variables));
+    zyra.start(ZYRA_CLI, this->arguments(arguments));
+    zyra.closeWriteChannel();
+    Outcome outcome;
+    if (!zyra.waitForFinished(20000))
+        return outcome;
+    outcome.status = zyra.exitStatus() == QProcess::NormalExit ? zyra.exitCode() : -1;
+    outcome.standardError = QString::fromLocal8Bit(zyra.readAllStandardError());
+    for (const QByteArray &line : zyra.readAllStandardOutput().split('\n'))
+        addEvent(line, outcome);
+    return outcome;
+}
+
+void addEvent(const QByteArray &line, Outcome &outcome)
+{
+    if (line.trimmed().isEmpty())
+        return;
+    const QJsonObject event = QJsonDocument::fromJson(line).object();
+    const QString name = event.value("event").toString();
+    EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
+    if (name == "step")
+        outcome.events << "step: " + event.value("text").toString();
+    else if (name == "detected")
+        outcome.events << "detected: " + event.value("version").toString();
+    else if (name == "done" && event.contains("side"))
+        outcome.events << QString("done: %1, %2, serial %3")
+                              .arg(event.value("side").toString(), event.value("signature").toString(),
+                                   event.value("serial").toString().left(14));
+    else if (name == "done" && event.contains("value"))
+        outcome.events << "done: " + event.value("value").toString();
+    else if (name == "error")
+        outcome.events << QString("error: %1").arg(event.value("code").toInt());
+    else if (name == "progress") {
+        const int percent = event.value("percent").toInt();
+        EXPECT_EQ(percent, event.value("value").toInt() * 100 / event.value("total").toInt());
+        if (outcome.events.isEmpty() || outcome.events.last() != "progress")
+            outcome.events << "progress";
+    } else
+        outcome.events << name;
+}
