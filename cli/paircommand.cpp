@@ -30,25 +30,13 @@ PairCommand::PairCommand(int deviceType, Reporter &reporter, bool askBetweenStep
       deviceType_(deviceType),
       reporter_(reporter),
       askBetweenSteps_(askBetweenSteps),
-      commsThread_(new QThread),
-      comms_(new ZyraCommsThread),
       savedTxMode_(transmissionmode::unicast)
 {
-    comms_->moveToThread(commsThread_);
-    connect(comms_, SIGNAL(threadStartRequested()), commsThread_, SLOT(start()));
-    connect(commsThread_, SIGNAL(started()), comms_, SLOT(threadTask()));
-    connect(comms_, SIGNAL(threadStopped()), commsThread_, SLOT(quit()), Qt::DirectConnection);
-    connect(comms_, &ZyraCommsThread::threadSignal, this, &PairCommand::onCommsReport, Qt::QueuedConnection);
 }
 
 PairCommand::~PairCommand()
 {
     releaseWorkerOnExit(workerThread_, worker_, leavingWarning);
-    comms_->requestCancel();
-    commsThread_->quit();
-    commsThread_->wait();
-    delete comms_;
-    delete commsThread_;
     if (handle_.devh && vx_zyra_disconnect(&handle_) != VX_ZYRA_OK)
         qWarning() << "DISCONNECT FAILED";
 }
@@ -61,7 +49,7 @@ void PairCommand::start()
     }
     ask("Step 1 of 3: attach the transmitter, then press Enter.", [this] {
         runCommsTask(ZyraCommsThread::TASK_PREPARE_TX_PAIRING, transmissionmode::unicast, [this] {
-            savedTxMode_ = comms_->transmissionMode;
+            savedTxMode_ = comms_.comms().transmissionMode;
             ask("Step 2 of 3: attach the receiver, then press Enter.", [this] { pairReceiver(); });
         });
     });
@@ -142,23 +130,15 @@ void PairCommand::runWorker(const char *operation, const char *readySignal, std:
 
 void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
 {
-    // A report arrives before its thread has ended; a task started before
-    // that would be ignored.
-    commsThread_->wait();
-    afterCommsTask_ = std::move(next);
-    comms_->transmissionMode = mode;
-    comms_->startTask(action);
-}
-
-void PairCommand::onCommsReport(int, int status)
-{
-    if (status != workererrors::commsTaskOk) {
-        reporter_.error(connectionError, status);
-        end(1);
-        return;
-    }
-    commsThread_->wait();
-    afterCommsTask_();
+    comms_.comms().transmissionMode = mode;
+    comms_.run(action, [this, next](int, int status) {
+        if (status != workererrors::commsTaskOk) {
+            reporter_.error(connectionError, status);
+            end(1);
+            return;
+        }
+        next();
+    });
 }
 
 void PairCommand::fail(const QString &message, int errorCode)

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "commsrunner.h"
 #include "vx_zyra.h"
 
 class QThread;
 class Reporter;
-class ZyraCommsThread;
 
 class PairCommand : public QObject
 {
@@ -38,7 +38,6 @@ private:
     void runWorker(const char *operation, const char *readySignal, std::function<void()> next);
     // One comms task on the unit attached, then next.
     void runCommsTask(int action, uint8_t mode, std::function<void()> next);
-    void onCommsReport(int action, int status);
     void fail(const QString &message, int errorCode);
     void end(int status);
 
@@ -48,9 +47,7 @@ private:
     vx_zyra_t handle_{};
     QThread *workerThread_ = nullptr;
     QObject *worker_ = nullptr;
-    QThread *commsThread_;
-    ZyraCommsThread *comms_;
-    std::function<void()> afterCommsTask_;
+    CommsRunner comms_;
     // The transmitter's mode before step 1 forced it to unicast.
     uint8_t savedTxMode_;
     // The exit status of the worker's error; 0 while there is none.

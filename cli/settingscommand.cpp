@@ -1,7 +1,6 @@
 #include "settingscommand.h"
 
 #include <QStringList>
-#include <QThread>
 
 #include <cstdio>
 
@@ -43,35 +42,26 @@ int regionCode(const QString &name)
 }  // namespace
 
 SettingsCommand::SettingsCommand(Reporter &reporter, QObject *parent)
-    : QObject(parent), reporter_(reporter), thread_(new QThread), comms_(new ZyraCommsThread)
+    : QObject(parent), reporter_(reporter), comms_(runner_.comms())
 {
-    comms_->moveToThread(thread_);
-    connect(comms_, SIGNAL(threadStartRequested()), thread_, SLOT(start()));
-    connect(thread_, SIGNAL(started()), comms_, SLOT(threadTask()));
-    connect(comms_, SIGNAL(threadStopped()), thread_, SLOT(quit()), Qt::DirectConnection);
-    connect(comms_, &ZyraCommsThread::threadSignal, this, &SettingsCommand::onReport, Qt::QueuedConnection);
 }
 
-SettingsCommand::~SettingsCommand()
+void SettingsCommand::run(int action)
 {
-    comms_->requestCancel();
-    thread_->quit();
-    thread_->wait();
-    delete comms_;
-    delete thread_;
+    runner_.run(action, [this](int reported, int status) { onReport(reported, status); });
 }
 
 int SettingsCommand::startRegion(const QStringList &arguments)
 {
     const char usageText[] = "zyra region [get | set usa|europe|japan|usa-outdoor|europe-outdoor|japan-outdoor]";
     if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
-        comms_->startTask(ZyraCommsThread::TASK_READ_REGION);
+        run(ZyraCommsThread::TASK_READ_REGION);
         return -1;
     }
     if (arguments.size() != 2 || arguments.first() != "set" || regionCode(arguments.at(1)) < 0)
         return usage(usageText);
-    comms_->region = static_cast<uint8_t>(regionCode(arguments.at(1)));
-    comms_->startTask(ZyraCommsThread::TASK_WRITE_REGION);
+    comms_.region = static_cast<uint8_t>(regionCode(arguments.at(1)));
+    run(ZyraCommsThread::TASK_WRITE_REGION);
     return -1;
 }
 
@@ -79,14 +69,14 @@ int SettingsCommand::startMode(const QStringList &arguments)
 {
     const char usageText[] = "zyra mode [get | set unicast|broadcast]";
     if (arguments.isEmpty() || (arguments.size() == 1 && arguments.first() == "get")) {
-        comms_->startTask(ZyraCommsThread::TASK_READ_MODE);
+        run(ZyraCommsThread::TASK_READ_MODE);
         return -1;
     }
     const QStringList modes{"unicast", "broadcast"};
     if (arguments.size() != 2 || arguments.first() != "set" || !modes.contains(arguments.at(1)))
         return usage(usageText);
-    comms_->transmissionMode = arguments.at(1) == "unicast" ? transmissionmode::unicast : transmissionmode::broadcast;
-    comms_->startTask(ZyraCommsThread::TASK_WRITE_MODE);
+    comms_.transmissionMode = arguments.at(1) == "unicast" ? transmissionmode::unicast : transmissionmode::broadcast;
+    run(ZyraCommsThread::TASK_WRITE_MODE);
     return -1;
 }
 
@@ -94,7 +84,7 @@ int SettingsCommand::startInfo(const QStringList &arguments)
 {
     if (!arguments.isEmpty())
         return usage("zyra info");
-    comms_->startTask(ZyraCommsThread::TASK_READ_IDENTITY);
+    run(ZyraCommsThread::TASK_READ_IDENTITY);
     return -1;
 }
 
@@ -112,14 +102,14 @@ int SettingsCommand::startChannels(const QStringList &arguments)
     } else if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first() != "get")) {
         return usage("zyra channels [get | set [MHZ...]]");
     }
-    comms_->startTask(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
+    run(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
     return -1;
 }
 
 void SettingsCommand::reportChannels()
 {
-    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_->region);
-    const std::vector<bool> enabled = channelplan::enabledFlags(plan, comms_->frequencyChannels);
+    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_.region);
+    const std::vector<bool> enabled = channelplan::enabledFlags(plan, comms_.frequencyChannels);
     QStringList rows;
     for (size_t entry = 0; entry < plan.size(); ++entry)
         rows << QString("%1 MHz %2%3")
@@ -132,15 +122,12 @@ void SettingsCommand::reportChannels()
 void SettingsCommand::writeChannels()
 {
     writeAfterRead_ = false;
-    const bool broadcast = comms_->transmissionMode == transmissionmode::broadcast;
-    switch (channelplan::checkSwitchedOff(channelplan::forRegion(comms_->region), comms_->frequencyChannels,
-                                          switchedOff_, broadcast)) {
+    const bool broadcast = comms_.transmissionMode == transmissionmode::broadcast;
+    switch (channelplan::checkSwitchedOff(channelplan::forRegion(comms_.region), comms_.frequencyChannels, switchedOff_,
+                                          broadcast)) {
     case channelplan::Refusal::none:
-        channelplan::encode(switchedOff_, comms_->frequencyChannels);
-        // The read reports before its thread has ended; a task started
-        // before that would be ignored.
-        thread_->wait();
-        comms_->startTask(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
+        channelplan::encode(switchedOff_, comms_.frequencyChannels);
+        run(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
         return;
     case channelplan::Refusal::notInPlan:
         reporter_.error("A frequency is not in the channel plan of the unit's region.", 1);
@@ -157,7 +144,7 @@ void SettingsCommand::writeChannels()
 
 void SettingsCommand::reportIdentity()
 {
-    const vx_zyra_t &unit = *comms_->deviceHandle();
+    const vx_zyra_t &unit = *comms_.deviceHandle();
     const auto &app = unit.version.app;
     const auto &mac = unit.version.mac;
     reporter_.doneWith({
@@ -180,7 +167,7 @@ void SettingsCommand::onReport(int action, int status)
     }
     switch (action) {
     case ZyraCommsThread::TASK_READ_REGION:
-        reporter_.doneWith(regionName(comms_->region));
+        reporter_.doneWith(regionName(comms_.region));
         break;
     case ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS:
         if (writeAfterRead_) {
@@ -193,7 +180,7 @@ void SettingsCommand::onReport(int action, int status)
         reportIdentity();
         break;
     case ZyraCommsThread::TASK_READ_MODE: {
-        const QString mode = comms_->transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";
+        const QString mode = comms_.transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";
         reporter_.doneWith(mode);
         break;
     }

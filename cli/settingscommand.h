@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-class QThread;
+#include "commsrunner.h"
+
 class Reporter;
-class ZyraCommsThread;
 
 class SettingsCommand : public QObject
 {
@@ -18,7 +18,6 @@ class SettingsCommand : public QObject
 
 public:
     explicit SettingsCommand(Reporter &reporter, QObject *parent = nullptr);
-    ~SettingsCommand() override;
 
     // The exit status of arguments that are no setting (nothing started),
     // or -1 once the task has started; ended() follows then.
@@ -31,6 +30,7 @@ signals:
     void ended(int status);
 
 private:
+    void run(int action);
     void onReport(int action, int status);
     void reportIdentity();
     void reportChannels();
@@ -38,8 +38,8 @@ private:
     void writeChannels();
 
     Reporter &reporter_;
-    QThread *thread_;
-    ZyraCommsThread *comms_;
+    CommsRunner runner_;
+    ZyraCommsThread &comms_;
     // zyra channels set: the frequencies to switch off, written once the
     // stored ones have been read.
     std::vector<uint16_t> switchedOff_;
