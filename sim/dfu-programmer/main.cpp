@@ -7,6 +7,8 @@
 // standard error, exits 1 on every failure, writes a dump as raw bytes to
 // standard output and fails a flash-eeprom whose image differs from the
 // flash, unless the state says the EEPROM is read back (see eepromValidates).
+// With ZYRA_SIM_NO_ACCESS=1 the bootloader refuses to be opened, and like
+// 0.6.1, which cannot tell that from an empty bus, it finds no device.
 #include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
@@ -145,7 +147,9 @@ int main(int argc, char **argv)
         return failure("dfu-programmer: unsupported command line.");
     if (fault == zyra_dfu::Fault::Hang)
         hang();
-    if (!state || fault == zyra_dfu::Fault::Fail || state->mode() != zyra_dfu::Mode::Dfu)
+    const char *noAccess = std::getenv("ZYRA_SIM_NO_ACCESS");
+    const bool refused = noAccess && std::string(noAccess) == "1";
+    if (!state || fault == zyra_dfu::Fault::Fail || refused || state->mode() != zyra_dfu::Mode::Dfu)
         return failure("dfu-programmer: no device present.");
 
     const std::string &command = args[1];

@@ -1,6 +1,7 @@
 #include "zyra_sim/bus.h"
 
 #include <fstream>
+#include <optional>
 
 #include "bus_state.h"
 #include "model_lock.h"
@@ -44,6 +45,11 @@ std::shared_ptr<VirtualUnit> Bus::unit() const
 void Bus::setInitFails(bool fails)
 {
     lockedWrite(*state_, &State::initFails, fails);
+}
+
+void Bus::setAccessRefused(bool refused)
+{
+    lockedWrite(*state_, &State::accessRefused, refused);
 }
 
 int Bus::initCount() const
@@ -120,6 +126,7 @@ void Bus::reset()
     state.sideUnits[0].reset();
     state.sideUnits[1].reset();
     state.initFails = false;
+    state.accessRefused = false;
     state.initCount = state.exitCount = state.openAttempts = 0;
     state.unboundedWaits = state.misuses = state.resets = 0;
     for (UsbHandle &handle : state.handles)
@@ -131,16 +138,29 @@ void Bus::reset()
     Clock::instance().reset();
 }
 
-bool Bus::State::radioAllowed(int64_t nowMs)
+namespace {
+
+// The first word of the state directory's xmega.mode; none without the file.
+std::optional<std::string> xmegaMode(const std::string &stateDir)
 {
     if (stateDir.empty())
-        return true;
+        return std::nullopt;
     std::ifstream file(stateDir + "/xmega.mode");
     if (!file)
-        return true;
+        return std::nullopt;
     std::string mode;
     file >> mode;
-    if (mode != "running") {
+    return mode;
+}
+
+}  // namespace
+
+bool Bus::State::radioAllowed(int64_t nowMs)
+{
+    const std::optional<std::string> mode = xmegaMode(stateDir);
+    if (!mode)
+        return true;
+    if (*mode != "running") {
         if (runningSinceMs) {
             runningSinceMs.reset();
             ++busEpoch;  // the radio went down with the video module
@@ -150,6 +170,11 @@ bool Bus::State::radioAllowed(int64_t nowMs)
     if (!runningSinceMs)
         runningSinceMs = nowMs;
     return nowMs - *runningSinceMs >= radioDelayAfterStartMs;
+}
+
+bool Bus::State::bootloaderOnBus() const
+{
+    return xmegaMode(stateDir) == "dfu";
 }
 
 bool Bus::State::stale(const UsbHandle &handle) const

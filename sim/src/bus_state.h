@@ -30,6 +30,7 @@ struct Bus::State {
     std::shared_ptr<VirtualUnit> sideUnits[2];
 
     bool initFails = false;
+    bool accessRefused = false;
     int initCount = 0;
     int exitCount = 0;
     int openAttempts = 0;
@@ -50,6 +51,8 @@ struct Bus::State {
     bool libusbActive() const { return initCount > exitCount; }
     // Whether the video module lets the radio unit onto the bus.
     bool radioAllowed(int64_t nowMs);
+    // Whether the video module waits in its bootloader, on the bus itself.
+    bool bootloaderOnBus() const;
     bool stale(const UsbHandle &handle) const;
 };
 

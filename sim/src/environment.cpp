@@ -52,6 +52,8 @@ void applyEnvironment()
     Bus &bus = Bus::instance();
     if (variable("ZYRA_SIM_REALTIME") == "1")
         Clock::instance().setRealTime(true);
+    if (variable("ZYRA_SIM_NO_ACCESS") == "1")
+        bus.setAccessRefused(true);
     std::string stateDir = variable("ZYRA_SIM_STATE_DIR");
     if (!stateDir.empty() && bus.stateDir() != stateDir)
         bus.setStateDir(stateDir);

@@ -2,6 +2,9 @@
 // no test code scripts the model:
 // - ZYRA_SIM_REALTIME=1: sleeps and waits take real time.
 // - ZYRA_SIM_STATE_DIR=path: the video module's shared state (Bus::setStateDir).
+// - ZYRA_SIM_NO_ACCESS=1: the unit and its bootloader are listed but refuse
+//   opening with LIBUSB_ERROR_ACCESS (Bus::setAccessRefused), as for a user
+//   without the udev rules; the stand-in dfu-programmer then finds no device.
 // - ZYRA_SIM_SIDE=1|2|tx|rx, or LD_PRELOAD naming libzyra_sim: a default unit
 //   of that side (transmitter without ZYRA_SIM_SIDE) is attached at
 //   libusb_init, unless code attached one since the last Bus::reset().

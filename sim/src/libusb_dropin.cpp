@@ -3,6 +3,9 @@
 // the real ones.
 #include <libusb.h>
 
+#include <cstring>
+#include <vector>
+
 #include "environment.h"
 #include "usb_port.h"
 
@@ -13,9 +16,23 @@ struct libusb_context {
     int unused;
 };
 
+// A device of a list: which of the two the bus may show.
+struct libusb_device {
+    zyra_sim::usb::DeviceId id;
+};
+
 namespace {
 
 libusb_context defaultContext{};
+// The unit and its bootloader; a list points to these, so they need no
+// reference counts.
+libusb_device unitDevice{{zyra_sim::usb::vendorId, zyra_sim::usb::productId}};
+libusb_device bootloaderDevice{{zyra_sim::usb::bootloaderVendorId, zyra_sim::usb::bootloaderProductId}};
+
+libusb_device *deviceOf(const zyra_sim::usb::DeviceId &id)
+{
+    return id.vendor == zyra_sim::usb::vendorId ? &unitDevice : &bootloaderDevice;
+}
 
 zyra_sim::UsbHandle *model(libusb_device_handle *handle)
 {
@@ -40,10 +57,50 @@ ZYRA_SIM_EXPORT void LIBUSB_CALL libusb_exit(libusb_context *)
     zyra_sim::usb::exit();
 }
 
+ZYRA_SIM_EXPORT ssize_t LIBUSB_CALL libusb_get_device_list(libusb_context *, libusb_device ***list)
+{
+    std::vector<zyra_sim::usb::DeviceId> devices;
+    if (int result = zyra_sim::usb::list(&devices))
+        return result;
+    *list = new libusb_device *[devices.size() + 1];
+    for (size_t i = 0; i < devices.size(); ++i)
+        (*list)[i] = deviceOf(devices[i]);
+    (*list)[devices.size()] = nullptr;
+    return static_cast<ssize_t>(devices.size());
+}
+
+ZYRA_SIM_EXPORT void LIBUSB_CALL libusb_free_device_list(libusb_device **list, int)
+{
+    delete[] list;
+}
+
+ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_get_device_descriptor(libusb_device *dev, libusb_device_descriptor *desc)
+{
+    std::memset(desc, 0, sizeof *desc);
+    desc->bLength = LIBUSB_DT_DEVICE_SIZE;
+    desc->bDescriptorType = LIBUSB_DT_DEVICE;
+    desc->bcdUSB = 0x0200;
+    desc->idVendor = dev->id.vendor;
+    desc->idProduct = dev->id.product;
+    desc->bNumConfigurations = 1;
+    return 0;
+}
+
+ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_open(libusb_device *dev, libusb_device_handle **dev_handle)
+{
+    zyra_sim::UsbHandle *handle = nullptr;
+    const int result = zyra_sim::usb::open(dev->id.vendor, dev->id.product, &handle);
+    if (result == 0)
+        *dev_handle = reinterpret_cast<libusb_device_handle *>(handle);
+    return result;
+}
+
 ZYRA_SIM_EXPORT libusb_device_handle *LIBUSB_CALL libusb_open_device_with_vid_pid(libusb_context *, uint16_t vendor_id,
                                                                                   uint16_t product_id)
 {
-    return reinterpret_cast<libusb_device_handle *>(zyra_sim::usb::open(vendor_id, product_id));
+    zyra_sim::UsbHandle *handle = nullptr;
+    zyra_sim::usb::open(vendor_id, product_id, &handle);
+    return reinterpret_cast<libusb_device_handle *>(handle);
 }
 
 ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_claim_interface(libusb_device_handle *dev_handle, int interface_number)

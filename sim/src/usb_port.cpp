@@ -127,29 +127,54 @@ void exit()
     ++bus().exitCount;
 }
 
-UsbHandle *open(uint16_t vendor, uint16_t product)
+int list(std::vector<DeviceId> *devices)
+{
+    ModelLock lock = lockModel();
+    Bus::State &state = bus();
+    if (!state.libusbActive()) {
+        ++state.misuses;
+        return LIBUSB_ERROR_OTHER;
+    }
+    Clock::instance().runDue();
+    devices->clear();
+    if (state.unit && state.radioAllowed(now()) && state.unit->impl().presentNow(now()))
+        devices->push_back({vendorId, productId});
+    if (state.bootloaderOnBus())
+        devices->push_back({bootloaderVendorId, bootloaderProductId});
+    return 0;
+}
+
+int open(uint16_t vendor, uint16_t product, UsbHandle **handle)
 {
     ModelLock lock = lockModel();
     Bus::State &state = bus();
     ++state.openAttempts;
     if (!state.libusbActive()) {
         ++state.misuses;
-        return nullptr;
+        return LIBUSB_ERROR_OTHER;
     }
     Clock::instance().runDue();
-    if (vendor != vendorId || product != productId || !state.unit)
-        return nullptr;
-    if (!state.radioAllowed(now()))
-        return nullptr;
+    if (vendor == bootloaderVendorId && product == bootloaderProductId) {
+        if (!state.bootloaderOnBus())
+            return LIBUSB_ERROR_NO_DEVICE;
+        return state.accessRefused ? LIBUSB_ERROR_ACCESS : LIBUSB_ERROR_NOT_SUPPORTED;
+    }
+    if (vendor != vendorId || product != productId)
+        return LIBUSB_ERROR_NOT_FOUND;
+    if (!state.unit || !state.radioAllowed(now()))
+        return LIBUSB_ERROR_NO_DEVICE;
     VirtualUnit::Impl &unit = state.unit->impl();
     if (!unit.tryOpen(now()))
-        return nullptr;
-    UsbHandle &handle = state.handles.emplace_back();
-    handle.unit = unit.self.lock();
-    handle.unitGeneration = unit.generation;
-    handle.busEpoch = state.busEpoch;
-    state.known.insert(&handle);
-    return &handle;
+        return LIBUSB_ERROR_NO_DEVICE;
+    if (state.accessRefused)
+        return LIBUSB_ERROR_ACCESS;
+    UsbHandle &opened = state.handles.emplace_back();
+    opened.unit = unit.self.lock();
+    opened.unitGeneration = unit.generation;
+    opened.busEpoch = state.busEpoch;
+    state.known.insert(&opened);
+    *handle = &opened;
+    return 0;
 }
 
 int claim(UsbHandle *handle, int interfaceNumber)

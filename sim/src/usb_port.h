@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace zyra_sim {
 
@@ -14,10 +15,25 @@ constexpr uint16_t vendorId = 0x22CA;
 constexpr uint16_t productId = 0x1111;
 constexpr uint8_t outEndpoint = 0x02;
 constexpr uint8_t inEndpoint = 0x81;
+// The video module's DFU bootloader: listed, but spoken to only by the
+// stand-in dfu-programmer.
+constexpr uint16_t bootloaderVendorId = 0x03EB;
+constexpr uint16_t bootloaderProductId = 0x2FDE;
+
+struct DeviceId {
+    uint16_t vendor;
+    uint16_t product;
+};
 
 int init();
 void exit();
-UsbHandle *open(uint16_t vendor, uint16_t product);
+// The devices on the bus now: the unit while an open would find it (without
+// counting as an open attempt), the bootloader while the video module waits
+// in it. A libusb error code before libusb_init.
+int list(std::vector<DeviceId> *devices);
+// A libusb error code; *handle is set on success only. The bootloader opens
+// with LIBUSB_ERROR_NOT_SUPPORTED unless access is refused.
+int open(uint16_t vendor, uint16_t product, UsbHandle **handle);
 int claim(UsbHandle *handle, int interfaceNumber);
 int release(UsbHandle *handle, int interfaceNumber);
 void close(UsbHandle *handle);

@@ -1,8 +1,12 @@
 // The bus around the unit: the default unit of a preloaded drop-in, and the
-// video module's state deciding when the radio unit is on the bus.
+// video module's state deciding when the radio unit or the module's
+// bootloader is on the bus.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "usb_host.h"
 
@@ -16,6 +20,7 @@ protected:
     void TearDown() override
     {
         unsetenv("ZYRA_SIM_SIDE");
+        unsetenv("ZYRA_SIM_NO_ACCESS");
         Bus::instance().reset();
     }
 };
@@ -47,6 +52,39 @@ TEST_F(DefaultUnit, UnitAttachedByCodeIsKept)
     libusb_exit(nullptr);
 }
 
+TEST_F(DefaultUnit, NoAccessVariableKeepsTheUnitShut)
+{
+    setenv("ZYRA_SIM_SIDE", "rx", 1);
+    setenv("ZYRA_SIM_NO_ACCESS", "1", 1);
+    ASSERT_EQ(libusb_init(nullptr), 0);
+    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
+    libusb_exit(nullptr);
+}
+
+// Each device of a fresh list as "vendor:product" and what libusb_open
+// answered, a handle opened closed again.
+std::vector<std::string> listAndOpen()
+{
+    libusb_device **list = nullptr;
+    const ssize_t count = libusb_get_device_list(nullptr, &list);
+    EXPECT_GE(count, 0);
+    std::vector<std::string> devices;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor{};
+        EXPECT_EQ(libusb_get_device_descriptor(list[i], &descriptor), 0);
+        libusb_device_handle *handle = nullptr;
+        const int result = libusb_open(list[i], &handle);
+        if (result == 0)
+            libusb_close(handle);
+        char text[32];
+        std::snprintf(text, sizeof text, "%04x:%04x %d", descriptor.idVendor, descriptor.idProduct, result);
+        devices.push_back(text);
+    }
+    EXPECT_EQ(count >= 0 ? list[count] : nullptr, nullptr) << "the list ends in a null";
+    libusb_free_device_list(list, 1);
+    return devices;
+}
+
 class VideoModuleGate : public SimTest
 {
 protected:
@@ -76,6 +114,38 @@ protected:
 
     std::filesystem::path dir;
 };
+
+TEST_F(VideoModuleGate, TheDeviceListShowsWhatAnOpenFindsAndRefusesWithoutAccess)
+{
+    const std::string unitOpens = "22ca:1111 0";
+    const std::string unitRefuses = "22ca:1111 " + std::to_string(LIBUSB_ERROR_ACCESS);
+    const std::string bootloaderRefuses = "03eb:2fde " + std::to_string(LIBUSB_ERROR_ACCESS);
+    const std::string bootloaderUnsupported = "03eb:2fde " + std::to_string(LIBUSB_ERROR_NOT_SUPPORTED);
+    struct Row {
+        const char *mode;  // nullptr: no mode file
+        int64_t afterMs;
+        bool accessRefused;
+        std::vector<std::string> listed;
+    };
+    for (const Row &row : std::vector<Row>{
+             {nullptr, 0, false, {unitOpens}},
+             {nullptr, 0, true, {unitRefuses}},
+             {"dfu", 0, false, {bootloaderUnsupported}},
+             {"dfu", 0, true, {bootloaderRefuses}},
+             {"running", 0, true, {}},
+             {"running", 2000, true, {unitRefuses}},
+         }) {
+        if (row.mode)
+            setMode(row.mode);
+        clock().advanceMs(row.afterMs);
+        bus().setAccessRefused(row.accessRefused);
+        const int attemptsBefore = bus().openAttempts();
+        EXPECT_EQ(listAndOpen(), row.listed) << (row.mode ? row.mode : "no mode file") << " +" << row.afterMs;
+        EXPECT_EQ(bus().openAttempts() - attemptsBefore, static_cast<int>(row.listed.size()))
+            << "only libusb_open counts as an attempt";
+        EXPECT_EQ(opens(), !row.accessRefused && row.listed == std::vector<std::string>{unitOpens});
+    }
+}
 
 TEST_F(VideoModuleGate, WithoutModeFileTheUnitIsThere)
 {

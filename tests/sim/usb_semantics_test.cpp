@@ -27,6 +27,23 @@ TEST_F(UsbSemantics, OpenFindsOnlyTheUnitsIds)
     EXPECT_EQ(bus().openAttempts(), 4);
 }
 
+TEST_F(UsbSemantics, ListingIsNoOpenAttemptOfAUnitAwayForSomeOpens)
+{
+    unit->dropOffBus(0, 2);
+    libusb_device **list = nullptr;
+    for (int look = 0; look < 5; ++look) {
+        EXPECT_EQ(libusb_get_device_list(nullptr, &list), 0);
+        libusb_free_device_list(list, 1);
+    }
+    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
+    EXPECT_EQ(libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID), nullptr);
+    ASSERT_EQ(libusb_get_device_list(nullptr, &list), 1) << "back after its second failed open";
+    libusb_device_handle *handle = nullptr;
+    EXPECT_EQ(libusb_open(list[0], &handle), 0);
+    libusb_close(handle);
+    libusb_free_device_list(list, 1);
+}
+
 TEST_F(UsbSemantics, EachOpenGivesAFreshHandle)
 {
     libusb_device_handle *second = libusb_open_device_with_vid_pid(nullptr, wire::USB_VENDOR_ID, wire::USB_PRODUCT_ID);

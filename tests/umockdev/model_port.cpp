@@ -61,7 +61,7 @@ void ModelPort::opened()
     closeHandle();
     if (zyra_sim::usb::init() != 0)
         return;
-    handle_ = zyra_sim::usb::open(zyra_sim::usb::vendorId, zyra_sim::usb::productId);
+    zyra_sim::usb::open(zyra_sim::usb::vendorId, zyra_sim::usb::productId, &handle_);
     if (!handle_)
         zyra_sim::usb::exit();
 }

@@ -1,5 +1,7 @@
 // The USB bus as the libusb drop-in sees it: at most one attached unit
-// (0x22CA:0x1111), plus counters of what the host did with libusb.
+// (0x22CA:0x1111), its video module's bootloader (0x03EB:0x2FDE) while the
+// state directory's xmega.mode says "dfu", plus counters of what the host
+// did with libusb.
 #pragma once
 
 #include <memory>
@@ -20,11 +22,14 @@ public:
 
     // libusb_init fails with LIBUSB_ERROR_OTHER while set.
     void setInitFails(bool fails);
+    // While set, every device on the bus refuses opening with
+    // LIBUSB_ERROR_ACCESS, as to a user whom no udev rule lets in.
+    void setAccessRefused(bool refused);
 
     int initCount() const;
     int exitCount() const;
-    int openAttempts() const;
-    int openHandles() const;  // opened and not yet closed
+    int openAttempts() const;  // libusb_open and libusb_open_device_with_vid_pid calls
+    int openHandles() const;   // opened and not yet closed
     int claimedInterfaces() const;
     // IN transfers asked to wait without limit (timeout 0, or a negative
     // timeout turned into a huge unsigned one): a host fault.
