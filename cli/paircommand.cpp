@@ -8,6 +8,7 @@
 #include "reporter.h"
 #include "transmissionmode.h"
 #include "updaterthread.h"
+#include "usbaccess.h"
 #include "workererrors.h"
 #include "workerexit.h"
 #include "zyracommsthread.h"
@@ -133,7 +134,7 @@ void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> n
     comms_.comms().transmissionMode = mode;
     comms_.run(action, [this, next](int, int status) {
         if (status != workererrors::commsTaskOk) {
-            reporter_.error(connectionError, status);
+            reporter_.error(usbaccess::explainedFailure(connectionError), status);
             end(1);
             return;
         }
@@ -147,7 +148,7 @@ void PairCommand::fail(const QString &message, int errorCode)
     // the command ends with the step's thread, without the next step.
     if (failedStatus_ != 0)
         return;
-    reporter_.error(message, errorCode);
+    reporter_.error(usbaccess::explainedFailure(message), errorCode);
     failedStatus_ = exitStatusOf(errorCode);
 }
 

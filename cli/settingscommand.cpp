@@ -8,6 +8,7 @@
 #include "regions.h"
 #include "reporter.h"
 #include "transmissionmode.h"
+#include "usbaccess.h"
 #include "workererrors.h"
 #include "zyracommsthread.h"
 
@@ -161,7 +162,7 @@ void SettingsCommand::reportIdentity()
 void SettingsCommand::onReport(int action, int status)
 {
     if (status != workererrors::commsTaskOk) {
-        reporter_.error(connectionError, status);
+        reporter_.error(usbaccess::explainedFailure(connectionError), status);
         emit ended(1);
         return;
     }

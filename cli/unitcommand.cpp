@@ -8,6 +8,7 @@
 #include "enterkey.h"
 #include "reporter.h"
 #include "updaterun.h"
+#include "usbaccess.h"
 #include "workererrors.h"
 
 namespace {
@@ -108,7 +109,7 @@ void UnitCommand::onFailed(const QString &message, int errorCode)
     if (errorCode == workererrors::radio2UnitGone)
         handleUsable_ = false;
     closeUnit();
-    reporter_.error(message, errorCode);
+    reporter_.error(usbaccess::explainedFailure(message), errorCode);
     status_ = exitStatusOf(errorCode);
     updating_ = false;
 }

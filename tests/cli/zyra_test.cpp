@@ -76,6 +76,11 @@ QStringList radioUpdate()
 
 const QString pairing = "step: Pairing ZYRA";
 const QString noDevice = "Error, no device Detected.";
+const QString noAccess = "ZYRA_SIM_NO_ACCESS=1";
+const QString unitRefuses = "zyra: The ZYRA unit is attached, but this user may not open it (permission denied). "
+                            "Install the udev rules /lib/udev/rules.d/70-zyra.rules";
+const QString bootloaderRefuses = "zyra: The ZYRA unit's video module is attached in its bootloader, but this user "
+                                  "may not open it (permission denied). Install the udev rules";
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, Zyra,
@@ -192,7 +197,34 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             2,
             {},
-            "sdi-rx only"}),
+            "sdi-rx only"},
+        // A unit on the bus that this user may not open: the failure's code
+        // and status, the udev rules instead of "no device".
+        Row{"detect_without_access",
+            {"detect", "hdmi-rx", "--json"},
+            "rx",
+            {noAccess},
+            {},
+            1,
+            {"error: 0"},
+            unitRefuses},
+        Row{"detect_bootloader_without_access",
+            {"detect", "sdi-tx", "--json"},
+            "tx",
+            {noAccess},
+            {},
+            3,
+            {"error: 3"},
+            bootloaderRefuses},
+        Row{"region_without_access", {"region", "--json"}, "rx", {noAccess}, {}, 1, {"error: 1"}, unitRefuses},
+        Row{"pair_without_access",
+            {"pair", "hdmi-rx", "--json"},
+            "rx",
+            {noAccess},
+            {},
+            1,
+            {pairing, "error: 0"},
+            unitRefuses}),
     [](const testing::TestParamInfo<Row> &param) { return std::string(param.param.name); });
 
 }  // namespace
