@@ -47,10 +47,9 @@ Refused probe()
         else if (result == LIBUSB_ERROR_ACCESS && refused == Refused::nothing)
             refused = device;
     }
+    qDebug("USB ACCESS PROBE: %d DEVICES ON THE BUS", static_cast<int>(count));
     if (count >= 0)
         libusb_free_device_list(devices, 1);
-    else
-        qDebug("USB ACCESS PROBE: NO DEVICE LIST (%d)", static_cast<int>(count));
     libusb_exit(context);
     return refused;
 }
