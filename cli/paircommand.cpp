@@ -50,7 +50,7 @@ void PairCommand::start()
     }
     ask("Step 1 of 3: attach the transmitter, then press Enter.", [this] {
         runCommsTask(ZyraCommsThread::TASK_PREPARE_TX_PAIRING, transmissionmode::unicast, [this] {
-            savedTxMode_ = comms_.comms().transmissionMode;
+            savedTxMode_ = runner_.comms().transmissionMode;
             ask("Step 2 of 3: attach the receiver, then press Enter.", [this] { pairReceiver(); });
         });
     });
@@ -131,8 +131,8 @@ void PairCommand::runWorker(const char *operation, const char *readySignal, std:
 
 void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
 {
-    comms_.comms().transmissionMode = mode;
-    comms_.run(action, [this, next](int, int status) {
+    runner_.comms().transmissionMode = mode;
+    runner_.run(action, [this, next](int, int status) {
         if (status != workererrors::commsTaskOk) {
             reporter_.error(usbaccess::explainedFailure(connectionError), status);
             end(1);

@@ -47,7 +47,7 @@ private:
     vx_zyra_t handle_{};
     QThread *workerThread_ = nullptr;
     QObject *worker_ = nullptr;
-    CommsRunner comms_;
+    CommsRunner runner_;
     // The transmitter's mode before step 1 forced it to unicast.
     uint8_t savedTxMode_;
     // The exit status of the worker's error; 0 while there is none.
