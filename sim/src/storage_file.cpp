@@ -58,6 +58,8 @@ std::optional<std::pair<uint16_t, Bytes>> cell(const std::string &line)
 std::map<uint16_t, Bytes> readStorageFile(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return {};
     std::string text(maxFileBytes + 1, '\0');
     file.read(text.data(), maxFileBytes + 1);
     if (file.gcount() > maxFileBytes)
