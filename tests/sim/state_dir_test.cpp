@@ -1,6 +1,8 @@
-// A unit made from the environment keeps its storage cells in the state
-// directory: each "process" here is a reset bus whose libusb_init makes the
-// unit afresh from that directory.
+// The units the libusb drop-in makes from the state directory: unit.side
+// chooses the attached one, as the demo has a person swap them, and each
+// side's storage file keeps its cells from one process to the next (a
+// "process" here is a reset bus whose libusb_init makes the unit afresh).
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -12,21 +14,32 @@ namespace {
 const Bytes regionCell{0x01, 0x00};
 const Bytes rxModeCell{0x07, 0x00};
 
-class StorageFile : public ::testing::Test
+// A state directory of the test's own, from which libusb_init makes the units.
+class StateDir : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        Bus::instance().reset();
         dir = std::filesystem::temp_directory_path() /
-              ("zyra_sim_storage_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+              ("zyra_sim_state_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
+        Bus::instance().setStateDir(dir.string());
     }
     void TearDown() override
     {
         host.disconnect();
+        unsetenv("ZYRA_SIM_SIDE");
         Bus::instance().reset();
         std::filesystem::remove_all(dir);
+    }
+    std::shared_ptr<VirtualUnit> attachedAfterInit(const char *side)
+    {
+        std::ofstream(dir / "unit.side") << side << "\n";
+        EXPECT_EQ(libusb_init(nullptr), 0);
+        libusb_exit(nullptr);
+        return Bus::instance().unit();
     }
     // The next process, with the unit of that side plugged in.
     void nextProcess(const char *side)
@@ -42,7 +55,39 @@ protected:
     UsbHost host;
 };
 
-TEST_F(StorageFile, SettingsOutliveTheProcessAndRestoreReturnsToTheFactoryValues)
+TEST_F(StateDir, EachSideKeepsItsOwnUnitAcrossSwaps)
+{
+    auto tx = attachedAfterInit("tx");
+    ASSERT_NE(tx, nullptr);
+    EXPECT_EQ(tx->side(), 1);
+    tx->setStorage(8, {2});
+    auto rx = attachedAfterInit("rx");
+    ASSERT_NE(rx, nullptr);
+    EXPECT_EQ(rx->side(), 2);
+    EXPECT_EQ(attachedAfterInit("tx"), tx) << "the transmitter comes back with what was stored in it";
+    EXPECT_EQ(tx->storage(8), Bytes{2});
+    EXPECT_EQ(attachedAfterInit("2"), rx);
+}
+
+TEST_F(StateDir, TheUnitOfTheSideVariableIsItsSidesUnit)
+{
+    setenv("ZYRA_SIM_SIDE", "rx", 1);
+    ASSERT_EQ(libusb_init(nullptr), 0);
+    libusb_exit(nullptr);
+    auto first = Bus::instance().unit();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(attachedAfterInit("tx")->side(), 1) << "the file wins over the variable";
+    EXPECT_EQ(attachedAfterInit("rx"), first);
+}
+
+TEST_F(StateDir, AUnitAttachedByCodeStays)
+{
+    auto unit = std::make_shared<VirtualUnit>(1);
+    Bus::instance().attach(unit);
+    EXPECT_EQ(attachedAfterInit("rx"), unit);
+}
+
+TEST_F(StateDir, SettingsOutliveTheProcessAndRestoreReturnsToTheFactoryValues)
 {
     nextProcess("rx");
     ASSERT_TRUE(host.ask(wire::STORAGE_SET, {0x01, 0x00, 0x06}));
@@ -59,7 +104,7 @@ TEST_F(StorageFile, SettingsOutliveTheProcessAndRestoreReturnsToTheFactoryValues
     EXPECT_FALSE(std::filesystem::exists(dir / "unit-rx.storage.tmp"));
 }
 
-TEST_F(StorageFile, LinesThatAreNoCellAndOversizedFilesAreIgnored)
+TEST_F(StateDir, LinesThatAreNoCellAndOversizedFilesAreIgnored)
 {
     struct Row {
         const char *name;
