@@ -125,7 +125,11 @@ bool UpdateRun::detecting() const
 
 void UpdateRun::releaseWorkerOnExit(const char *stillRunningWarning)
 {
-    ::releaseWorkerOnExit(thread_, worker_, stillRunningWarning);
+    // A run that stopped, failed or finished has its worker delete itself as
+    // the thread ends, which worker_ notices: handed over before the wait, it
+    // would be deleted twice.
+    ::releaseWorkerOnExit(thread_, nullptr, stillRunningWarning);
+    delete worker_;
 }
 
 QString UpdateRun::currentStep() const

@@ -32,6 +32,16 @@ std::string chosenSide(const std::string &stateDir)
     return side;
 }
 
+// With a state directory the unit keeps its storage there, one file a side,
+// from one process to the next.
+std::shared_ptr<VirtualUnit> unitMadeFor(const Bus::State &state, uint8_t side)
+{
+    auto unit = std::make_shared<VirtualUnit>(side);
+    if (!state.stateDir.empty())
+        unit->impl().keepStorageIn(state.stateDir + (side == 2 ? "/unit-rx.storage" : "/unit-tx.storage"));
+    return unit;
+}
+
 // The unit attached before the file first chose is kept as its side's unit.
 std::shared_ptr<VirtualUnit> unitOfSide(Bus::State &state, uint8_t side)
 {
@@ -40,7 +50,7 @@ std::shared_ptr<VirtualUnit> unitOfSide(Bus::State &state, uint8_t side)
         state.sideUnits[attachedSide - 1] = state.unit;
     std::shared_ptr<VirtualUnit> &unit = state.sideUnits[side - 1];
     if (!unit)
-        unit = std::make_shared<VirtualUnit>(side);
+        unit = unitMadeFor(state, side);
     return unit;
 }
 
@@ -72,7 +82,7 @@ void applyEnvironment()
         return;
     if (side == "none")
         return;
-    bus.state().unit = std::make_shared<VirtualUnit>(sideFrom(side));
+    bus.state().unit = unitMadeFor(bus.state(), sideFrom(side));
     // A unit that starts off the bus and answers only after that many
     // opens have failed: what a program sees of a unit that needs the
     // recovery procedure.

@@ -13,6 +13,11 @@
 //   each kept until the next Bus::reset(), the named one is attached. A
 //   person swaps the attached unit by rewriting the file, as the 2K receiver
 //   pairing has them plug in the transmitter and the receiver in turn.
+// - With a state directory, a unit made here keeps its storage cells in
+//   unit-tx.storage or unit-rx.storage there (storage_file.h): read when the
+//   unit is made, written after every STORAGE_SET and STORAGE_RESTORE, so a
+//   setting outlives the process as a unit's outlives a power cycle.
+//   STORAGE_RESTORE still returns to the side's factory defaults.
 #pragma once
 
 namespace zyra_sim {

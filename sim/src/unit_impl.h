@@ -28,6 +28,7 @@ struct VirtualUnit::Impl {
     // storage
     std::map<uint16_t, Bytes> storage;
     std::map<uint16_t, Bytes> storageDefaults;
+    std::string storageFile;  // where the cells outlive the process; empty: nowhere
     int restoreCount = 0;
     int printCount = 0;
 
@@ -139,6 +140,10 @@ struct VirtualUnit::Impl {
 
     // ---- identity and storage defaults ------------------------------------
     void installSideDefaults();
+    // Takes the cells the file holds over the defaults and writes them back
+    // there after every STORAGE_SET and STORAGE_RESTORE.
+    void keepStorageIn(const std::string &path);
+    void saveStorage() const;
 
     // ---- application processor ----------------------------------------------
     bool oldBootloader() const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_codes.h"
+#include "storage_file.h"
 #include "unit_impl.h"
 
 namespace zyra_sim {
@@ -40,11 +41,25 @@ void VirtualUnit::Impl::installSideDefaults()
     }
 }
 
+void VirtualUnit::Impl::keepStorageIn(const std::string &path)
+{
+    storageFile = path;
+    for (const auto &[id, value] : readStorageFile(path))
+        storage[id] = value;
+}
+
+void VirtualUnit::Impl::saveStorage() const
+{
+    if (!storageFile.empty())
+        writeStorageFile(storageFile, storage);
+}
+
 void VirtualUnit::Impl::storageSet(const ReceivedFrame &frame)
 {
     if (frame.payload.size() < 2)
         return;
     storage[le16(frame.payload, 0)] = Bytes(frame.payload.begin() + 2, frame.payload.end());
+    saveStorage();
     send(frame.code, {});
 }
 
@@ -60,6 +75,7 @@ void VirtualUnit::Impl::storageRestore(const ReceivedFrame &frame)
 {
     ++restoreCount;
     storage = storageDefaults;
+    saveStorage();
     send(frame.code, {});
 }
 

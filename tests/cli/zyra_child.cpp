@@ -84,6 +84,11 @@ Outcome Bench::run(const QStringList &arguments, const QString &side, const QStr
     return outcome;
 }
 
+void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 void addEvent(const QByteArray &line, Outcome &outcome)
 {
     if (line.trimmed().isEmpty())

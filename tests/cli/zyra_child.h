@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
 struct Outcome {
     int status = -1;
     // The JSON events on stdout, as "event" or "event: detail".
@@ -31,6 +33,9 @@ public:
 private:
     QTemporaryDir folder_;
 };
+
+// GoogleTest shows a QString as its text.
+void PrintTo(const QString &text, std::ostream *out);
 
 // Reads one line of zyra's stdout into outcome's events, as run() does.
 void addEvent(const QByteArray &line, Outcome &outcome);

@@ -22,15 +22,6 @@ struct Row {
     QString inStandardError;
 };
 
-}  // namespace
-
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-namespace {
-
 void PrintTo(const Row &row, std::ostream *out)
 {
     *out << row.name;
@@ -128,7 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"error: 42"},
             "R Error updating device configuration"},
         Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
-        Row{"region_set", {"region", "set", "japan-outdoor", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
         Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
         Row{"info", {"info", "--json"}, "tx", {}, {}, 0, {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL"}, ""},
@@ -142,7 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"done: 5190 MHz on\n5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on "
              "DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"},
             ""},
-        Row{"channels_set", {"channels", "set", "5190", "5670", "--json"}, "rx", {}, {}, 0, {"done"}, ""},
         Row{"channels_outside_the_plan",
             {"channels", "set", "5180", "--json"},
             "rx",
@@ -161,7 +150,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"error: 1"},
             "At most 14"},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
-        Row{"mode_set", {"mode", "set", "broadcast", "--json"}, "tx", {}, {}, 0, {"done"}, ""},
         Row{"pair_receiver",
             {"pair", "hdmi-rx", "--json"},
             "rx",

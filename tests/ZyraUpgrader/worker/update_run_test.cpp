@@ -70,4 +70,27 @@ INSTANTIATE_TEST_SUITE_P(DeviceTypes, UpdateRunReports,
                                          RunCase{4, false, withVideoModule}, RunCase{5, false, withoutVideoModule},
                                          RunCase{1, true, {video, "stopped"}}, RunCase{5, true, {radio1, "stopped"}}));
 
+// A program leaving the moment a stop ends the run (a second Ctrl-C): the
+// worker then deletes itself as its thread ends, and only once.
+using UpdateRunRelease = WorkerFixture;
+
+TEST_F(UpdateRunRelease, LeavingAsTheRunStopsDeletesTheWorkerOnce)
+{
+    useDeviceType(1);
+    attachUnit(sideOf(1));
+    UpdateRun run(&handle);
+    bool released = false;
+    QEventLoop loop;
+    QObject::connect(&run, &UpdateRun::stopped, [&] {
+        run.releaseWorkerOnExit("LEAVING");
+        released = true;
+        loop.quit();
+    });
+    run.update(1, 2);
+    run.stopAfterCurrentStep();
+    loop.exec();
+    EXPECT_TRUE(released);
+    EXPECT_FALSE(run.inProgress());
+}
+
 }  // namespace
