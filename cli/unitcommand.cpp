@@ -92,7 +92,7 @@ void UnitCommand::interrupt(int count)
         return;
     }
     // As closing the window: let go of the worker, then leave.
-    run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED");
+    run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED", stoppedStatus);
     closeUnit();
     std::_Exit(stoppedStatus);
 }

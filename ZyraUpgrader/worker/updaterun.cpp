@@ -123,12 +123,12 @@ bool UpdateRun::detecting() const
     return detecting_;
 }
 
-void UpdateRun::releaseWorkerOnExit(const char *stillRunningWarning)
+void UpdateRun::releaseWorkerOnExit(const char *stillRunningWarning, int exitStatus)
 {
     // A run that stopped, failed or finished has its worker delete itself as
     // the thread ends, which worker_ notices: handed over before the wait, it
     // would be deleted twice.
-    ::releaseWorkerOnExit(thread_, nullptr, stillRunningWarning);
+    ::releaseWorkerOnExit(thread_, nullptr, stillRunningWarning, exitStatus);
     delete worker_;
 }
 

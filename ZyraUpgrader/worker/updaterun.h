@@ -51,7 +51,7 @@ public:
     int progress() const;
     // For a program that leaves while a run may still be busy: see
     // releaseWorkerOnExit.
-    void releaseWorkerOnExit(const char *stillRunningWarning);
+    void releaseWorkerOnExit(const char *stillRunningWarning, int exitStatus = 1);
 
 signals:
     // The text of the step that starts now.

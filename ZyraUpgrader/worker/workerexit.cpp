@@ -12,14 +12,14 @@ constexpr unsigned long exitGraceMs = 3000;
 
 }  // namespace
 
-void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning)
+void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning, int exitStatus)
 {
     if (!thread)
         return;
     thread->quit();
     if (!thread->wait(exitGraceMs)) {
         qWarning() << stillRunningWarning;
-        std::_Exit(EXIT_FAILURE);
+        std::_Exit(exitStatus);
     }
     delete worker;
     delete thread;

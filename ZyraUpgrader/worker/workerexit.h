@@ -8,6 +8,6 @@ class QThread;
 // Stops thread's event loop and deletes worker and thread once it has
 // ended. A worker blocked in the library cannot be interrupted and deleting
 // it would pull the handle from under it, so if the thread has not ended
-// within a grace period the process leaves at once, after logging
-// stillRunningWarning. Does nothing without a thread.
-void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning);
+// within a grace period the process leaves at once with exitStatus, after
+// logging stillRunningWarning. Does nothing without a thread.
+void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning, int exitStatus = 1);
