@@ -5,6 +5,8 @@
 #include <optional>
 #include <sstream>
 
+#include "intelhex.h"
+
 namespace zyra_sim {
 
 namespace {
@@ -13,28 +15,17 @@ constexpr std::streamsize maxFileBytes = 1 << 20;
 // A STORAGE_SET frame carries at most 255 payload bytes, 2 of them the id.
 constexpr size_t maxValueBytes = 253;
 
-std::optional<unsigned> hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return std::nullopt;
-}
-
 std::optional<Bytes> hexBytes(const std::string &text)
 {
     if (text.size() % 2 != 0 || text.size() / 2 > maxValueBytes)
         return std::nullopt;
     Bytes bytes;
     for (size_t i = 0; i < text.size(); i += 2) {
-        const auto high = hexDigit(text[i]);
-        const auto low = hexDigit(text[i + 1]);
-        if (!high || !low)
+        const int high = intelhex::hexDigit(text[i]);
+        const int low = intelhex::hexDigit(text[i + 1]);
+        if (high < 0 || low < 0)
             return std::nullopt;
-        bytes.push_back(static_cast<uint8_t>(*high << 4 | *low));
+        bytes.push_back(static_cast<uint8_t>(high << 4 | low));
     }
     return bytes;
 }
