@@ -49,6 +49,14 @@ void Reporter::json(const char *event, const QString &key, const QString &value)
     writeJson(object);
 }
 
+void Reporter::tell(const char *event, const QString &key, const QString &value, FILE *plainStream)
+{
+    if (style_ == Style::Json)
+        json(event, key, value);
+    else
+        writeLine(plainStream, value);
+}
+
 void Reporter::endProgressLine()
 {
     if (!progressShown_)
@@ -90,36 +98,24 @@ void Reporter::progress(int value, int total)
 
 void Reporter::detected(const QString &version)
 {
-    if (style_ == Style::Json)
-        json("detected", "version", version);
-    else
-        writeLine(stdout, version);
+    tell("detected", "version", version, stdout);
 }
 
 void Reporter::recovery(const QString &instructions)
 {
     endProgressLine();
-    if (style_ == Style::Json)
-        json("recovery", "text", instructions);
-    else
-        writeLine(stdout, instructions);
+    tell("recovery", "text", instructions, stdout);
 }
 
 void Reporter::note(const QString &text)
 {
     endProgressLine();
-    if (style_ == Style::Json)
-        json("note", "text", text);
-    else
-        writeLine(stderr, text);
+    tell("note", "text", text, stderr);
 }
 
 void Reporter::doneWith(const QString &value)
 {
-    if (style_ == Style::Json)
-        json("done", "value", value);
-    else
-        writeLine(stdout, value);
+    tell("done", "value", value, stdout);
 }
 
 void Reporter::doneWith(const QList<QPair<QString, QString>> &fields)

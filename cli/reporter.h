@@ -7,6 +7,8 @@
 #include <QPair>
 #include <QString>
 
+#include <cstdio>
+
 class Reporter
 {
 public:
@@ -38,6 +40,8 @@ public:
 
 private:
     void json(const char *event, const QString &key, const QString &value);
+    // The event in JSON, otherwise its value as a line of plainStream.
+    void tell(const char *event, const QString &key, const QString &value, FILE *plainStream);
     void endProgressLine();
 
     Style style_;

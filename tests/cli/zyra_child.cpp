@@ -8,17 +8,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void copyDirectory(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QString &name : QDir(from).entryList(QDir::Files))
-        QFile::copy(from + "/" + name, to + "/" + name);
-}
-
-}  // namespace
-
 Bench::Bench(bool videoModule)
 {
     copyDirectory(ZYRA_SAMPLE_PACKAGE_DIR "/firmware", path("firmware"));
@@ -82,11 +71,6 @@ Outcome Bench::run(const QStringList &arguments, const QString &side, const QStr
     for (const QByteArray &line : zyra.readAllStandardOutput().split('\n'))
         addEvent(line, outcome);
     return outcome;
-}
-
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
 }
 
 void addEvent(const QByteArray &line, Outcome &outcome)

@@ -6,6 +6,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qt_test_support.h"
+
 #include <ostream>
 
 struct Outcome {
@@ -34,8 +40,14 @@ private:
     QTemporaryDir folder_;
 };
 
-// GoogleTest shows a QString as its text.
-void PrintTo(const QString &text, std::ostream *out);
-
 // Reads one line of zyra's stdout into outcome's events, as run() does.
 void addEvent(const QByteArray &line, Outcome &outcome);
+
+// Names a table's test after its row's name field.
+struct RowName {
+    template <typename Row>
+    std::string operator()(const testing::TestParamInfo<Row> &info) const
+    {
+        return info.param.name;
+    }
+};

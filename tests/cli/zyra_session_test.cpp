@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "rx",
                               "5190 MHz off\n5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 "
                               "MHz on DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"}),
-    [](const testing::TestParamInfo<RoundTrip> &param) { return std::string(param.param.name); });
+    RowName());
 
 // A pseudo-terminal: its slave as zyra's standard input makes zyra wait for Enter.
 class Terminal
@@ -229,8 +229,6 @@ TEST_P(ZyraCtrlC, StopsTheUpdateWithStatus130)
 INSTANTIATE_TEST_SUITE_P(Interruptions, ZyraCtrlC,
                          testing::Values(Interruption{"once", "step: Updating Video Module", false},
                                          Interruption{"twice", "step: Updating Radio 1 of 2", true}),
-                         [](const testing::TestParamInfo<Interruption> &param) {
-                             return std::string(param.param.name);
-                         });
+                         RowName());
 
 }  // namespace

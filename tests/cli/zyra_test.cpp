@@ -213,6 +213,6 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {pairing, "error: 0"},
             unitRefuses}),
-    [](const testing::TestParamInfo<Row> &param) { return std::string(param.param.name); });
+    RowName());
 
 }  // namespace

@@ -6,14 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "intelhex.h"
 #include "package_images.h"
+#include "test_files.h"
 #include "vx_zyra.h"
 
 namespace {
@@ -21,18 +20,8 @@ namespace {
 const std::string srecCat = ZYRA_SREC_CAT;
 const std::string srecInfo = ZYRA_SREC_INFO;
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string writeTemporary(const std::string &name, const std::string &content)
-{
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
+using zyra_test::readFile;
+using zyra_test::writeTemporary;
 
 std::string hexNumber(uint32_t value)
 {

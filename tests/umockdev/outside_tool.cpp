@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "test_files.h"
 
 extern char **environ;
 
@@ -35,11 +35,7 @@ public:
     CaptureFile &operator=(const CaptureFile &) = delete;
 
     int descriptor() const { return descriptor_; }
-    std::string content() const
-    {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string content() const { return zyra_test::readFile(path_); }
 
 private:
     int descriptor_ = -1;

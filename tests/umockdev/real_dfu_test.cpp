@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "dfu_usbfs_device.h"
 #include "intelhex.h"
 #include "outside_tool.h"
+#include "test_files.h"
 #include "vx_zyra.h"
 #include "xmega_bootloader.h"
 
@@ -29,18 +28,8 @@ const std::string packageHex = std::string(ZYRA_SAMPLE_PACKAGE_DIR) + "/firmware
 // 0.6.1 counts the top 8 KiB of the flash as boot section.
 const size_t applicationEnd = 0x1E000;
 
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string writeTemporary(const std::string &name, const std::string &content)
-{
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
+using zyra_test::readFile;
+using zyra_test::writeTemporary;
 
 // The flash a HEX file means: its bytes over an erased chip.
 std::vector<uint8_t> flashOf(const std::string &hexText)

@@ -8,32 +8,6 @@
 #include <QFile>
 #include <QThread>
 
-namespace {
-
-void copyDirectory(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QString &name : QDir(from).entryList(QDir::Files))
-        QFile::copy(from + "/" + name, to + "/" + name);
-}
-
-}  // namespace
-
-void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-void PrintTo(const QStringList &list, std::ostream *out)
-{
-    *out << "{";
-    for (const QString &text : list) {
-        *out << "\n  ";
-        PrintTo(text, out);
-    }
-    *out << "\n}";
-}
-
 void SignalLog::record(const QString &event)
 {
     QMutexLocker lock(&mutex_);

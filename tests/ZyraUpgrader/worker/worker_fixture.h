@@ -4,6 +4,7 @@
 // bus, a worker and a record of every signal it emits.
 #pragma once
 
+#include "qt_test_support.h"
 #include "updaterthread.h"
 #include "wire_codes.h"
 #include "xmega_state.h"
@@ -22,10 +23,6 @@
 #include <memory>
 #include <ostream>
 #include <vector>
-
-// Readable failure messages for Qt strings.
-void PrintTo(const QString &text, std::ostream *out);
-void PrintTo(const QStringList &list, std::ostream *out);
 
 // Signals as text, in the order emitted: "finished", "error <code>: <text>",
 // "progress <n>", "detected <text>", "recovery <status>",
