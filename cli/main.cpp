@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "bootagents.h"
 #include "devicetypenames.h"
 #include "devicetypes.h"
 #include "interrupts.h"
@@ -36,7 +37,8 @@ const char commandsHelp[] = "Commands:\n"
                             "  channels [get | set [MHZ...]]\n"
                             "                       the channels of the region's plan; set switches off\n"
                             "                       the ones given (at most 14) and on all others\n"
-                            "  info                 side, application and radio versions, serial, signature\n"
+                            "  info                 side, application and radio versions, serial, signature,\n"
+                            "                       and which boot agents this build carries\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx.";
 
 int usageError(const QString &message)
@@ -59,7 +61,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName("zyra");
-    QCoreApplication::setApplicationVersion(VX_ZYRA_VERSION_STRING);
+    QCoreApplication::setApplicationVersion(
+        QString("%1\nboot agents: %2").arg(VX_ZYRA_VERSION_STRING, bootAgentsCarried()));
     // The worker's traces are for developers; QT_LOGGING_RULES brings them back.
     QLoggingCategory::setFilterRules("*.debug=false");
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "bootagents.h"
 #include "channelplan.h"
 #include "regions.h"
 #include "reporter.h"
@@ -156,6 +157,7 @@ void SettingsCommand::reportIdentity()
         {"radio", QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build)},
         {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
         {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
+        {"boot_agents", bootAgentsCarried()},
     });
 }
 

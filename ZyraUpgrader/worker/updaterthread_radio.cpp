@@ -112,6 +112,12 @@ void UpdaterThread::updateAPPFW()
         return;
     }
     qDebug() << "APP FW UPDATE FAILED:" << handle->error_msg << "step" << handle->error;
+    if (handle->error == VX_ZYRA_APP_NO_BOOT_AGENT) {
+        // Not a state a recovery mends: the same unit meets the same build.
+        fail(QString("%1\n\n%2").arg(stepmessages::radio1Failed, handle->error_msg),
+             workererrors::radio1BootAgentMissing);
+        return;
+    }
     if (unitLostByAppUpdate(handle)) {
         closeLostUnit();
         emit startRecoveryMode(workererrors::recoveryUnitUnreachable);

@@ -23,6 +23,9 @@ constexpr int dfuProgrammerMissingForEeprom = 101;
 constexpr int radio1IniMissing = 21;
 // The image firmware.ini names, or a recovery image, missing or unsound.
 constexpr int radio1ImageBad = 22;
+// The unit's bootloader needs a boot agent this build does not carry; the
+// library refused before erasing anything.
+constexpr int radio1BootAgentMissing = 23;
 
 // Radio 2, the MAC image.
 constexpr int radio2SideUnknown = 30;

@@ -43,11 +43,11 @@ bool needs_boot_agent(const BootloaderVersion &version)
     return version.major < 2 || (version.major == 2 && version.minor == 0 && version.debug <= 5);
 }
 
+// Empty in a build without the vendor's agents.
 HexText boot_agent_for(uint8_t side)
 {
-    if (side == VX_ZYRA_RX)
-        return {VX_ZYRA_RX_BOOT_AGENT, sizeof VX_ZYRA_RX_BOOT_AGENT - 1};
-    return {VX_ZYRA_TX_BOOT_AGENT, sizeof VX_ZYRA_TX_BOOT_AGENT - 1};
+    const char *agent = side == VX_ZYRA_RX ? VX_ZYRA_RX_BOOT_AGENT : VX_ZYRA_TX_BOOT_AGENT;
+    return {agent, strnlen(agent, side == VX_ZYRA_RX ? sizeof VX_ZYRA_RX_BOOT_AGENT : sizeof VX_ZYRA_TX_BOOT_AGENT)};
 }
 
 int read_side(vx_zyra_t *h)
@@ -138,6 +138,11 @@ VX_ZYRA_EXPORT int vx_zyra_update_app_array(vx_zyra_t *h, const uint8_t *fw_data
     BootloaderVersion version;
     if (read_bootloader_version(h, version))
         return 1;
+    // The bootloader's version is known only once it runs: refuse here,
+    // while the application is still whole, rather than erase a unit that
+    // could then only be sent code it cannot start.
+    if (needs_boot_agent(version) && boot_agent_for(h->side).length == 0)
+        return fail(h, VX_ZYRA_APP_NO_BOOT_AGENT, "Boot agent for this bootloader not available");
     if (erase(h, START_UPGRADE_STEP, progress, 20))
         return 1;
     if (needs_boot_agent(version) && install_boot_agent(h, progress))

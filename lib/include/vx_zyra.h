@@ -89,6 +89,7 @@ enum vx_zyra_app_error {
     VX_ZYRA_APP_BLOCK_SEND_FAILED = 10, /* also a record the library refuses */
     VX_ZYRA_APP_COMPLETED_SEND = 11,
     VX_ZYRA_APP_COMPLETED_RECEIVE = 12,
+    VX_ZYRA_APP_NO_BOOT_AGENT = 13, /* the bootloader needs an agent this build lacks; nothing erased */
     VX_ZYRA_APP_RESTART_FAILED = 17 /* the restart's reconnect failed: the unit is gone */
 };
 
@@ -274,7 +275,8 @@ VX_ZYRA_EXPORT int vx_zyra_write_eeprom_settings(char *filename, struct eeprom_s
 /* ---- Application firmware ------------------------------------------------ */
 
 /* Boot agents flashed before the image when the bootloader is 2.0.5 or older:
- * line-feed-separated Intel HEX text starting with a line feed. */
+ * line-feed-separated Intel HEX text starting with a line feed; empty in a
+ * build without them, which refuses such a unit (VX_ZYRA_APP_NO_BOOT_AGENT). */
 extern VX_ZYRA_EXPORT const char VX_ZYRA_TX_BOOT_AGENT[12014];
 extern VX_ZYRA_EXPORT const char VX_ZYRA_RX_BOOT_AGENT[10750];
 /* Template of every FW_DATA_BLOCK frame; bytes 10 (low) and 11 (high) hold

@@ -1,5 +1,6 @@
 #include "environment.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -86,6 +87,10 @@ void applyEnvironment()
     // A unit that starts off the bus and answers only after that many
     // opens have failed: what a program sees of a unit that needs the
     // recovery procedure.
+    unsigned major = 0, minor = 0, debug = 0;
+    if (std::sscanf(variable("ZYRA_SIM_BOOTLOADER").c_str(), "%u.%u.%u", &major, &minor, &debug) == 3)
+        bus.state().unit->setBootloaderVersion(static_cast<uint8_t>(major), static_cast<uint8_t>(minor),
+                                               static_cast<uint8_t>(debug));
     const std::string awayOpens = variable("ZYRA_SIM_AWAY_OPENS");
     if (!awayOpens.empty())
         bus.state().unit->dropOffBus(0, std::stoi(awayOpens));

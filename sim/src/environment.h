@@ -8,6 +8,8 @@
 // - ZYRA_SIM_SIDE=1|2|tx|rx, or LD_PRELOAD naming libzyra_sim: a default unit
 //   of that side (transmitter without ZYRA_SIM_SIDE) is attached at
 //   libusb_init, unless code attached one since the last Bus::reset().
+// - ZYRA_SIM_BOOTLOADER=major.minor.debug: that unit's bootloader version
+//   (2.0.5 or older needs the boot agent).
 // - A file unit.side in the state directory holding tx or rx (or 1, 2)
 //   overrides ZYRA_SIM_SIDE at every libusb_init: of two units, one per side,
 //   each kept until the next Bus::reset(), the named one is attached. A

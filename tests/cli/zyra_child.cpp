@@ -85,9 +85,9 @@ void addEvent(const QByteArray &line, Outcome &outcome)
     else if (name == "detected")
         outcome.events << "detected: " + event.value("version").toString();
     else if (name == "done" && event.contains("side"))
-        outcome.events << QString("done: %1, %2, serial %3")
+        outcome.events << QString("done: %1, %2, serial %3, boot agents %4")
                               .arg(event.value("side").toString(), event.value("signature").toString(),
-                                   event.value("serial").toString().left(14));
+                                   event.value("serial").toString().left(14), event.value("boot_agents").toString());
     else if (name == "done" && event.contains("value"))
         outcome.events << "done: " + event.value("value").toString();
     else if (name == "error")

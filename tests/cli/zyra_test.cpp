@@ -65,6 +65,8 @@ QStringList radioUpdate()
     return {"detected: 1.0.1", radio1, progress, radio2, progress, configuration, progress, "done"};
 }
 
+const QString standInAgents = "LD_LIBRARY_PATH=" ZYRA_STAND_IN_AGENTS_LIB_DIR;
+const QString withoutAgents = "LD_LIBRARY_PATH=" ZYRA_WITHOUT_AGENTS_LIB_DIR;
 const QString pairing = "step: Pairing ZYRA";
 const QString noDevice = "Error, no device Detected.";
 const QString noAccess = "ZYRA_SIM_NO_ACCESS=1";
@@ -121,7 +123,33 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
         Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
-        Row{"info", {"info", "--json"}, "tx", {}, {}, 0, {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL"}, ""},
+        Row{"info_stand_in_agents",
+            {"info", "--json"},
+            "tx",
+            {standInAgents},
+            {},
+            0,
+            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents stand-ins for tests (never for a "
+             "unit)"},
+            ""},
+        Row{"info_without_agents",
+            {"info", "--json"},
+            "tx",
+            {withoutAgents},
+            {},
+            0,
+            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader up to "
+             "2.0.5 are refused)"},
+            ""},
+        // The library refuses before the erase; the unit keeps its application.
+        Row{"update_old_bootloader_without_agents",
+            {"update", "hdmi-rx", "--json"},
+            "rx",
+            {withoutAgents, "ZYRA_SIM_BOOTLOADER=2.0.5"},
+            {},
+            23,
+            {"detected: 1.0.1", radio1, progress, "error: 23"},
+            "Error updating Radio 1\n\nBoot agent for this bootloader not available\n\nError Code: 23"},
         // The sample unit's region 4 plan with 5670 MHz switched off.
         Row{"channels_get",
             {"channels", "--json"},

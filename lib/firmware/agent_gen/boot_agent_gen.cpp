@@ -1,14 +1,16 @@
 // Writes the C++ source of the two boot agents the library carries.
 //
-//   boot_agent_gen generate OUT.cpp             stand-in agents
+//   boot_agent_gen none OUT.cpp                 no agents: empty texts
+//   boot_agent_gen generate OUT.cpp             stand-in agents, for tests
 //   boot_agent_gen embed TX.hex RX.hex OUT.cpp  the vendor's agent files
 //
 // The stand-ins have the vendor agents' exact shape: a leading line feed,
 // one extended linear address record for 0x0800, the declared number of
 // data records from offset 0x5800 upward, a start linear address record,
 // the end-of-file record and a final line feed, and exactly the declared
-// size. Their data is a fixed pseudo-random sequence, so every build
-// produces the same text.
+// size. Their first data record holds the stand-in marker (so a build that
+// carries them can be told); the rest is a fixed pseudo-random sequence, so
+// every build produces the same text.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +23,7 @@
 
 #include "intelhex.h"
 #include "vx_zyra.h"
+#include "zyra_boot_agent_marker.h"
 
 namespace {
 
@@ -68,6 +71,9 @@ std::string stand_in(const AgentShape &shape)
             state = state * 1664525u + 1013904223u;
             b = static_cast<uint8_t>(state >> 24);
         }
+        if (left == shape.data_records)
+            std::copy_n(ZYRA_STAND_IN_AGENT_MARKER, std::min(count, sizeof ZYRA_STAND_IN_AGENT_MARKER - 1),
+                        data.begin());
         text += record(intelhex::Data, static_cast<uint16_t>(address), data);
         address += count;
         remaining -= count;
@@ -114,6 +120,13 @@ std::string literal(const std::string &text)
     return out;
 }
 
+// A build without agents carries empty texts of the declared size, which
+// the library takes as "no agent".
+std::string empty_definition(const AgentShape &shape)
+{
+    return "const char " + std::string(shape.symbol) + "[" + std::to_string(shape.text_length + 1) + "] = \"\";\n";
+}
+
 std::string definition(const AgentShape &shape, const std::string &text)
 {
     if (text.size() != shape.text_length)
@@ -148,14 +161,17 @@ int main(int argc, char **argv)
 {
     try {
         std::vector<std::string> args(argv + 1, argv + argc);
-        if (args.size() == 2 && args[0] == "generate") {
+        if (args.size() == 2 && args[0] == "none") {
+            write_source(args[1], "no agents", empty_definition(TX_SHAPE), empty_definition(RX_SHAPE));
+        } else if (args.size() == 2 && args[0] == "generate") {
             write_source(args[1], "stand-in agents", definition(TX_SHAPE, stand_in(TX_SHAPE)),
                          definition(RX_SHAPE, stand_in(RX_SHAPE)));
         } else if (args.size() == 4 && args[0] == "embed") {
             write_source(args[3], "embedded agent files", definition(TX_SHAPE, read_file(args[1])),
                          definition(RX_SHAPE, read_file(args[2])));
         } else {
-            std::fprintf(stderr, "usage: boot_agent_gen generate OUT.cpp | embed TX.hex RX.hex OUT.cpp\n");
+            std::fprintf(stderr,
+                         "usage: boot_agent_gen none OUT.cpp | generate OUT.cpp | embed TX.hex RX.hex OUT.cpp\n");
             return 2;
         }
     } catch (const std::exception &e) {
