@@ -170,7 +170,7 @@ void SettingsCommand::onReport(int action, int status)
     }
     switch (action) {
     case ZyraCommsThread::TASK_READ_REGION:
-        reporter_.doneWith(regionName(comms_.region));
+        reporter_.doneWith(comms_.regionUnset ? "unset" : regionName(comms_.region));
         break;
     case ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS:
         if (writeAfterRead_) {
@@ -183,7 +183,9 @@ void SettingsCommand::onReport(int action, int status)
         reportIdentity();
         break;
     case ZyraCommsThread::TASK_READ_MODE: {
-        const QString mode = comms_.transmissionMode == transmissionmode::broadcast ? "broadcast" : "unicast";
+        const QString mode = comms_.transmissionModeUnset                             ? "unset"
+                             : comms_.transmissionMode == transmissionmode::broadcast ? "broadcast"
+                                                                                      : "unicast";
         reporter_.doneWith(mode);
         break;
     }

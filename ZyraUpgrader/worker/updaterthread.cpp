@@ -59,9 +59,9 @@ UpdaterThread::UpdaterThread(QObject *parent)
       region(0),
       transmissionMode(0),
       frequencyChannels{},
-      regionSaved(true),
-      transmissionModeSaved(true),
-      frequencyChannelsSaved(true)
+      regionSaved(usercells::Read::value),
+      transmissionModeSaved(usercells::Read::value),
+      frequencyChannelsSaved(usercells::Read::value)
 {
 }
 

@@ -5,6 +5,7 @@
 #ifndef UPDATERTHREAD_H
 #define UPDATERTHREAD_H
 
+#include "usercells.h"
 #include "vx_zyra.h"
 
 #include <QObject>
@@ -38,12 +39,12 @@ public:
     uint8_t region;
     uint8_t transmissionMode;
     uint8_t frequencyChannels[28];
-    // Whether each of them holds the unit's value: updateAPPFW clears the
-    // ones it could not read, updateStorage reads those again and never
-    // writes back a value it does not know.
-    bool regionSaved;
-    bool transmissionModeSaved;
-    bool frequencyChannelsSaved;
+    // What was read of each: updateAPPFW leaves unreadable the ones it could
+    // not read, updateStorage reads those again; only a value is written
+    // back (a cell never set stays as the unit has it), never one not known.
+    usercells::Read regionSaved;
+    usercells::Read transmissionModeSaved;
+    usercells::Read frequencyChannelsSaved;
 
 signals:
     void finished();
@@ -85,11 +86,14 @@ private:
     QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
                        int imageMissingCode);
     // Reads a user cell in up to eleven passes, reconnecting and pausing
-    // after each failed one.
-    bool readUserCell(uint16_t id, uint8_t *dest, size_t length);
+    // after each unreadable one; a value or an unset cell ends the reading.
+    usercells::Read readUserCell(uint16_t id, uint8_t *dest, size_t length);
     // Reads the saved values updateStorage needs and does not know yet;
     // false once one that cannot be read has been reported.
-    bool captureUserCells(uint8_t side, bool captureAll, uint8_t regionRead);
+    bool captureUserCells(uint8_t side, bool captureAll, usercells::Read regionFound, uint8_t regionRead);
+    // Writes one saved value back unless the cell was never set; the
+    // write's result.
+    int writeBackUserCell(usercells::Read saved, uint16_t id, uint8_t *value, size_t length);
     // Writes the saved values back; false when the region or the channels
     // did not reach the unit (a mode that did not is noted on its own).
     bool writeBackUserCells(uint8_t side);

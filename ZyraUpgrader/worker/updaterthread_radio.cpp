@@ -89,7 +89,7 @@ void UpdaterThread::updateAPPFW()
 
     uint8_t regionRead = 0;
     regionSaved = readUserCell(usercells::regionId, &regionRead, usercells::regionBytes);
-    if (regionSaved)
+    if (regionSaved == usercells::Read::value)
         region = usercells::regionCarriedOver(deviceType, regionRead);
     qDebug() << "READ REGION =" << region;
     // A value not read here is read again by updateStorage, after the update.

@@ -39,41 +39,42 @@ int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *val
     return result;
 }
 
-bool UpdaterThread::readUserCell(uint16_t id, uint8_t *dest, size_t length)
+usercells::Read UpdaterThread::readUserCell(uint16_t id, uint8_t *dest, size_t length)
 {
     for (int pass = 0; pass < cellReadPasses; ++pass) {
-        if (usercells::read(handle, id, dest, length))
-            return true;
+        const usercells::Read found = usercells::read(handle, id, dest, length);
+        if (found != usercells::Read::unreadable)
+            return found;
         vx_zyra_reconnect(handle);
         workerclock::sleepSeconds(cellReadPauseSeconds);
     }
-    return false;
+    return usercells::Read::unreadable;
 }
 
-bool UpdaterThread::captureUserCells(uint8_t side, bool captureAll, uint8_t regionRead)
+bool UpdaterThread::captureUserCells(uint8_t side, bool captureAll, usercells::Read regionFound, uint8_t regionRead)
 {
-    if (captureAll || !regionSaved) {
+    if (captureAll || regionSaved == usercells::Read::unreadable) {
         region = captureAll ? regionRead : usercells::regionCarriedOver(deviceType, regionRead);
-        regionSaved = true;
+        regionSaved = regionFound;
         qDebug() << " -> REGION = " << region;
     }
     if (!DeviceTypes::is2K(deviceType))
         return true;
-    if (captureAll || !frequencyChannelsSaved) {
+    if (captureAll || frequencyChannelsSaved == usercells::Read::unreadable) {
         qDebug() << "READ FREQUENCY CHANNELS";
         frequencyChannelsSaved =
             readUserCell(usercells::frequencyChannelsId(side), frequencyChannels, usercells::frequencyChannelsBytes);
-        if (!frequencyChannelsSaved) {
+        if (frequencyChannelsSaved == usercells::Read::unreadable) {
             fail(configurationReadFailed, workererrors::frequencyChannelsUnread);
             return false;
         }
         qDebug() << " -> FREQUENCY CHANNELS = " << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
     }
-    if (captureAll || !transmissionModeSaved) {
+    if (captureAll || transmissionModeSaved == usercells::Read::unreadable) {
         qDebug() << "READ TRANSMISSION MODE";
         transmissionModeSaved =
             readUserCell(usercells::transmissionModeId(side), &transmissionMode, usercells::transmissionModeBytes);
-        if (!transmissionModeSaved) {
+        if (transmissionModeSaved == usercells::Read::unreadable) {
             fail(configurationReadFailed, workererrors::transmissionModeUnread);
             return false;
         }
@@ -82,18 +83,26 @@ bool UpdaterThread::captureUserCells(uint8_t side, bool captureAll, uint8_t regi
     return true;
 }
 
+// A cell never set has no value to write: the unit keeps what it has.
+int UpdaterThread::writeBackUserCell(usercells::Read saved, uint16_t id, uint8_t *value, size_t length)
+{
+    if (saved != usercells::Read::value) {
+        qDebug() << "CELL" << id << "WAS NEVER SET, NOT WRITTEN BACK";
+        return VX_ZYRA_OK;
+    }
+    qDebug() << "WRITE BACK CELL" << id << usercells::hex(value, length);
+    return modifyStorageCell(handle, id, value, length);
+}
+
 bool UpdaterThread::writeBackUserCells(uint8_t side)
 {
-    qDebug() << "WRITE BACK REGION: " << region;
-    bool writtenBack = modifyStorageCell(handle, usercells::regionId, &region, usercells::regionBytes) == VX_ZYRA_OK;
+    bool writtenBack =
+        writeBackUserCell(regionSaved, usercells::regionId, &region, usercells::regionBytes) == VX_ZYRA_OK;
     if (DeviceTypes::is2K(deviceType)) {
-        qDebug() << "WRITE BACK TRANSMISSION MODE:" << transmissionMode;
-        if (modifyStorageCell(handle, usercells::transmissionModeId(side), &transmissionMode,
+        if (writeBackUserCell(transmissionModeSaved, usercells::transmissionModeId(side), &transmissionMode,
                               usercells::transmissionModeBytes) != VX_ZYRA_OK)
             emit settingNotKept(stepmessages::transmissionModeNotKept);
-        qDebug() << "WRITE BACK FREQUENCY CHANNELS: "
-                 << usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes);
-        writtenBack = modifyStorageCell(handle, usercells::frequencyChannelsId(side), frequencyChannels,
+        writtenBack = writeBackUserCell(frequencyChannelsSaved, usercells::frequencyChannelsId(side), frequencyChannels,
                                         usercells::frequencyChannelsBytes) == VX_ZYRA_OK &&
                       writtenBack;
     }
@@ -133,11 +142,12 @@ void UpdaterThread::updateStorage()
 
     uint8_t regionRead = 0;
     qDebug() << "READ REGION CONFIG";
-    if (!readUserCell(usercells::regionId, &regionRead, usercells::regionBytes)) {
+    const usercells::Read regionFound = readUserCell(usercells::regionId, &regionRead, usercells::regionBytes);
+    if (regionFound == usercells::Read::unreadable) {
         fail(configurationReadFailed, workererrors::regionUnread);
         return;
     }
-    if (!captureUserCells(side, !writeBackSaved, regionRead))
+    if (!captureUserCells(side, !writeBackSaved, regionFound, regionRead))
         return;
 
     // From the restore on the unit holds factory defaults: every way out

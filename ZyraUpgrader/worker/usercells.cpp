@@ -23,37 +23,27 @@ namespace {
 // vx_zyra_storage_get copies the whole answer, up to a full response.
 const size_t storageAnswerBytes = 64;
 
-bool readCell(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool unsetCounts)
+}  // namespace
+
+Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
 {
     uint8_t answer[storageAnswerBytes] = {};
     size_t answerLength = length;
     vx_zyra_storage_get(handle, id, answer, &answerLength);
     answerLength = length;
     if (vx_zyra_storage_get(handle, id, answer, &answerLength) != VX_ZYRA_OK)
-        return false;
-    if (answerLength == 0 && unsetCounts) {
+        return Read::unreadable;
+    if (answerLength == 0) {
         qDebug() << "STORAGE CELL" << id << "NEVER SET";
         std::memset(dest, 0, length);
-        return true;
+        return Read::unset;
     }
     if (answerLength != length) {
         qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;
-        return false;
+        return Read::unreadable;
     }
     std::memcpy(dest, answer, length);
-    return true;
-}
-
-}  // namespace
-
-bool read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
-{
-    return readCell(handle, id, dest, length, false);
-}
-
-bool readOrUnset(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
-{
-    return readCell(handle, id, dest, length, true);
+    return Read::value;
 }
 
 uint8_t regionCarriedOver(int deviceType, uint8_t region)

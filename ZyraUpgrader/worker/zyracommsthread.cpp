@@ -103,8 +103,10 @@ int ZyraCommsThread::runAction(int action)
 
 bool ZyraCommsThread::loadMode()
 {
-    if (!usercells::readOrUnset(&handle, usercells::transmissionModeId(handle.side), &transmissionMode,
-                                usercells::transmissionModeBytes))
+    const usercells::Read found = usercells::read(&handle, usercells::transmissionModeId(handle.side),
+                                                  &transmissionMode, usercells::transmissionModeBytes);
+    transmissionModeUnset = found == usercells::Read::unset;
+    if (found == usercells::Read::unreadable)
         return false;
     qDebug("READ TRANSMISSION MODE = %d", transmissionMode);
     return true;
@@ -112,7 +114,9 @@ bool ZyraCommsThread::loadMode()
 
 bool ZyraCommsThread::loadRegion()
 {
-    if (!usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes))
+    const usercells::Read found = usercells::read(&handle, usercells::regionId, &region, usercells::regionBytes);
+    regionUnset = found == usercells::Read::unset;
+    if (found == usercells::Read::unreadable)
         return false;
     qDebug("READ REGION = %d", region);
     return true;
@@ -139,10 +143,11 @@ int ZyraCommsThread::readRegion()
 
 int ZyraCommsThread::readFrequencySettings()
 {
-    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadRegion() || !loadMode())
+    // A region never set has no channel plan to show.
+    if (vx_zyra_get_info(&handle) != VX_ZYRA_OK || !loadRegion() || regionUnset || !loadMode())
         return commsTaskFailed;
-    if (!usercells::readOrUnset(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
-                                usercells::frequencyChannelsBytes))
+    if (usercells::read(&handle, usercells::frequencyChannelsId(handle.side), frequencyChannels,
+                        usercells::frequencyChannelsBytes) == usercells::Read::unreadable)
         return commsTaskFailed;
     qDebug("READ FREQUENCY CHANNELS = %s",
            qPrintable(usercells::hex(frequencyChannels, usercells::frequencyChannelsBytes)));
@@ -155,10 +160,11 @@ int ZyraCommsThread::writeMode(bool restartAfter)
         return commsTaskFailed;
     const uint16_t modeId = usercells::transmissionModeId(handle.side);
     uint8_t stored = 0;
-    if (!usercells::read(&handle, modeId, &stored, usercells::transmissionModeBytes))
+    const usercells::Read found = usercells::read(&handle, modeId, &stored, usercells::transmissionModeBytes);
+    if (found == usercells::Read::unreadable)
         return commsTaskFailed;
     qDebug("READ TRANSMISSION MODE = %d", stored);
-    if (stored == transmissionMode)
+    if (found == usercells::Read::value && stored == transmissionMode)
         return commsTaskOk;
     if (vx_zyra_storage_set(&handle, modeId, &transmissionMode, usercells::transmissionModeBytes) != VX_ZYRA_OK)
         return commsTaskFailed;
@@ -169,10 +175,11 @@ int ZyraCommsThread::writeMode(bool restartAfter)
 int ZyraCommsThread::writeRegion()
 {
     uint8_t stored = 0;
-    if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
+    const usercells::Read found = usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes);
+    if (found == usercells::Read::unreadable)
         return commsTaskFailed;
     qDebug("READ REGION = %d", stored);
-    if (stored != region &&
+    if ((found == usercells::Read::unset || stored != region) &&
         vx_zyra_storage_set(&handle, usercells::regionId, &region, usercells::regionBytes) != VX_ZYRA_OK)
         return commsTaskFailed;
     qDebug("WRITE REGION = %d", region);
@@ -184,7 +191,7 @@ int ZyraCommsThread::writeFrequencyChannels()
     if (vx_zyra_get_info(&handle) != VX_ZYRA_OK)
         return commsTaskFailed;
     uint8_t stored = 0;
-    if (!usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes))
+    if (usercells::read(&handle, usercells::regionId, &stored, usercells::regionBytes) != usercells::Read::value)
         return commsTaskFailed;
     qDebug("READ REGION = %d", stored);
     // A channel list only means something within the plan of the region it

@@ -45,6 +45,10 @@ public:
     // task and reads them after a read task's report, never while a task runs.
     uint8_t transmissionMode = transmissionmode::unicast;
     uint8_t region = 4;
+    // The last read found the region or the mode cell never set (its value
+    // above is then 0).
+    bool regionUnset = false;
+    bool transmissionModeUnset = false;
     uint8_t frequencyChannels[28] = {};
 
 signals:

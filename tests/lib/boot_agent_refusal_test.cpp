@@ -57,12 +57,11 @@ TEST_P(BootAgentRefusal, OldBootloaderIsRefusedBeforeAnyErase)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bootloaders, BootAgentRefusal,
-    ::testing::Values(RefusalCase{"tx_2_0_5_from_application", 1, {2, 0, 5}, false, true},
-                      RefusalCase{"rx_1_9_9_bootloader_running", 2, {1, 9, 9}, true, true},
-                      RefusalCase{"tx_2_0_6_needs_no_agent", 1, {2, 0, 6}, false, false}),
-    [](const ::testing::TestParamInfo<RefusalCase> &row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bootloaders, BootAgentRefusal,
+                         ::testing::Values(RefusalCase{"tx_2_0_5_from_application", 1, {2, 0, 5}, false, true},
+                                           RefusalCase{"rx_1_9_9_bootloader_running", 2, {1, 9, 9}, true, true},
+                                           RefusalCase{"tx_2_0_6_needs_no_agent", 1, {2, 0, 6}, false, false}),
+                         [](const ::testing::TestParamInfo<RefusalCase> &row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace zyra_test

@@ -1,5 +1,7 @@
 // updateStorage and modifyStorageCell: storage.ini written into the unit
 // and the user's configuration carried across.
+#include <optional>
+
 #include "wire_codes.h"
 #include "worker_fixture.h"
 
@@ -143,7 +145,7 @@ TEST_F(UpdateStorage, EveryFailureReportsItsCodeAndClearsTheFlag)
         // Capturing the configuration (no update pending) reads the mode cell.
         {5,
          [this](zyra_sim::VirtualUnit &u) {
-             u.eraseStorage(7);
+             loseReadsOf(u, 7, 1000);
              worker->storagePending = false;
          },
          errorEvent(44, readError.arg(44))},
@@ -178,9 +180,9 @@ TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
     const struct {
         const char *fault;
         std::function<void(zyra_sim::VirtualUnit &)> inject;
-        QStringList events;  // of updateStorage
-        bool restored;       // by the unit's own STORAGE_RESTORE
-        uint8_t mode;        // left in the mode cell
+        QStringList events;           // of updateStorage
+        bool restored;                // by the unit's own STORAGE_RESTORE
+        std::optional<uint8_t> mode;  // left in the mode cell, if set
     } cases[] = {
         {"none", [](zyra_sim::VirtualUnit &) {}, {"finished", written}, true, 2},
         {"one region read lost",
@@ -233,6 +235,12 @@ TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
          {errorEvent(45, configurationError.arg(45))},
          false,
          2},
+        // Read once, not retried, and not written back.
+        {"mode never set",
+         [](zyra_sim::VirtualUnit &u) { u.eraseStorage(8); },
+         {"finished", written},
+         true,
+         std::nullopt},
         {"mode write-back refused",
          [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 8); },
          {"notKept NOTE: The transmission mode could not be written back to the device.", "finished", written},
@@ -258,7 +266,7 @@ TEST_F(UpdateStorage, UpdateKeepsTheUsersCellsThroughLostReadsAndFailedWrites)
         EXPECT_EQ(unit->restoreCount(), c.restored ? 1 : 0);
         EXPECT_EQ(unit->storage(1), zyra_sim::Bytes{6});
         EXPECT_EQ(unit->storage(127), userChannels);
-        EXPECT_EQ(unit->storage(8), zyra_sim::Bytes{c.mode});
+        EXPECT_EQ(unit->storage(8), c.mode ? std::optional<zyra_sim::Bytes>(zyra_sim::Bytes{*c.mode}) : std::nullopt);
     }
 }
 

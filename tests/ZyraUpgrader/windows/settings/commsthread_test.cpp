@@ -183,6 +183,12 @@ void CommsThreadTest::emptyCellIsNeverSetNotAFailure_data()
         << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 127 << QByteArray() << 0;
     QTest::newRow("prepare pairing") << int(ZyraCommsThread::TASK_PREPARE_TX_PAIRING) << 8 << QByteArray() << 0;
     QTest::newRow("over-long mode still refused") << int(ZyraCommsThread::TASK_READ_MODE) << 8 << QByteArray(2, 4) << 1;
+    // The dialogs set a mode or region never set: read, then written.
+    QTest::newRow("read region") << int(ZyraCommsThread::TASK_READ_REGION) << 1 << QByteArray() << 0;
+    QTest::newRow("write mode") << int(ZyraCommsThread::TASK_WRITE_MODE) << 8 << QByteArray() << 0;
+    QTest::newRow("write region") << int(ZyraCommsThread::TASK_WRITE_REGION) << 1 << QByteArray() << 0;
+    QTest::newRow("channels need a region")
+        << int(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS) << 1 << QByteArray() << 1;
 }
 
 void CommsThreadTest::emptyCellIsNeverSetNotAFailure()
@@ -201,12 +207,17 @@ void CommsThreadTest::emptyCellIsNeverSetNotAFailure()
         unit->setStorage(cell, Bytes(stored.begin(), stored.end()));
     WorkerOnThread run;
     run.worker.transmissionMode = 0x11;
+    run.worker.region = 0x11;
     std::fill(run.worker.frequencyChannels, run.worker.frequencyChannels + 28, 0x11);
 
     QCOMPARE(run.run(action), status);
     if (status != 0)
         return;
-    if (cell == 8)
+    if (action == ZyraCommsThread::TASK_WRITE_MODE || action == ZyraCommsThread::TASK_WRITE_REGION)
+        QCOMPARE(unit->storage(cell), Bytes{0x11});
+    else if (cell == 1)
+        QVERIFY(run.worker.regionUnset);
+    else if (cell == 8)
         QCOMPARE(run.worker.transmissionMode, uint8_t(0));
     else
         QCOMPARE(Bytes(run.worker.frequencyChannels, run.worker.frequencyChannels + 28), Bytes(28, 0));
