@@ -62,6 +62,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
         connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), thread_, SLOT(quit()));
         connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), worker_, SLOT(deleteLater()));
     }
+    emit workerCreated(worker_);
     worker_->moveToThread(thread_);
 }
 

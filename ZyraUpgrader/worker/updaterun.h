@@ -75,6 +75,9 @@ signals:
     void succeeded();
     void stopped();
     void threadFinished();
+    // A run's worker, made and not yet started, for an observer that wants
+    // its signals as they are emitted, on its own thread.
+    void workerCreated(UpdaterThread *worker);
 
 private slots:
     void onReconnected();

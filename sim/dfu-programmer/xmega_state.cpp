@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string>
 #include <utility>
 
 namespace zyra_dfu {
@@ -83,7 +84,19 @@ void XmegaState::setMode(Mode mode)
         std::remove(path(modeFile).c_str());
         return;
     }
-    writeFile(modeFile, mode == Mode::Dfu ? "dfu\n" : "running\n");
+    int starts = startCount();
+    if (mode == Mode::Running && this->mode() != Mode::Running)
+        ++starts;
+    writeFile(modeFile, (mode == Mode::Dfu ? "dfu " : "running ") + std::to_string(starts) + "\n");
+}
+
+int XmegaState::startCount() const
+{
+    std::ifstream in(path(modeFile));
+    std::string word;
+    int starts = 0;
+    in >> word >> starts;
+    return starts;
 }
 
 std::vector<uint8_t> XmegaState::memory(const char *name, size_t size) const

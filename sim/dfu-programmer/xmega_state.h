@@ -3,10 +3,12 @@
 // processes (the stand-in runs as a child of the program under test, the
 // virtual radio unit runs inside it). The directory is named by the
 // environment variable ZYRA_SIM_STATE_DIR; its files:
-//   xmega.mode    "dfu" or "running" and a line feed: the XMEGA waits in its
-//                 DFU bootloader, or runs its application (and then the radio
-//                 unit appears on the virtual USB bus). Missing: the unit has
-//                 no video module, or none is attached.
+//   xmega.mode    "dfu" or "running", a blank, the number of times the
+//                 application was started, and a line feed: the XMEGA waits in
+//                 its DFU bootloader, or runs its application (and then the
+//                 radio unit appears on the virtual USB bus; a new number
+//                 tells the bus that the radio lost its power in between).
+//                 Missing: the unit has no video module, or none is attached.
 //   xmega.flash   the application flash as dfu-programmer 0.6.1 sees it,
 //                 0x1E000 bytes; missing or shorter, the rest reads erased (0xFF).
 //   xmega.eeprom  the 2048-byte EEPROM; missing or shorter, erased likewise.
@@ -59,6 +61,7 @@ public:
 
     Mode mode() const;
     void setMode(Mode mode);
+    int startCount() const;
 
     std::vector<uint8_t> flash() const;
     void setFlash(const std::vector<uint8_t> &content);

@@ -61,20 +61,20 @@ std::string radioApplication(const Description &package, uint8_t side, bool reco
     return intelhex::write({{applicationBase, radioApplicationData(package, side, recovery)}}, options);
 }
 
-std::vector<uint8_t> macRegion(const Description &package, uint8_t side)
+std::vector<uint8_t> macRegion(const Description &package, uint8_t side, size_t regionBytes)
 {
-    std::vector<uint8_t> region = filler(package.seed * 3u + side, macRegionBytes);
+    std::vector<uint8_t> region = filler(package.seed * 3u + side, regionBytes);
     std::copy(package.macVersion.begin(), package.macVersion.end(), region.begin());
     return region;
 }
 
-std::string macImage(const Description &package)
+std::string macImage(const Description &package, size_t regionBytes)
 {
     std::vector<uint8_t> image;
-    append(&image, macHeader(1, macRegionBytes));
-    append(&image, macRegion(package, 1));
-    append(&image, macHeader(2, macRegionBytes));
-    append(&image, macRegion(package, 2));
+    append(&image, macHeader(1, regionBytes));
+    append(&image, macRegion(package, 1, regionBytes));
+    append(&image, macHeader(2, regionBytes));
+    append(&image, macRegion(package, 2, regionBytes));
     append(&image, macHeader(3, macDaemonBytes));
     append(&image, filler(package.seed * 5u, macDaemonBytes));
     return std::string(image.begin(), image.end());

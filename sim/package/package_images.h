@@ -39,11 +39,12 @@ std::string radioApplication(const Description &package, uint8_t side, bool reco
 std::vector<uint8_t> radioApplicationData(const Description &package, uint8_t side, bool recovery);
 
 // Radio MAC image: TX, RX and daemon regions, each behind a 33-byte header
-// with its length at bytes 25-28 (little-endian).
+// with its length at bytes 25-28 (little-endian). The package's regions are
+// small; a test of a realistic update asks for larger ones.
 const size_t macRegionBytes = 1024;
 const size_t macDaemonBytes = 256;
-std::vector<uint8_t> macRegion(const Description &package, uint8_t side);
-std::string macImage(const Description &package);
+std::vector<uint8_t> macRegion(const Description &package, uint8_t side, size_t regionBytes = macRegionBytes);
+std::string macImage(const Description &package, size_t regionBytes = macRegionBytes);
 
 // XMEGA application image: code from address 0 and "FWv<xmegaVersion>" at 0x1DE00.
 const uint32_t xmegaVersionAddress = 0x1DE00;

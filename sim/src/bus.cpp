@@ -140,16 +140,22 @@ void Bus::reset()
 
 namespace {
 
-// The first word of the state directory's xmega.mode; none without the file.
-std::optional<std::string> xmegaMode(const std::string &stateDir)
+struct ModuleMode {
+    std::string word;
+    int starts = 0;
+};
+
+// The state directory's xmega.mode: its first word and the module's start
+// count; none without the file.
+std::optional<ModuleMode> xmegaMode(const std::string &stateDir)
 {
     if (stateDir.empty())
         return std::nullopt;
     std::ifstream file(stateDir + "/xmega.mode");
     if (!file)
         return std::nullopt;
-    std::string mode;
-    file >> mode;
+    ModuleMode mode;
+    file >> mode.word >> mode.starts;
     return mode;
 }
 
@@ -157,24 +163,37 @@ std::optional<std::string> xmegaMode(const std::string &stateDir)
 
 bool Bus::State::radioAllowed(int64_t nowMs)
 {
-    const std::optional<std::string> mode = xmegaMode(stateDir);
+    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
     if (!mode)
         return true;
-    if (*mode != "running") {
-        if (runningSinceMs) {
-            runningSinceMs.reset();
-            ++busEpoch;  // the radio went down with the video module
-        }
-        return false;
+    const bool running = mode->word == "running";
+    if (runningSinceMs && (!running || mode->starts != runningStart)) {
+        runningSinceMs.reset();
+        radioLostPower();
     }
-    if (!runningSinceMs)
+    if (!running)
+        return false;
+    if (!runningSinceMs) {
         runningSinceMs = nowMs;
+        runningStart = mode->starts;
+    }
     return nowMs - *runningSinceMs >= radioDelayAfterStartMs;
+}
+
+void Bus::State::radioLostPower()
+{
+    ++busEpoch;
+    if (!unit)
+        return;
+    VirtualUnit::Impl &radio = unit->impl();
+    radio.in.clear();
+    radio.radioLosesPower();
 }
 
 bool Bus::State::bootloaderOnBus() const
 {
-    return xmegaMode(stateDir) == "dfu";
+    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
+    return mode && mode->word == "dfu";
 }
 
 bool Bus::State::stale(const UsbHandle &handle) const

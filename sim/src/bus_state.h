@@ -47,12 +47,15 @@ struct Bus::State {
     std::string stateDir;
     int64_t radioDelayAfterStartMs = 2000;
     std::optional<int64_t> runningSinceMs;
+    int runningStart = 0;  // the module's start count then
 
     bool libusbActive() const { return initCount > exitCount; }
     // Whether the video module lets the radio unit onto the bus.
     bool radioAllowed(int64_t nowMs);
     // Whether the video module waits in its bootloader, on the bus itself.
     bool bootloaderOnBus() const;
+    // The video module stopped or restarted under the radio.
+    void radioLostPower();
     bool stale(const UsbHandle &handle) const;
 };
 

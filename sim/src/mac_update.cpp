@@ -5,6 +5,7 @@
 #include "command_codes.h"
 #include "mac_image.h"
 #include "unit_impl.h"
+#include "zyra_sim/clock.h"
 
 namespace zyra_sim {
 
@@ -52,6 +53,7 @@ void VirtualUnit::Impl::requestNextBlock()
     if (macCapAtRemaining && size > left)
         size = static_cast<uint16_t>(left);
     lastRequest = size;
+    macPullActiveMs = Clock::instance().nowMs() + macStepDelayMs;
     Bytes request{static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8)};
     for (int shift = 0; shift < 32; shift += 8)
         request.push_back(static_cast<uint8_t>(pulled >> shift));
@@ -60,6 +62,7 @@ void VirtualUnit::Impl::requestNextBlock()
 
 void VirtualUnit::Impl::takeMacData(const Bytes &block)
 {
+    macPullActiveMs = Clock::instance().nowMs();
     macBlocks.push_back(block.size());
     if (block.size() > lastRequest)
         ++macOversizedBlocks;
@@ -107,6 +110,23 @@ void VirtualUnit::Impl::finishMacUpdateAtRestart()
     for (size_t i = 0; i < version.size(); ++i)
         registers[macVersionRegister + i] = version[i];
     mac = MacUpdate::Idle;
+}
+
+void VirtualUnit::Impl::expireIdleMacPull(int64_t nowMs)
+{
+    if (endlessMacPull || !pullingMacData() || nowMs - macPullActiveMs < macPullTimeoutMs)
+        return;
+    ++abandonedMacPulls;
+    finishMacUpdateAtRestart();
+}
+
+void VirtualUnit::Impl::radioLosesPower()
+{
+    if (endlessMacPull && pullingMacData())
+        return;
+    if (pullingMacData())
+        ++abandonedMacPulls;
+    finishMacUpdateAtRestart();
 }
 
 }  // namespace zyra_sim

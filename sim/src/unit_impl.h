@@ -84,6 +84,10 @@ struct VirtualUnit::Impl {
     size_t macVersionOffset = 0;
     int64_t macStepDelayMs = 0;
     int macOversizedBlocks = 0;
+    int64_t macPullTimeoutMs = 30000;
+    int64_t macPullActiveMs = 0;  // when the pull last asked for or took data
+    bool endlessMacPull = false;
+    int abandonedMacPulls = 0;
 
     // remote control and registration
     std::vector<uint8_t> keys;
@@ -156,6 +160,12 @@ struct VirtualUnit::Impl {
     void requestNextBlock();
     void daemonReceived();
     void finishMacUpdateAtRestart();
+    // A pull the host left idle past the timeout is given up: the radio
+    // stays in its bootloader and the transfer is a command again.
+    void expireIdleMacPull(int64_t nowMs);
+    // The radio restarts without power: a pull ends, a received region
+    // takes effect.
+    void radioLosesPower();
 
     // ---- commands -----------------------------------------------------------
     using Command = void (Impl::*)(const ReceivedFrame &);

@@ -39,7 +39,7 @@ void VirtualUnit::Impl::comeBack()
     running = bootTarget;
     if (running == Firmware::Application)
         startFlashedApplication();
-    finishMacUpdateAtRestart();
+    radioLosesPower();
 }
 
 void VirtualUnit::Impl::restartInto(Firmware target)

@@ -22,6 +22,7 @@ int VirtualUnit::Impl::outTransferFault(const Bytes &transfer, int64_t nowMs)
 {
     if (!outTransferHook)
         return 0;
+    expireIdleMacPull(nowMs);
     ReceivedFrame seen = parseTransfer(transfer, nowMs);
     seen.data = pullingMacData();
     OutTransferHook decide = outTransferHook;  // it may replace itself
@@ -34,6 +35,7 @@ int VirtualUnit::Impl::outTransferFault(const Bytes &transfer, int64_t nowMs)
 
 void VirtualUnit::Impl::receive(const Bytes &transfer, int64_t nowMs)
 {
+    expireIdleMacPull(nowMs);
     frames.push_back(parseTransfer(transfer, nowMs));
     // While the radio pulls data every transfer is data, however it looks.
     if (pullingMacData()) {

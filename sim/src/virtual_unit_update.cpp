@@ -94,6 +94,21 @@ void VirtualUnit::setMacStepDelayMs(int64_t ms)
     lockedWrite(*impl_, &Impl::macStepDelayMs, ms);
 }
 
+void VirtualUnit::setMacPullTimeoutMs(int64_t ms)
+{
+    lockedWrite(*impl_, &Impl::macPullTimeoutMs, ms);
+}
+
+void VirtualUnit::setEndlessMacPull(bool endless)
+{
+    lockedWrite(*impl_, &Impl::endlessMacPull, endless);
+}
+
+int VirtualUnit::abandonedMacPulls() const
+{
+    return lockedRead(*impl_, &Impl::abandonedMacPulls);
+}
+
 MacUpdate VirtualUnit::macUpdate() const
 {
     return lockedRead(*impl_, &Impl::mac);

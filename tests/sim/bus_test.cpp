@@ -187,5 +187,28 @@ TEST_F(VideoModuleGate, ModuleGoingBackToDfuTakesTheUnitAlong)
     EXPECT_FALSE(opens()) << "the delay starts again";
 }
 
+// The radio is powered by the video module: a module that stopped, or
+// restarted while nobody looked, ends a radio update the host abandoned.
+TEST_F(VideoModuleGate, ModuleStopOrRestartEndsTheRadiosPull)
+{
+    Bytes start(29, 0);
+    start[0] = 0x01;
+    for (const char *next : {"dfu 1", "running 2"}) {
+        SCOPED_TRACE(next);
+        host.disconnect();
+        setMode("running 1");
+        EXPECT_EQ(host.connect(), nullptr) << "first seen running";
+        clock().advanceMs(2000);
+        ASSERT_NE(host.connect(), nullptr);
+        ASSERT_EQ(host.sendFrame(wire::UPDATE_MAC_START, start), 0);
+        ASSERT_EQ(unit->macUpdate(), MacUpdate::PullingDaemonHeader);
+        const int abandoned = unit->abandonedMacPulls();
+        setMode(next);
+        EXPECT_FALSE(opens()) << "the radio starts again";
+        EXPECT_EQ(unit->macUpdate(), MacUpdate::Idle);
+        EXPECT_EQ(unit->abandonedMacPulls(), abandoned + 1);
+    }
+}
+
 }  // namespace
 }  // namespace zyra_sim::test

@@ -195,6 +195,44 @@ TEST_F(MacUpdateTest, RestartInTheMiddleLeavesTheRadioWithoutFirmware)
     EXPECT_EQ(unit->readRegisters(0x10, 4), (Bytes{0, 0, 0, 0}));
 }
 
+// A pull the host abandoned ends as on hardware, unless the radio is the
+// faulty one that never gives up: then a command is still taken as data.
+TEST_F(MacUpdateTest, AbandonedPullEndsWhenIdleOrWithoutPower)
+{
+    struct Row {
+        const char *name;
+        bool endless;
+        int64_t idleMs;
+        bool dropsOut;
+        bool ends;
+    };
+    for (const Row &row : std::vector<Row>{{"idle past the timeout", false, 30000, false, true},
+                                           {"idle within the timeout", false, 29999, false, false},
+                                           {"power gone", false, 0, true, true},
+                                           {"endless, idle", true, 600000, false, false},
+                                           {"endless, power gone", true, 0, true, false}}) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        unit->setEndlessMacPull(row.endless);
+        start(header(100, 0));
+        sendDaemon(header(0, 0), {});
+        ASSERT_EQ(nextRequest(), 64);
+        clock().sleepMs(row.idleMs);
+        if (row.dropsOut) {
+            unit->dropOffBus(1000);
+            reconnectAfterRestart();
+        }
+        const std::optional<Bytes> side = host.ask(wire::GET_SIDE);
+        EXPECT_EQ(side.has_value(), row.ends);
+        EXPECT_EQ(unit->macUpdate(), row.ends ? MacUpdate::Idle : MacUpdate::PullingRegion);
+        EXPECT_EQ(unit->abandonedMacPulls(), row.ends ? 1 : 0);
+        if (row.ends) {
+            EXPECT_EQ(unit->readRegisters(0x10, 4), (Bytes{0, 0, 0, 0})) << "the radio waits in its bootloader";
+        }
+    }
+}
+
 TEST_F(MacUpdateTest, MalformedStartIsIgnored)
 {
     Bytes payload = startPayload(header(10, 0));

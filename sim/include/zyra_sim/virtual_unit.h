@@ -40,7 +40,10 @@
 // test's sequence. After the whole region, the next restart gives the MAC
 // version register the four region bytes at the MAC version offset
 // (default 0); a restart in the middle leaves the radio without firmware
-// (MAC version 0.0.0.0).
+// (MAC version 0.0.0.0). So does a pull that ends unfinished: the radio
+// gives it up when its power goes (a restart, a drop-out, or the video
+// module leaving its running mode) and when no data came for the pull
+// timeout; it then waits in its bootloader and transfers are commands again.
 #pragma once
 
 #include <array>
@@ -250,6 +253,13 @@ public:
     std::vector<size_t> macBlocksReceived() const;
     // Data transfers larger than the request they answered.
     int macOversizedBlocks() const;
+    // Time without data after which a pull is given up (default 30000 ms).
+    void setMacPullTimeoutMs(int64_t ms);
+    // A faulty radio that never gives up a pull, neither when idle nor when
+    // its power goes: everything the host sends is taken as data.
+    void setEndlessMacPull(bool endless);
+    // Pulls given up unfinished.
+    int abandonedMacPulls() const;
 
     // ---- remote control and registration -------------------------------------
     std::vector<uint8_t> keys() const;  // IR_COMMAND key codes, in order

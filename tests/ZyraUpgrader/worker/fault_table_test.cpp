@@ -1,23 +1,29 @@
 // One fault at every step of the whole update of each device type, the
-// user following the main window: Retry after an error (after reading it),
-// Next on the recovery path where the worker asks for it. Every row must end
-// in success with the new images, the user's settings and a running
-// application on the unit, bounded in virtual time, its errors the worker's
-// texts and codes. The fault points come from a clean run: each
-// dfu-programmer run, each configuration read and write, the first, middle
-// and last data block, the first of every other command and record.
+// user following the main window through UpdateRun, the engine the window
+// and zyra share: Retry after an error (after reading it), Next on the
+// recovery path where the run asks for it, after the power cycle the
+// recovery picture asks for. Every row must end in success with the new
+// images, the user's settings and a running application on the unit, bounded
+// in virtual time, its errors the worker's texts and codes. The fault points
+// come from a clean run: each dfu-programmer run, each configuration read and
+// write, the first, middle and last data block, the first of every other
+// command and record. The MAC region has a real unit's size.
 #include "command_failures.h"
 #include "devicetypes.h"
 #include "package_images.h"
+#include "updaterun.h"
 #include "worker_fixture.h"
 #include "workererrors.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QRegExp>
+#include <QTimer>
 
 #include <libusb.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -39,8 +45,12 @@ const int64_t longAbsenceMs = 90000;
 const int64_t userReadsTheErrorMs = 60000;
 // The window offers Retry three times, then only Exit.
 const int errorsBeforeExit = 4;
-// A run that has not ended by then counts as hung.
+// A row that has not ended by then counts as hung.
 const int64_t longestFlowSeconds = 2 * 3600;
+// A real unit's radio region, larger than the sample package's.
+const size_t macRegionBytes = 64 * 1024 + 4096;
+// Real time a run may take before the test gives it up as hung.
+const int realRunLimitMs = 120000;
 
 enum class Kind {
     DfuRunFails,
@@ -74,7 +84,7 @@ std::string dfuCommand(const std::string &run)
 }
 
 // A text of the worker's: a headline and its code, or the video module's
-// connection error.
+// connection error, which comes without a code.
 bool isClearError(const QString &event)
 {
     QRegExp coded("^error (\\d+): [\\s\\S]+\\n\\nError Code: (\\d+)$");
@@ -83,27 +93,55 @@ bool isClearError(const QString &event)
         const int shown = code == workererrors::radio2UnitGone ? workererrors::radio2UnitGoneShown : code;
         return coded.cap(2).toInt() == shown;
     }
-    return event == "dfuNotPresent Error while connecting to ZYRA";
+    return event == errorEvent(UpdateRun::noErrorCode, "Error while connecting to ZYRA");
 }
 
 // What the user saw in the end.
 struct Flow {
     bool succeeded = false;
-    QStringList errors;  // error and dfuNotPresent events
+    QStringList errors;  // the texts of failed()
     QStringList notes;
     int recoveries = 0;
 };
 
+// How one run of UpdateRun ended, as the window learns it.
+struct RunEnd {
+    QString detected;
+    bool wasDetected = false;
+    QString error;  // "error <code>: <text>"
+    int recovery = -1;
+    bool succeeded = false;
+    bool hung = false;
+};
+
+// The worst over all rows of all device types, printed at the end.
+struct Figures {
+    int64_t longestSilenceMs = 0;
+    std::string silenceRow;
+    int64_t longestRowMs = 0;
+    std::string longestRow;
+};
+Figures figures;
+
 class FaultTable : public WorkerFixture, public testing::WithParamInterface<int>
 {
 protected:
+    static void TearDownTestSuite()
+    {
+        std::printf("fault table: longest silence %.1f s (%s); longest row %.1f min (%s)\n",
+                    figures.longestSilenceMs / 1000.0, figures.silenceRow.c_str(), figures.longestRowMs / 60000.0,
+                    figures.longestRow.c_str());
+    }
+
     int type() const { return GetParam(); }
     bool hasVideoModule() const { return DeviceTypes::hasVideoModule(type()); }
     bool is2K() const { return DeviceTypes::is2K(type()); }
     uint8_t side() const { return sideOf(type()); }
+    samplepackage::Description package() const { return samplepackage::samplePackages().at(is2K() ? 1 : 0); }
 
     // A unit of the type with the user's settings, the video module as
-    // useDeviceType leaves it, no scripted fault and the clock at 0.
+    // useDeviceType leaves it, a MAC image of a real unit's size, no
+    // scripted fault and the clock at 0.
     std::shared_ptr<VirtualUnit> freshUnit()
     {
         if (handle.devh)
@@ -114,9 +152,13 @@ protected:
         for (const char *file : {"dfu.log", "dfu.fail-at", "xmega.eeprom"})
             QFile::remove(path(QString("state/") + file));
         log.clear();
-        worker = makeWorker();
         useDeviceType(type());
+        const std::string image = samplepackage::macImage(package(), macRegionBytes);
+        writeFile(QString::fromStdString(package().directory) + "/mac.bin",
+                  QByteArray(image.data(), static_cast<int>(image.size())));
         auto unit = attachUnit(side());
+        // UPDATE_MAC_START carries only the low half of the region's length.
+        unit->setRegionLength(macRegionBytes);
         unit->setStorage(1, {userRegion});
         unit->setStorage(modeCell(), {userMode});
         unit->setStorage(channelsCell(), userChannels);
@@ -125,74 +167,98 @@ protected:
     uint16_t modeCell() const { return side() == VX_ZYRA_TX ? 8 : 7; }
     uint16_t channelsCell() const { return side() == VX_ZYRA_TX ? 127 : 118; }
 
-    // One run of the window: a fresh worker, its steps one after the other
-    // while each ends in finished(). Returns the run's events.
-    QStringList run(const std::vector<Step> &steps, bool recovery)
+    // Starts a run and waits for its thread to end, the program having the
+    // turn meanwhile.
+    RunEnd await(UpdateRun &run, const std::function<void()> &start)
     {
-        const int before = log.events().size();
-        worker = makeWorker();
-        worker->deviceType = type();
-        worker->recoveryMode = recovery;
-        worker->storagePending = !recovery;
-        if (recovery)
-            worker->eepromSettings = nullptr;
-        runChain(steps);
-        return log.events().mid(before);
+        RunEnd end;
+        QEventLoop loop;
+        QObject context;
+        QObject::connect(&run, &UpdateRun::detected, &context, [&](const QString &version) {
+            end.wasDetected = true;
+            end.detected = version;
+        });
+        QObject::connect(&run, &UpdateRun::failed, &context,
+                         [&](const QString &text, int code) { end.error = errorEvent(code, text); });
+        QObject::connect(&run, &UpdateRun::recoveryRequested, &context, [&](int status) { end.recovery = status; });
+        QObject::connect(&run, &UpdateRun::succeeded, &context, [&] { end.succeeded = true; });
+        QObject::connect(&run, &UpdateRun::threadFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(realRunLimitMs, &loop, [&] {
+            end.hung = true;
+            loop.quit();
+        });
+        log.resume();
+        start();
+        loop.exec();
+        log.pause();
+        return end;
+    }
+
+    // The user does what the recovery picture asks: power off and on again.
+    void powerCycle(VirtualUnit &unit)
+    {
+        if (hasVideoModule() && xmega().mode() == zyra_dfu::Mode::Running) {
+            xmega().setMode(zyra_dfu::Mode::Dfu);
+            xmega().setMode(zyra_dfu::Mode::Running);
+        }
+        unit.dropOffBus(shortAbsenceMs);
     }
 
     // The window's runs until success, or until it offers only Exit.
-    Flow followTheWindow()
+    Flow followTheWindow(VirtualUnit &unit)
     {
         Flow flow;
         bool recoveryPath = false;
+        UpdateRun run(&handle);
+        QObject::connect(&run, &UpdateRun::workerCreated, [this](UpdaterThread *w) { recordSignals(w); });
+        auto userReadsTheError = [&](const QString &error) {
+            flow.errors << error;
+            zyra_sim::Clock::instance().sleepMs(userReadsTheErrorMs);
+        };
         while (flow.errors.size() < errorsBeforeExit && virtualSeconds() < longestFlowSeconds) {
-            QStringList events;
+            RunEnd end;
             if (recoveryPath) {
-                events = run({&UpdaterThread::reconnect2Device, &UpdaterThread::updateAPPFW,
-                              [](UpdaterThread &w) {
-                                  w.recoveryMode = false;
-                                  w.updateMACFW();
-                              },
-                              &UpdaterThread::updateAPPFW, &UpdaterThread::updateStorage},
-                             true);
+                end = await(run, [&] { run.recover(type()); });
             } else {
                 // The user follows the update picture: the video module waits in its DFU bootloader.
                 if (hasVideoModule())
                     xmega().setMode(zyra_dfu::Mode::Dfu);
-                events = run({&UpdaterThread::detectDevice}, false);
-                if (events.filter("detected").isEmpty()) {
-                    flow.errors << events.filter(QRegExp("^(error|dfuNotPresent)"));
-                    zyra_sim::Clock::instance().sleepMs(userReadsTheErrorMs);
-                    EXPECT_FALSE(events.filter(QRegExp("^(error|dfuNotPresent)")).isEmpty())
-                        << "detection ended without a word";
+                end = await(run, [&] { run.detect(type()); });
+                if (end.hung)
+                    break;
+                if (!end.wasDetected) {
+                    EXPECT_FALSE(end.error.isEmpty()) << "detection ended without a word";
+                    userReadsTheError(end.error);
+                    if (handle.devh)
+                        vx_zyra_disconnect(&handle);
                     continue;
                 }
-                std::vector<Step> steps{&UpdaterThread::updateAPPFW, &UpdaterThread::updateMACFW,
-                                        &UpdaterThread::updateStorage};
-                if (hasVideoModule())
-                    steps.insert(steps.begin(), &UpdaterThread::updateZYRA);
-                events = run(steps, false);
+                end = await(run, [&] { run.update(type(), fanControl.fan_ctrl_mode); });
             }
-            flow.notes << events.filter("notKept");
-            const QStringList ends = events.filter(QRegExp("^(error|dfuNotPresent|recovery)"));
-            if (ends.isEmpty()) {
-                flow.succeeded = events.count("finished") == (recoveryPath ? 5 : hasVideoModule() ? 4 : 3);
-                EXPECT_TRUE(flow.succeeded) << "a run stopped without a word: the window would wait for ever";
+            flow.notes << log.events().filter("notKept");
+            if (end.hung) {
+                ADD_FAILURE() << "a run never ended";
                 break;
             }
-            EXPECT_EQ(ends.size(), 1) << "one end of a run";
-            if (ends.front().startsWith("recovery")) {
-                if (ends.front() != "recovery 1" && handle.devh)
+            if (end.succeeded) {
+                flow.succeeded = true;
+                break;
+            }
+            EXPECT_TRUE(!end.error.isEmpty() || end.recovery >= 0)
+                << "a run stopped without a word: the window would wait for ever";
+            if (end.recovery >= 0) {
+                if (end.recovery != workererrors::recoveryUnitUnreachable && handle.devh)
                     vx_zyra_disconnect(&handle);
                 recoveryPath = true;
                 ++flow.recoveries;
+                powerCycle(unit);
                 continue;
             }
-            flow.errors << ends.front();
-            zyra_sim::Clock::instance().sleepMs(userReadsTheErrorMs);
-            if (!ends.front().startsWith(QString("error %1:").arg(workererrors::radio2UnitGone)) && handle.devh)
+            userReadsTheError(end.error);
+            if (!end.error.startsWith(QString("error %1:").arg(workererrors::radio2UnitGone)) && handle.devh)
                 vx_zyra_disconnect(&handle);
         }
+        flow.notes.removeDuplicates();
         return flow;
     }
 
@@ -200,7 +266,7 @@ protected:
     std::vector<Row> faultPoints()
     {
         auto unit = freshUnit();
-        const Flow clean = followTheWindow();
+        const Flow clean = followTheWindow(*unit);
         EXPECT_TRUE(clean.succeeded && clean.errors.isEmpty() && clean.recoveries == 0)
             << clean.errors.join("\n").toStdString();
         std::vector<Row> rows;
@@ -304,7 +370,7 @@ protected:
 
 TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
 {
-    const samplepackage::Description package = samplepackage::samplePackages().at(is2K() ? 1 : 0);
+    const samplepackage::Description package = this->package();
     const std::vector<Row> rows = faultPoints();
     EXPECT_GT(rows.size(), 30u);
     int retried = 0;
@@ -313,9 +379,18 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
         SCOPED_TRACE(row.name());
         auto unit = freshUnit();
         script(*unit, row);
-        const Flow flow = followTheWindow();
+        const Flow flow = followTheWindow(*unit);
         retried += !flow.errors.isEmpty();
         recovered += flow.recoveries > 0;
+        const std::string where = "type " + std::to_string(type()) + ", " + row.name();
+        if (log.longestSilenceMs() > figures.longestSilenceMs) {
+            figures.longestSilenceMs = log.longestSilenceMs();
+            figures.silenceRow = where + ", ended by " + log.longestSilenceEndedBy().left(40).toStdString();
+        }
+        if (zyra_sim::Clock::instance().nowMs() > figures.longestRowMs) {
+            figures.longestRowMs = zyra_sim::Clock::instance().nowMs();
+            figures.longestRow = where;
+        }
 
         EXPECT_TRUE(faultMet(*unit, row)) << "the fault's step was never reached";
         ASSERT_LT(virtualSeconds(), longestFlowSeconds) << "hung";
@@ -324,7 +399,7 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
             EXPECT_TRUE(isClearError(error)) << error.toStdString();
         EXPECT_EQ(unit->running(), zyra_sim::Firmware::Application);
         EXPECT_EQ(unit->appVersion(), package.applicationVersion);
-        EXPECT_EQ(unit->macRegion(), samplepackage::macRegion(package, side()));
+        EXPECT_EQ(unit->macRegion(), samplepackage::macRegion(package, side(), macRegionBytes));
         EXPECT_EQ(unit->storage(20), Bytes{side()}) << "storage.ini applied";
         EXPECT_TRUE(unit->storage(1) == Bytes{userRegion} || told(flow, workererrors::regionUnread, "region"))
             << "region lost";

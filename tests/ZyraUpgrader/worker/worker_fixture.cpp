@@ -8,16 +8,61 @@
 #include <QFile>
 #include <QThread>
 
+// The clock is read before the log's mutex is taken: the model's mutex may
+// be held by the thread that records.
 void SignalLog::record(const QString &event)
 {
+    const int64_t now = zyra_sim::Clock::instance().nowMs();
     QMutexLocker lock(&mutex_);
     events_.append(event);
+    stamp(event, now);
 }
 
 void SignalLog::clear()
 {
     QMutexLocker lock(&mutex_);
     events_.clear();
+    longestSilenceMs_ = 0;
+    longestSilenceEndedBy_.clear();
+}
+
+void SignalLog::stamp(const QString &event, int64_t now)
+{
+    if (!watching_)
+        return;
+    if (now - lastMs_ > longestSilenceMs_) {
+        longestSilenceMs_ = now - lastMs_;
+        longestSilenceEndedBy_ = event;
+    }
+    lastMs_ = now;
+}
+
+void SignalLog::resume()
+{
+    const int64_t now = zyra_sim::Clock::instance().nowMs();
+    QMutexLocker lock(&mutex_);
+    watching_ = true;
+    lastMs_ = now;
+}
+
+void SignalLog::pause()
+{
+    const int64_t now = zyra_sim::Clock::instance().nowMs();
+    QMutexLocker lock(&mutex_);
+    stamp("the run's end", now);
+    watching_ = false;
+}
+
+int64_t SignalLog::longestSilenceMs() const
+{
+    QMutexLocker lock(&mutex_);
+    return longestSilenceMs_;
+}
+
+QString SignalLog::longestSilenceEndedBy() const
+{
+    QMutexLocker lock(&mutex_);
+    return longestSilenceEndedBy_;
 }
 
 QStringList SignalLog::events() const
@@ -171,7 +216,12 @@ std::unique_ptr<UpdaterThread> WorkerFixture::makeWorker()
     auto made = std::make_unique<UpdaterThread>();
     made->handle = &handle;
     made->eepromSettings = &fanControl;
-    UpdaterThread *w = made.get();
+    recordSignals(made.get());
+    return made;
+}
+
+void WorkerFixture::recordSignals(UpdaterThread *w)
+{
     QObject::connect(w, &UpdaterThread::finished, [this] { log.record("finished"); });
     QObject::connect(w, &UpdaterThread::error,
                      [this](const QString &text, int code) { log.record(errorEvent(code, text)); });
@@ -184,7 +234,6 @@ std::unique_ptr<UpdaterThread> WorkerFixture::makeWorker()
                      [this](const QString &text) { log.record("dfuNotPresent " + text); });
     QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
     QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
-    return made;
 }
 
 zyra_dfu::XmegaState WorkerFixture::xmega() const

@@ -38,9 +38,23 @@ public:
     // The progress values the library reported, in order.
     QList<int> libraryProgress() const;
 
+    // The longest stretch of virtual time without an event while the
+    // program had the turn (from resume() to pause()), and the event that
+    // ended it.
+    void resume();
+    void pause();
+    int64_t longestSilenceMs() const;
+    QString longestSilenceEndedBy() const;
+
 private:
+    void stamp(const QString &event, int64_t now);
+
     mutable QMutex mutex_;
     QStringList events_;
+    bool watching_ = false;
+    int64_t lastMs_ = 0;
+    int64_t longestSilenceMs_ = 0;
+    QString longestSilenceEndedBy_;
 };
 
 QString errorEvent(int code, const QString &text);
@@ -97,6 +111,8 @@ protected:
     // A fresh worker on the handle, its signals recorded in the log, as
     // SetUp makes `worker`.
     std::unique_ptr<UpdaterThread> makeWorker();
+    // Records the worker's signals in the log as they are emitted.
+    void recordSignals(UpdaterThread *w);
 
     QString path(const QString &relative) const;
     void writeFile(const QString &relative, const QByteArray &content);
