@@ -46,6 +46,7 @@ DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoar
 {
     connectionStatus = statusDisconnected;
     ui->setupUi(this);
+    statusLineGeometry = ui->statusLabel->geometry();
 
     txRxDialog = new TxRxDialog;
     pairDialog = new PairDialog;

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -71,6 +73,7 @@ private:
     void setAppVersion();
     void updateScreen();
     void hideStatusWidgets();
+    void showSuccessText(const QString &text);
     void loadLayoutPictures();
 
     // The engine of every run, made on first use.
@@ -97,6 +100,9 @@ private:
     // held up the window for 10-20 ms.
     QPixmap updatePicture;
     QPixmap errorPicture;
+    // The status line's place in the form, left for the success text.
+    QRect statusLineGeometry;
+    static constexpr QSize updateLayoutSize{760, 525};
 
     vx_zyra_t deviceHandle{};
     QString xmegaVersion;

@@ -185,12 +185,15 @@ void DashBoard::storageUpdated()
     QStringList report{"ZYRA firmware update successful!"};
     if (DeviceTypes::isTransmitter(deviceType))
         report << "NOTE: You may need to re-pair this transmitter with paired receivers.";
-    ui->statusLabel->setText((report + settingNotes).join('\n'));
+    ui->progressBar->hide();
+    showSuccessText((report + settingNotes).join('\n'));
     settingNotes.clear();
 
-    ui->progressBar->hide();
     ui->recFanControlButton->setText("Done");
-    hideAll({ui->noFanControlButton, ui->tempRecFanControlButton, ui->fanControlLabel});
+    // "Update Next" takes the place of the one and the way back of the other,
+    // and the notes may run down to where Back was.
+    hideAll({ui->recFanControlButton, ui->backPushButton, ui->noFanControlButton, ui->tempRecFanControlButton,
+             ui->fanControlLabel});
     ui->ready2beginLabel->setText("Your ZYRA firmware is up-to-date");
     leadOnlyTo(ui->recFanControlButton, SLOT(quit()));
 

@@ -3,8 +3,10 @@
 #include "dashboard.h"
 
 #include <QDebug>
+#include <QLabel>
 #include <QPixmap>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "dashboard_shared.h"
@@ -40,8 +42,9 @@ void DashBoard::showInstructionsLayout()
 
 void DashBoard::showUpdateLayout()
 {
-    setFixedSize(760, 525);
+    setFixedSize(updateLayoutSize);
     ui->label_2->setPixmap(updatePicture);
+    ui->statusLabel->setGeometry(statusLineGeometry);
 
     const bool videoModule = DeviceTypes::hasVideoModule(deviceType);
     ui->APPFWLabel->setVisible(videoModule);
@@ -85,6 +88,22 @@ void DashBoard::showErrorLayout()
         ui->reconnectPushButton->setText("Exit");
         leadOnlyTo(ui->reconnectPushButton, SLOT(quit()));
     }
+}
+
+// The success text and its notes run to several lines: below "Done", across
+// the window, which grows to hold them all.
+void DashBoard::showSuccessText(const QString &text)
+{
+    constexpr int margin = 20;
+    QLabel *label = ui->statusLabel;
+    label->setText(text);
+    label->ensurePolished();
+    const int top = ui->doneButton->geometry().bottom() + 1 + margin / 2;
+    const int textWidth = updateLayoutSize.width() - 2 * margin;
+    const int textHeight = label->heightForWidth(textWidth);
+    label->setGeometry(margin, top, textWidth, textHeight);
+    label->show();
+    setFixedSize(updateLayoutSize.width(), std::max(updateLayoutSize.height(), top + textHeight + margin / 2));
 }
 
 // What the instructions and error layouts both hide.

@@ -36,6 +36,11 @@ bool isBlank(const QImage &image);
 // same area rendered with the text taken away.
 bool textIsDrawn(QWidget *window, QWidget *textWidget);
 
+// What a person would find wrong with the window as it stands: a text cut
+// by its widget or by the window's edge, or a button or text lying over
+// another (pictures excepted). Empty when every text is whole and apart.
+QStringList layoutFaults(QWidget *window);
+
 // Answers the next modal box (message box or dialog) with the button whose
 // text is given, as soon as it appears; records the box's text.
 class ModalAnswerer : public QObject

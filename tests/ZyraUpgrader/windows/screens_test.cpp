@@ -27,6 +27,8 @@ private slots:
 
     void selectionWindows();
     void updateScreens();
+    void successScreenFitsEveryText_data();
+    void successScreenFitsEveryText();
     void errorScreens();
     void recoveryScreen();
 
@@ -104,6 +106,48 @@ void ScreensTest::updateScreens()
     QVERIFY(flow->waitForRest());
     QVERIFY2(flow->shown("doneButton"), "the update should succeed");
     shootMain("09-success", "statusLabel");
+}
+
+void ScreensTest::successScreenFitsEveryText_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("notes");
+    const QString fanControl = "NOTE: The fan control setting could not be written to the Video Module.";
+    const QString transmissionMode = "NOTE: The transmission mode could not be written back to the device.";
+    for (int type : {1, 3}) {
+        const QString unit = type == 1 ? "transmitter" : "receiver";
+        QTest::newRow(qPrintable(unit)) << type << QStringList();
+        QTest::newRow(qPrintable(unit + ", fan control")) << type << QStringList{fanControl};
+        QTest::newRow(qPrintable(unit + ", transmission mode")) << type << QStringList{transmissionMode};
+        QTest::newRow(qPrintable(unit + ", both")) << type << QStringList{fanControl, transmissionMode};
+    }
+}
+
+// Every text the success screen can hold, whole and clear of the buttons,
+// in the face the machine has for "Arial" (the run names it).
+void ScreensTest::successScreenFitsEveryText()
+{
+    QFETCH(int, type);
+    QFETCH(QStringList, notes);
+    flow->openUpdate(type);
+    QWidget *window = flow->window();
+    QVERIFY(QMetaObject::invokeMethod(window, "showUpdateLayout"));
+    for (const QString &note : notes)
+        QVERIFY(QMetaObject::invokeMethod(window, "noteSettingNotKept", Q_ARG(QString, note)));
+    QVERIFY(QMetaObject::invokeMethod(window, "storageUpdated"));
+
+    QStringList texts{"ZYRA firmware update successful!"};
+    if (type == 1)
+        texts << "NOTE: You may need to re-pair this transmitter with paired receivers.";
+    QCOMPARE(flow->text("statusLabel"), (texts + notes).join('\n'));
+    const QString face = qEnvironmentVariable("ZYRA_TEST_FACE");
+    if (!face.isEmpty())
+        QCOMPARE(QFontInfo(flow->widget<QLabel>("statusLabel")->font()).family(), face);
+    const QStringList faults = guitest::layoutFaults(window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    QVERIFY2(window->height() <= 660, qPrintable(QString("%1 px high").arg(window->height())));
+    shootMain(QString("09-success-%1").arg(QTest::currentDataTag()).replace(", ", "-").replace(' ', '-'),
+              "statusLabel");
 }
 
 void ScreensTest::errorScreens()

@@ -71,9 +71,6 @@ std::shared_ptr<zyra_sim::VirtualUnit> Workspace::prepareUnit(int deviceType, bo
         std::copy(marker, marker + sizeof marker, flash.begin() + 0x1DE00);
         xmega().setFlash(flash);
         xmega().setMode(zyra_dfu::Mode::Dfu);
-        // A flasher that validates the EEPROM against the EEPROM (0.6.1
-        // checks it against the flash; see real_dfu_worker_test).
-        xmega().setEepromReadBack(true);
     }
     return withRadio ? attachRadio(deviceType) : nullptr;
 }

@@ -31,7 +31,8 @@ public:
     // A unit of that device type: for a type with a video module the XMEGA
     // waits in its DFU bootloader with an older image ("FWv1.3") and the
     // radio side appears once it runs; when withRadio is false the radio
-    // side never answers.
+    // side never answers. The flasher is Debian's 0.6.1, whose check of the
+    // EEPROM fails: every update of a video module ends with its note.
     std::shared_ptr<zyra_sim::VirtualUnit> prepareUnit(int deviceType, bool withRadio = true);
     std::shared_ptr<zyra_sim::VirtualUnit> attachRadio(int deviceType);
     zyra_dfu::XmegaState xmega() const;
