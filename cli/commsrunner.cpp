@@ -2,14 +2,12 @@
 
 #include <QThread>
 
+#include "workerthread.h"
 #include "zyracommsthread.h"
 
 CommsRunner::CommsRunner(QObject *parent) : QObject(parent), thread_(new QThread), comms_(new ZyraCommsThread)
 {
-    comms_->moveToThread(thread_);
-    connect(comms_, SIGNAL(threadStartRequested()), thread_, SLOT(start()));
-    connect(thread_, SIGNAL(started()), comms_, SLOT(threadTask()));
-    connect(comms_, SIGNAL(threadStopped()), thread_, SLOT(quit()), Qt::DirectConnection);
+    workerthread::wireComms(thread_, comms_);
     connect(comms_, &ZyraCommsThread::threadSignal, this, &CommsRunner::onReport, Qt::QueuedConnection);
 }
 

@@ -1,23 +1,16 @@
 #include "paircommand.h"
 
-#include <QDebug>
-#include <QThread>
-
-#include "devicetypes.h"
 #include "enterkey.h"
 #include "reporter.h"
 #include "transmissionmode.h"
-#include "updaterthread.h"
 #include "usbaccess.h"
 #include "workererrors.h"
-#include "workerexit.h"
 #include "zyracommsthread.h"
 
 namespace {
 
 const char connectionError[] =
     "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
-const char leavingWarning[] = "LEAVING WHILE A PAIRING STEP IS STILL RUNNING";
 
 int exitStatusOf(int errorCode)
 {
@@ -33,18 +26,17 @@ PairCommand::PairCommand(int deviceType, Reporter &reporter, bool askBetweenStep
       askBetweenSteps_(askBetweenSteps),
       savedTxMode_(transmissionmode::unicast)
 {
+    connect(&pairing_, &PairRun::failed, this, &PairCommand::fail);
+    connect(&pairing_, &PairRun::awaitingConfirmation, this, &PairCommand::onAwaitingConfirmation);
+    connect(&pairing_, &PairRun::paired, this, &PairCommand::finishPairing);
+    connect(&pairing_, &PairRun::stepEnded, this, &PairCommand::onStepEnded);
 }
 
-PairCommand::~PairCommand()
-{
-    releaseWorkerOnExit(workerThread_, worker_, leavingWarning);
-    if (handle_.devh && vx_zyra_disconnect(&handle_) != VX_ZYRA_OK)
-        qWarning() << "DISCONNECT FAILED";
-}
+PairCommand::~PairCommand() = default;
 
 void PairCommand::start()
 {
-    if (deviceType_ != DeviceTypes::TwoKReceiver) {
+    if (!PairRun::hasTransmitterSteps(deviceType_)) {
         pairReceiver();
         return;
     }
@@ -69,22 +61,28 @@ void PairCommand::ask(const QString &instructions, std::function<void()> next)
 void PairCommand::pairReceiver()
 {
     reporter_.step("Pairing ZYRA");
-    runWorker(SLOT(pairDevice()), SIGNAL(pairReady()), [this] {
-        ask("The receiver waits for its transmitter; press Enter to confirm the pairing.",
-            [this] { confirmPairing(); });
-    });
+    pairing_.prepare(deviceType_);
 }
 
-void PairCommand::confirmPairing()
+void PairCommand::onAwaitingConfirmation()
 {
-    runWorker(SLOT(confirmPair()), SIGNAL(finished()), [this] { finishPairing(); });
+    // An error the step went on after ends the command instead.
+    if (failedStatus_ != 0)
+        return;
+    ask("The receiver waits for its transmitter; press Enter to confirm the pairing.", [this] { pairing_.confirm(); });
+}
+
+void PairCommand::onStepEnded()
+{
+    if (failedStatus_ != 0)
+        end(failedStatus_);
 }
 
 void PairCommand::finishPairing()
 {
     // Both units were switched to unicast for the pairing; a transmitter that
     // was in broadcast goes back to it, the receiver first as in the window.
-    if (deviceType_ != DeviceTypes::TwoKReceiver || savedTxMode_ == transmissionmode::unicast) {
+    if (!PairRun::setsBroadcastBack(deviceType_, savedTxMode_)) {
         reporter_.done("Pairing finished.");
         end(0);
         return;
@@ -97,36 +95,6 @@ void PairCommand::finishPairing()
             });
         });
     });
-}
-
-void PairCommand::runWorker(const char *operation, const char *readySignal, std::function<void()> next)
-{
-    auto *thread = new QThread;
-    auto *worker = new UpdaterThread;
-    workerThread_ = thread;
-    worker_ = worker;
-    worker->handle = &handle_;
-    worker->deviceType = deviceType_;
-    connect(worker, &UpdaterThread::error, this, &PairCommand::fail);
-    connect(worker, SIGNAL(error(QString, int)), thread, SLOT(quit()));
-    connect(worker, readySignal, thread, SLOT(quit()));
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    // The next step waits for this one's thread: both use the same handle.
-    // The worker's error is queued before its thread's end, so it is known here.
-    connect(thread, &QThread::finished, this, [this, thread, next] {
-        if (workerThread_ == thread) {
-            workerThread_ = nullptr;
-            worker_ = nullptr;
-        }
-        if (failedStatus_ != 0)
-            end(failedStatus_);
-        else
-            next();
-    });
-    connect(thread, SIGNAL(started()), worker, operation);
-    worker->moveToThread(thread);
-    thread->start();
 }
 
 void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
@@ -145,7 +113,7 @@ void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> n
 void PairCommand::fail(const QString &message, int errorCode)
 {
     // A storage error during the pairing is reported while the step goes on;
-    // the command ends with the step's thread, without the next step.
+    // the command ends with the step, without the next one.
     if (failedStatus_ != 0)
         return;
     reporter_.error(usbaccess::explainedFailure(message), errorCode);

@@ -8,9 +8,8 @@
 #include <functional>
 
 #include "commsrunner.h"
-#include "vx_zyra.h"
+#include "pairrun.h"
 
-class QThread;
 class Reporter;
 
 class PairCommand : public QObject
@@ -33,9 +32,9 @@ private:
     void ask(const QString &instructions, std::function<void()> next);
     void pairReceiver();
     void confirmPairing();
+    void onAwaitingConfirmation();
+    void onStepEnded();
     void finishPairing();
-    // One UpdaterThread slot in a thread of its own, as the pairing window runs it.
-    void runWorker(const char *operation, const char *readySignal, std::function<void()> next);
     // One comms task on the unit attached, then next.
     void runCommsTask(int action, uint8_t mode, std::function<void()> next);
     void fail(const QString &message, int errorCode);
@@ -44,9 +43,7 @@ private:
     int deviceType_;
     Reporter &reporter_;
     bool askBetweenSteps_;
-    vx_zyra_t handle_{};
-    QThread *workerThread_ = nullptr;
-    QObject *worker_ = nullptr;
+    PairRun pairing_;
     CommsRunner runner_;
     // The transmitter's mode before step 1 forced it to unicast.
     uint8_t savedTxMode_;

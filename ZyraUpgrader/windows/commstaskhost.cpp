@@ -1,6 +1,7 @@
 #include "commstaskhost.h"
 
 #include "workerexit.h"
+#include "workerthread.h"
 #include "zyracommsthread.h"
 
 #include <QCoreApplication>
@@ -171,10 +172,7 @@ void CommsTaskHost::wireFreshWorker()
 {
     thread = new QThread;
     comms = new ZyraCommsThread;
-    comms->moveToThread(thread);
-    connect(comms, SIGNAL(threadStartRequested()), thread, SLOT(start()));
-    connect(thread, SIGNAL(started()), comms, SLOT(threadTask()));
-    connect(comms, SIGNAL(threadStopped()), thread, SLOT(quit()), Qt::DirectConnection);
+    workerthread::wireComms(thread, comms);
     connect(comms, SIGNAL(threadSignal(int, int)), this, SLOT(takeReport(int, int)), Qt::QueuedConnection);
 }
 

@@ -6,6 +6,7 @@
 #include "devicetypes.h"
 #include "updaterthread.h"
 #include "workerexit.h"
+#include "workerthread.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     recovering_ = kind == Kind::Recovery;
     stopRequested_ = false;
     succeeded_ = false;
-    thread_ = new QThread;
     worker_ = new UpdaterThread(nullptr);
+    thread_ = workerthread::adopt(worker_);
     worker_->handle = handle_;
     worker_->deviceType = deviceType;
     worker_->recoveryMode = recovering_;
@@ -43,27 +44,21 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     }
 
     connect(worker_, &UpdaterThread::error, this, &UpdateRun::failed);
-    connect(worker_, SIGNAL(error(QString, int)), thread_, SLOT(quit()));
-    connect(worker_, SIGNAL(error(QString, int)), worker_, SLOT(deleteLater()));
-    connect(thread_, SIGNAL(finished()), thread_, SLOT(deleteLater()));
+    workerthread::endOn(worker_.data(), &UpdaterThread::error);
     connect(thread_, &QThread::finished, this, &UpdateRun::threadFinished);
     if (kind == Kind::Detection) {
         connect(worker_, &UpdaterThread::detected, this, &UpdateRun::detected);
-        connect(worker_, SIGNAL(detected(QString)), thread_, SLOT(quit()));
-        connect(worker_, SIGNAL(detected(QString)), worker_, SLOT(deleteLater()));
+        workerthread::endOn(worker_.data(), &UpdaterThread::detected);
     } else {
         connect(worker_, &UpdaterThread::startRecoveryMode, this, &UpdateRun::recoveryRequested);
-        connect(worker_, SIGNAL(startRecoveryMode(int)), thread_, SLOT(quit()));
-        connect(worker_, SIGNAL(startRecoveryMode(int)), worker_, SLOT(deleteLater()));
+        workerthread::endOn(worker_.data(), &UpdaterThread::startRecoveryMode);
         connect(worker_, &UpdaterThread::valueChanged, this, &UpdateRun::onProgress);
         connect(worker_, &UpdaterThread::settingNotKept, this, &UpdateRun::settingNotKept);
         connect(worker_, &UpdaterThread::dfuProgrammerNotPresent, this,
                 [this](const QString &message) { emit failed(message, noErrorCode); });
-        connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), thread_, SLOT(quit()));
-        connect(worker_, SIGNAL(dfuProgrammerNotPresent(QString)), worker_, SLOT(deleteLater()));
+        workerthread::endOn(worker_.data(), &UpdaterThread::dfuProgrammerNotPresent);
     }
     emit workerCreated(worker_);
-    worker_->moveToThread(thread_);
 }
 
 void UpdateRun::startRun(const char *firstStep, const QString &firstText, int startProgress)
@@ -74,8 +69,7 @@ void UpdateRun::startRun(const char *firstStep, const QString &firstText, int st
         emit stepStarted(firstText);
         emit progressed(totalProgress_, progressTotal);
     }
-    connect(thread_, SIGNAL(started()), worker_, firstStep);
-    thread_->start(QThread::InheritPriority);
+    workerthread::start(worker_, firstStep);
 }
 
 void UpdateRun::detect(int deviceType)
@@ -155,7 +149,6 @@ bool UpdateRun::stopHere()
 
 void UpdateRun::endRun()
 {
-    worker_->deleteLater();
     thread_->quit();
 }
 
@@ -175,8 +168,7 @@ void UpdateRun::handOver(Reaction done, Reaction next, const char *nextStep, con
 
 void UpdateRun::finishRunAfter(Reaction done, const QString &lastText)
 {
-    connect(worker_, SIGNAL(finished()), thread_, SLOT(quit()));
-    connect(worker_, SIGNAL(finished()), worker_, SLOT(deleteLater()));
+    workerthread::endOn(worker_.data(), &UpdaterThread::finished);
     handOver(done, &UpdateRun::onStorageUpdated, "updateStorage", lastText);
 }
 

@@ -8,11 +8,9 @@
 #include "commstaskhost.h"
 #include "devicetypes.h"
 #include "pairerrordialog.h"
+#include "pairrun.h"
 #include "screens.h"
 #include "ui_pairdialog.h"
-#include "updaterthread.h"
-#include "workererrors.h"
-#include "workerexit.h"
 #include "zyracommsthread.h"
 
 namespace {
@@ -46,7 +44,8 @@ PairDialog::PairDialog(QWidget *parent)
     : CommsTaskDialog(parent),
       ui(new Ui::PairDialog),
       errorDialog(new PairErrorDialog),
-      loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this))
+      loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this)),
+      pairing(new PairRun(this))
 {
     ui->setupUi(this);
     connect(ui->connectButton, SIGNAL(clicked()), this, SLOT(startPairProcess()));
@@ -54,13 +53,16 @@ PairDialog::PairDialog(QWidget *parent)
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(back()));
     connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
     connect(errorDialog, SIGNAL(retry()), this, SLOT(showPairDialog()));
+    connect(pairing, SIGNAL(failed(QString, int)), this, SLOT(showError(QString, int)));
+    connect(pairing, SIGNAL(awaitingConfirmation()), this, SLOT(waiting4Confirmation()));
+    connect(pairing, SIGNAL(paired()), this, SLOT(finishedPairing()));
 
     setScreen(screenReady);
 }
 
 PairDialog::~PairDialog()
 {
-    releaseWorkerOnExit(pairingThread, pairingWorker, "LEAVING WHILE A PAIRING STEP IS STILL RUNNING");
+    delete pairing;
     delete errorDialog;
     delete ui;
 }
@@ -101,7 +103,7 @@ void PairDialog::startPairProcess()
 {
     screen = screenPairing;
     setScreen(screenPairing);
-    runWorker(SLOT(pairDevice()), SIGNAL(pairReady()), SLOT(waiting4Confirmation()));
+    pairing->prepare(deviceType);
 }
 
 void PairDialog::waiting4Confirmation()
@@ -114,7 +116,7 @@ void PairDialog::confirmPair()
 {
     screen = screenConfirming;
     setScreen(screenConfirming);
-    runWorker(SLOT(confirmPair()), SIGNAL(finished()), SLOT(finishedPairing()));
+    pairing->confirm();
 }
 
 void PairDialog::finishedPairing()
@@ -123,27 +125,6 @@ void PairDialog::finishedPairing()
     screen = screenReady;
     setScreen(screenReady);
     ui->doneButton->show();
-}
-
-void PairDialog::runWorker(const char *operation, const char *readySignal, const char *readySlot)
-{
-    auto *thread = new QThread;
-    auto *worker = new UpdaterThread;
-    pairingThread = thread;
-    pairingWorker = worker;
-    worker->handle = &deviceHandle;
-    worker->deviceType = deviceType;
-
-    connect(worker, SIGNAL(error(QString, int)), this, SLOT(showError(QString, int)));
-    connect(worker, SIGNAL(error(QString, int)), thread, SLOT(quit()));
-    connect(worker, SIGNAL(error(QString, int)), worker, SLOT(deleteLater()));
-    connect(worker, readySignal, this, readySlot);
-    connect(worker, readySignal, thread, SLOT(quit()));
-    connect(worker, readySignal, worker, SLOT(deleteLater()));
-    connect(thread, SIGNAL(finished()), thread, SLOT(deleteLater()));
-    connect(thread, SIGNAL(started()), worker, operation);
-    worker->moveToThread(thread);
-    thread->start();
 }
 
 void PairDialog::back()
@@ -155,7 +136,7 @@ void PairDialog::back()
 
 void PairDialog::quit()
 {
-    if (deviceType == DeviceTypes::TwoKReceiver && savedTxMode != transmissionmode::unicast) {
+    if (PairRun::setsBroadcastBack(deviceType, savedTxMode)) {
         const auto answer = QMessageBox::question(
             this, "ZYRA Transmission Mode",
             "The Zyra Rx and Tx Devices were set to Unicast Mode for the pairing process; click Yes if you would "
@@ -176,35 +157,20 @@ void PairDialog::taskSucceeded(int action)
         leaveTo(Screen::Pair2KStep3);
 }
 
-void PairDialog::showError(QString msg, int code)
+void PairDialog::showError(QString msg, int)
 {
     errorDialog->setErrorText(msg);
     screen = screenReady;
     setScreen(screenReady);
     hide();
     errorDialog->show();
-    // Only these errors leave the session for the dialog to close.
-    if (code != workererrors::pairingClosesSession)
-        return;
-    // The worker closes the session itself right after reporting; the two
-    // closes must not overlap on the shared handle.
-    if (pairingThread) {
-        pairingThread->quit();
-        pairingThread->wait();
-    }
-    qDebug() << "DISCONNECTING FROM ZYRA";
-    if (vx_zyra_disconnect(&deviceHandle) == VX_ZYRA_OK)
-        qDebug() << "DISCONNECTED FROM ZYRA";
-    else
-        qDebug() << "FAILED TO DISCONNECT";
 }
 
 void PairDialog::showPairDialog()
 {
     // A storage error is reported while its pairing step goes on; until the
     // step ends, the dialog must not offer to start another on the same unit.
-    const bool stepRunning = pairingThread && pairingThread->isRunning();
-    setScreen(stepRunning ? screenPairing : screen);
+    setScreen(pairing->stepRunning() ? screenPairing : screen);
     loadPairingImage();
     errorDialog->hide();
     show();

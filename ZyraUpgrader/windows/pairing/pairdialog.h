@@ -1,24 +1,21 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
-#include <QThread>
 
 #include <cstdint>
 
 #include "commstaskdialog.h"
 #include "transmissionmode.h"
-#include "vx_zyra.h"
 
 namespace Ui {
 class PairDialog;
 }
 class PairErrorDialog;
+class PairRun;
 class QMovie;
-class UpdaterThread;
 
-// Pairs a receiver: Pair prepares the unit (a worker runs pairDevice), OK
-// confirms once the unit waits (confirmPair), Finish leaves, for a 2K
+// Pairs a receiver through a PairRun: Pair prepares the unit, OK confirms
+// once the unit waits, Finish leaves, for a 2K
 // receiver after offering to set the link back to broadcast. Failures go
 // to the pairing error window, whose RETRY brings this dialog back.
 class PairDialog : public CommsTaskDialog
@@ -50,15 +47,10 @@ private slots:
 
 private:
     void taskSucceeded(int action) override;
-    void runWorker(const char *operation, const char *readySignal, const char *readySlot);
 
     int screen = 0;
     Ui::PairDialog *ui;
-    vx_zyra_t deviceHandle{};
     PairErrorDialog *errorDialog;
     QMovie *loadingMovie;
-    // The current operation's worker and thread end themselves; the guards
-    // tell whether they still exist.
-    QPointer<QThread> pairingThread;
-    QPointer<UpdaterThread> pairingWorker;
+    PairRun *pairing;
 };
