@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName("zyra");
     QCoreApplication::setApplicationVersion(
-        QString("%1\nboot agents: %2").arg(VX_ZYRA_VERSION_STRING, bootAgentsCarried()));
+        QString("%1\nboot agents: %2").arg(ZYRA_PROGRAM_VERSION, bootAgentsCarried()));
     // The worker's traces are for developers; QT_LOGGING_RULES brings them back.
     QLoggingCategory::setFilterRules("*.debug=false");
 

@@ -2,21 +2,70 @@
  * libvx_zyra - USB command protocol of ZYRA wireless video-link units.
  *
  * One handle record (vx_zyra_t) per unit, allocated by the caller and passed
- * first to every operation. The library has no threads and no locks: a handle
- * is used by one thread at a time, and every call blocks its caller.
+ * first to every operation.
  *
- * Two result conventions (enum vx_zyra_result):
- *  - session, control and update operations return VX_ZYRA_OK or
- *    VX_ZYRA_FAILED, leaving a message (at most 63 characters) in error_msg
- *    and a per-operation step code (VX_ZYRA_SESSION_*, VX_ZYRA_CONTROL_*,
- *    VX_ZYRA_APP_*, VX_ZYRA_MAC_*) in error;
- *  - transport, identity and register operations return the transport's
- *    code unchanged: VX_ZYRA_OK, a negative libusb error (LIBUSB_ERROR_*),
- *    VX_ZYRA_DEADLINE when a receive deadline passed without the awaited
- *    record, VX_ZYRA_WRONG_LENGTH when a register read answered with the
- *    wrong length. They set no message.
- * Storage operations set a message and store the low byte of the failing
- * call's result in error (see each function).
+ * Threads. The library starts no threads and takes no locks; every call
+ * blocks its caller. A handle is used by one thread at a time. Two things
+ * are process-wide, shared by every handle: vx_zyra_app_buf, the template of
+ * the application update's data frames (so two application updates must not
+ * run at the same time, even on two units), and libusb's default context,
+ * which each vx_zyra_connect initialises and each disconnect, or failed
+ * (re)connect, exits again (libusb counts them).
+ *
+ * Results. 0 (VX_ZYRA_OK) is success for every function but
+ * vx_zyra_send_app_line. What the others return on failure, and what they
+ * leave in the handle (error_msg: a message of at most 63 characters;
+ * error: a step code), depends on the family:
+ *
+ *   family                     on failure returns             sets in the handle
+ *   -------------------------  -----------------------------  ----------------------------
+ *   session: connect,          VX_ZYRA_FAILED                 error_msg, error =
+ *     disconnect, reconnect,                                    VX_ZYRA_SESSION_*
+ *     get_info
+ *   get_side                   VX_ZYRA_FAILED                 nothing
+ *   control: restarts,         VX_ZYRA_FAILED                 error_msg, error =
+ *     key presses, pairing                                      VX_ZYRA_CONTROL_* (a restart:
+ *                                                               the reconnect's SESSION_*)
+ *   start_registration         VX_ZYRA_FAILED if not sent,    error_msg and error only
+ *                              else the transport's result    when not sent
+ *   rx_unpair                  never fails                    nothing
+ *   updates: update_app*,      VX_ZYRA_FAILED                 error_msg, error =
+ *     update_mac*                                               VX_ZYRA_APP_* / VX_ZYRA_MAC_*
+ *   storage: get, restore,     VX_ZYRA_FAILED                 error_msg, error = low byte
+ *     dump                                                      of the failing call's result
+ *   storage_set                VX_ZYRA_FAILED, or the drain's  as storage; test for non-zero
+ *                              or receive's transport result
+ *   transport: send_cmd,       negative libusb error, or      no handle
+ *     send_raw, recv_cmd,        VX_ZYRA_DEADLINE (recv_cmd)
+ *     clear_cmd
+ *   identity: version_app,     the transport's result         nothing
+ *     version_mac, serial,
+ *     signature
+ *   registers: write_mac_reg,  the transport's result, or     nothing
+ *     read_mac_reg               VX_ZYRA_WRONG_LENGTH (read),
+ *                                LIBUSB_ERROR_INVALID_PARAM
+ *   files: xmega_version       VX_ZYRA_FAILED                 no handle
+ *   files: read_/write_eeprom  -1                             no handle
+ *     _settings
+ *   send_app_line              -1 malformed record, other     nothing
+ *                              negative: send error; >= 0 is
+ *                              the record's type (see there)
+ *
+ * A transport result is VX_ZYRA_OK, a negative libusb error (LIBUSB_ERROR_*;
+ * VX_ZYRA_NO_ANSWER is LIBUSB_ERROR_TIMEOUT: nothing arrived at all) or
+ * VX_ZYRA_DEADLINE (records arrived, but not the awaited one in time).
+ *
+ * Step codes are not unique, across functions nor within one enum: 1 is
+ * VX_ZYRA_SESSION_SETUP_FAILED after connect and VX_ZYRA_SESSION_INVALID
+ * after disconnect; 6 is VX_ZYRA_APP_BOOTLOADER_LOST or _COMMAND_SEND.
+ * Read error together with the function that failed, never on its own, and
+ * only after a failure: a success leaves error and error_msg as they were,
+ * except that connect and reconnect clear the whole record first.
+ *
+ * Pointers. h points to a handle record and must not be NULL, except where
+ * a function says otherwise; it is read and written. Every other pointer's
+ * note is with its function: whether it may be NULL, how large it must be,
+ * whether it is read (in), written (out) or both.
  *
  * Every timeout parameter is in whole seconds. A timeout below one second
  * (0 or negative) still gives each USB transfer one second, since libusb
@@ -154,19 +203,25 @@ extern VX_ZYRA_EXPORT const int VX_ZYRA_API_BUILD_VERSION;
  * A command frame is AA BB code length payload checksum(XOR), built in place
  * in a buffer whose bytes 2, 3 and the payload the caller has filled. */
 
-/* Completes the frame in cmd and sends it. VX_ZYRA_OK or a negative libusb error. */
+/* Completes the frame in cmd and sends it. VX_ZYRA_OK or a negative libusb error.
+ * devh: open device, not NULL. cmd (in/out, not NULL): at least
+ * cmd[3] + 5 bytes; the prefix and checksum are written into it. */
 VX_ZYRA_EXPORT int vx_zyra_send_cmd(struct libusb_device_handle *devh, uint8_t *cmd, int timeout);
-/* Sends len bytes unframed in one bulk transfer. VX_ZYRA_OK or a negative libusb error. */
+/* Sends len bytes unframed in one bulk transfer. VX_ZYRA_OK or a negative libusb error.
+ * data (in): len bytes; NULL only with len 0. */
 VX_ZYRA_EXPORT int vx_zyra_send_raw(struct libusb_device_handle *devh, uint8_t *data, size_t len, int timeout);
 /* Waits for the response record whose code is buf[0]; copies at most *len
  * payload bytes to buf and sets *len to the full payload length. VX_ZYRA_OK,
  * a negative libusb error (VX_ZYRA_NO_ANSWER when nothing arrived), or
- * VX_ZYRA_DEADLINE when other data kept arriving past the timeout. */
+ * VX_ZYRA_DEADLINE when other data kept arriving past the timeout.
+ * devh, buf (in/out: the code in, the payload out) and len (in/out) not
+ * NULL; buf holds at least *len bytes, and at least 1. */
 VX_ZYRA_EXPORT int vx_zyra_recv_cmd(struct libusb_device_handle *devh, uint8_t *buf, size_t *len, int timeout);
-/* Drains pending input into buf (64 bytes), reading with a fixed one-second
- * timeout. VX_ZYRA_OK or a negative libusb error. */
+/* Drains pending input into buf (out, 64 bytes, not NULL), reading with a
+ * fixed one-second timeout. VX_ZYRA_OK or a negative libusb error. */
 VX_ZYRA_EXPORT int vx_zyra_clear_cmd(struct libusb_device_handle *devh, uint8_t *buf);
-/* Value of the two hexadecimal characters at pos. */
+/* Value of the two hexadecimal characters at pos (in, at least 2 bytes;
+ * NULL gives 0). */
 VX_ZYRA_EXPORT uint8_t vx_zyra_read_hex_byte(const char *pos);
 
 /* ---- Session and identity ----------------------------------------------- */
@@ -175,12 +230,14 @@ VX_ZYRA_EXPORT uint8_t vx_zyra_read_hex_byte(const char *pos);
  * VX_ZYRA_SESSION_SETUP_FAILED, _NOT_FOUND or _CLAIM_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_connect(vx_zyra_t *h);
 /* Releases and closes. VX_ZYRA_OK, or VX_ZYRA_FAILED with
- * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same). */
+ * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same).
+ * h may be NULL (VX_ZYRA_FAILED, nothing set). */
 VX_ZYRA_EXPORT int vx_zyra_disconnect(vx_zyra_t *h);
 /* Resets, waits up to about three minutes for the unit, reopens and reads
  * the identity. VX_ZYRA_OK, or VX_ZYRA_FAILED with VX_ZYRA_SESSION_INVALID,
  * _NOT_FOUND or _CLAIM_FAILED (the unit is gone, the handle closed) or
- * _UNREADABLE (open, but its identity could not be read). */
+ * _UNREADABLE (open, but its identity could not be read).
+ * h may be NULL (VX_ZYRA_FAILED, nothing set). */
 VX_ZYRA_EXPORT int vx_zyra_reconnect(vx_zyra_t *h);
 /* Reads side, versions and signature. VX_ZYRA_OK, or VX_ZYRA_FAILED with
  * VX_ZYRA_SESSION_NO_SIDE. */
@@ -196,24 +253,28 @@ VX_ZYRA_EXPORT int vx_zyra_signature(vx_zyra_t *h);
 
 /* ---- Storage and registers ----------------------------------------------- */
 
-/* Writes one stored value (at most 57 bytes). VX_ZYRA_OK; on failure the
+/* Writes one stored value: data (in) holds datalen bytes, at most 57; NULL
+ * only with datalen 0. VX_ZYRA_OK; on failure the
  * drain's or receive's own result, or VX_ZYRA_FAILED for a failed send or a
  * longer value: test for non-zero. */
 VX_ZYRA_EXPORT int vx_zyra_storage_set(vx_zyra_t *h, uint16_t id, uint8_t *data, size_t datalen);
-/* Reads one stored value into data (which must hold 64 bytes); *datalen
- * becomes its length. VX_ZYRA_OK or VX_ZYRA_FAILED; on failure data and
+/* Reads one stored value into data (out, not NULL, 64 bytes); *datalen
+ * (out, not NULL) becomes its length. VX_ZYRA_OK or VX_ZYRA_FAILED; on failure data and
  * *datalen are untouched. */
 VX_ZYRA_EXPORT int vx_zyra_storage_get(vx_zyra_t *h, uint16_t id, uint8_t *data, size_t *datalen);
 /* Resets the unit's store to its defaults. VX_ZYRA_OK or VX_ZYRA_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_storage_restore(vx_zyra_t *h);
 /* Asks the unit to print its store on its own output; callback is never
- * called. VX_ZYRA_OK or VX_ZYRA_FAILED. */
+ * read or called and may be NULL. VX_ZYRA_OK or VX_ZYRA_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_storage_dump(vx_zyra_t *h, storage_callback_f *callback);
-/* Radio register write (at most 55 bytes): transport result, or
- * LIBUSB_ERROR_INVALID_PARAM (-2) for a longer one. */
+/* Radio register write: data (in) holds datalen bytes, at most 55; NULL
+ * only with datalen 0. Transport result, or LIBUSB_ERROR_INVALID_PARAM (-2)
+ * for a longer one. */
 VX_ZYRA_EXPORT int vx_zyra_write_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t datalen, int timeout);
-/* Radio register read: transport result, VX_ZYRA_WRONG_LENGTH when the
- * answer's length differs. */
+/* Radio register read into data (out, datalen bytes, at most 64; NULL only
+ * with datalen 0): transport result, VX_ZYRA_WRONG_LENGTH when the answer's
+ * length differs (data untouched), LIBUSB_ERROR_INVALID_PARAM for a longer
+ * one. */
 VX_ZYRA_EXPORT int vx_zyra_read_mac_reg(vx_zyra_t *h, uint16_t addr, uint8_t *data, size_t datalen, int timeout);
 
 /* ---- Control commands and XMEGA image files ------------------------------ */
@@ -263,13 +324,16 @@ VX_ZYRA_EXPORT int vx_zyra_rx_unpair(vx_zyra_t *h);
  * VX_ZYRA_DEADLINE or a negative libusb error) without a message. */
 VX_ZYRA_EXPORT int vx_zyra_start_registration(vx_zyra_t *h);
 /* Copies the version text after "FW" at 0x1DE00 of an XMEGA flash image into
- * version, which must hold ver_len + 1 bytes. VX_ZYRA_OK when found, else
- * VX_ZYRA_FAILED. */
+ * version (out), which must hold ver_len + 1 bytes. filename (in) is a
+ * NUL-terminated path. VX_ZYRA_OK when found, else VX_ZYRA_FAILED (also for
+ * a NULL filename or version). */
 VX_ZYRA_EXPORT int vx_zyra_xmega_version(char *filename, char *version, int ver_len);
-/* Reads the fan-control setting from an EEPROM image. VX_ZYRA_OK, or -1
- * (settings untouched). */
+/* Reads the fan-control setting from the EEPROM image at filename (in,
+ * NUL-terminated) into settings (out). VX_ZYRA_OK, or -1 (settings
+ * untouched; also for a NULL argument). */
 VX_ZYRA_EXPORT int vx_zyra_read_eeprom_settings(char *filename, struct eeprom_settings *settings);
-/* Writes a 2048-byte EEPROM image holding the settings. VX_ZYRA_OK or -1. */
+/* Writes a 2048-byte EEPROM image holding settings (in) to filename (in,
+ * NUL-terminated). VX_ZYRA_OK, or -1 (also for a NULL argument). */
 VX_ZYRA_EXPORT int vx_zyra_write_eeprom_settings(char *filename, struct eeprom_settings *settings);
 
 /* ---- Application firmware ------------------------------------------------ */
@@ -284,29 +348,35 @@ extern VX_ZYRA_EXPORT const char VX_ZYRA_RX_BOOT_AGENT[10750];
  * Process-wide: two updates must not run at the same time. */
 extern VX_ZYRA_EXPORT uint8_t vx_zyra_app_buf[64];
 
-/* Handles one Intel HEX record at line (need not be NUL-terminated after it).
+/* Handles one Intel HEX record at line (in, not NULL; need not be
+ * NUL-terminated after the record).
  * Not an enum vx_zyra_result: the record's type for the records it only reads.
  * 0 data record sent (caller receives the ack), 1 end of file, 3 start
  * segment address, 4 extended linear address (stored), 5 start linear
  * address, -1 malformed or unsupported record, other negative: send error. */
 VX_ZYRA_EXPORT int vx_zyra_send_app_line(vx_zyra_t *h, const char *line);
 /* Whole application update from Intel HEX text. VX_ZYRA_OK, or VX_ZYRA_FAILED
- * with a message and a VX_ZYRA_APP_* step code. */
+ * with a message and a VX_ZYRA_APP_* step code. fw_data (in): fw_length
+ * bytes; NULL reads as empty. cb may be NULL (no progress); cb_data is
+ * handed to it unread. */
 VX_ZYRA_EXPORT int vx_zyra_update_app_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
                                             firmware_callback_f cb, void *cb_data);
-/* Reads file_name whole and runs vx_zyra_update_app_array; file failures
- * give VX_ZYRA_APP_FILE_FAILED. */
+/* Reads file_name (in, NUL-terminated) whole and runs
+ * vx_zyra_update_app_array; file failures, NULL included, give
+ * VX_ZYRA_APP_FILE_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_update_app(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
 
 /* ---- MAC firmware --------------------------------------------------------- */
 
 /* Whole radio firmware update from an image of three regions (TX, RX,
  * daemon), checked before anything is sent. VX_ZYRA_OK, or VX_ZYRA_FAILED
- * with a message and a VX_ZYRA_MAC_* step code. */
+ * with a message and a VX_ZYRA_MAC_* step code. fw_data (in): fw_length
+ * bytes; NULL is a bad image. cb and cb_data as for the application. */
 VX_ZYRA_EXPORT int vx_zyra_update_mac_array(vx_zyra_t *h, const uint8_t *fw_data, uint32_t fw_length,
                                             firmware_callback_f cb, void *cb_data);
-/* Reads file_name whole and runs vx_zyra_update_mac_array; file failures
- * give VX_ZYRA_MAC_FILE_FAILED. */
+/* Reads file_name (in, NUL-terminated) whole and runs
+ * vx_zyra_update_mac_array; file failures, NULL included, give
+ * VX_ZYRA_MAC_FILE_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_update_mac(vx_zyra_t *h, const char *file_name, firmware_callback_f cb, void *cb_data);
 
 #ifdef __cplusplus

@@ -23,7 +23,7 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_DEBIAN_UPGRADER_PACKAGE_NAME zyra-upgrader)
 set(CPACK_DEBIAN_UPGRADER_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_UPGRADER_PACKAGE_DEPENDS dfu-programmer)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libvx-zyra${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libvx-zyra${VX_ZYRA_VERSION_MAJOR})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # lintian wants the ldconfig trigger. Its warning maintscript-calls-ldconfig
 # stays: CPack writes the ldconfig calls of postinst and postrm itself for a

@@ -20,7 +20,7 @@ configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/vx_zyraConfig.cmake.in
   INSTALL_DESTINATION ${_zyra_cmake_package_dir})
 # The SONAME changes with the major version, so only that must match.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vx_zyraConfigVersion.cmake
-  COMPATIBILITY SameMajorVersion)
+  VERSION ${VX_ZYRA_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/vx_zyraConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/vx_zyraConfigVersion.cmake

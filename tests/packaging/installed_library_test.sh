@@ -2,7 +2,7 @@
 # Installs the library's runtime and development components into a staging
 # folder (DESTDIR, the build's own prefix) and builds the outside program against them twice, through
 # pkg-config and through find_package; each build runs and must print the
-# project's version.
+# library's own version.
 # Usage: installed_library_test.sh SOURCE_DIR BUILD_DIR PREFIX LIBDIR VERSION
 set -euo pipefail
 source_dir=$1

@@ -7,5 +7,9 @@
 int main(void)
 {
     printf("vx_zyra %d.%d.%d\n", VX_ZYRA_API_MAJOR_VERSION, VX_ZYRA_API_MINOR_VERSION, VX_ZYRA_API_BUILD_VERSION);
-    return VX_ZYRA_API_MAJOR_VERSION == VX_ZYRA_VERSION_MAJOR ? 0 : 1;
+    return VX_ZYRA_API_MAJOR_VERSION == VX_ZYRA_VERSION_MAJOR &&
+                   VX_ZYRA_VERSION == VX_ZYRA_MAKE_VERSION(VX_ZYRA_API_MAJOR_VERSION, VX_ZYRA_API_MINOR_VERSION,
+                                                           VX_ZYRA_API_BUILD_VERSION)
+               ? 0
+               : 1;
 }
