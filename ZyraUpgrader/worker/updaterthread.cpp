@@ -19,8 +19,10 @@ const int usbConnectAttempts = 4;
 const int dumpRuns = 5;
 // The XMEGA image keeps its "FW" version line near the end of the dump.
 const qint64 versionAreaBytes = 512;
-// U+FFFD as UTF-8, read back as Latin-1: how the version text ends.
+// U+FFFD as UTF-8, read back as Latin-1: how the version text ends, unless
+// erased flash (0xFF) follows it directly.
 const QString versionEnd = QString::fromLatin1("\xEF\xBF\xBD");
+const QChar erasedByte(0xFF);
 
 // A dump line as text: its bytes up to the first zero byte, as Latin-1.
 QString lineText(const QByteArray &bytes)
@@ -39,7 +41,10 @@ QStringList versionTexts(QIODevice &dump)
         if (marker < 0)
             continue;
         const int start = marker + 2;
-        const int end = line.indexOf(versionEnd, start);
+        int end = line.indexOf(versionEnd, start);
+        const int erased = line.indexOf(erasedByte, start);
+        if (erased >= 0 && (end < 0 || erased < end))
+            end = erased;
         texts.append(end < 0 ? line.mid(start) : line.mid(start, end - start));
     }
     return texts;

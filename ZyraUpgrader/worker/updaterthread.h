@@ -97,6 +97,9 @@ private:
     // Writes the saved values back; false when the region or the channels
     // did not reach the unit (a mode that did not is noted on its own).
     bool writeBackUserCells(uint8_t side);
+    // Writes the saved values back after a failure past the restore and
+    // reports errorCode, or 48 when the write-back failed too.
+    void failAfterWriteBack(uint8_t side, int errorCode);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as

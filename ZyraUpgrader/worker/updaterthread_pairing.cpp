@@ -73,8 +73,9 @@ void UpdaterThread::pairDevice()
         abandonPairing("Error while pairing ZYRA", "ERROR PAIRING ZYRA");
         return;
     }
-    emit pairReady();
+    // Closed before the signal: its receiver may open the unit at once.
     vx_zyra_disconnect(handle);
+    emit pairReady();
 }
 
 void UpdaterThread::confirmPair()

@@ -22,6 +22,7 @@ const int cellReadPauseSeconds = 5;
 const int restartSettleSeconds = 2;
 const int storageProgress = 1500;
 const char configurationReadFailed[] = "Error reading device configuration";
+const char writeBackFailed[] = "Error writing back User configuration";
 
 }  // namespace
 
@@ -109,6 +110,17 @@ bool UpdaterThread::writeBackUserCells(uint8_t side)
     return writtenBack;
 }
 
+// The unit may hold its factory defaults now: a write-back that failed too
+// is the error the user must hear of, or a later run would take the
+// defaults for the user's settings.
+void UpdaterThread::failAfterWriteBack(uint8_t side, int errorCode)
+{
+    if (writeBackUserCells(side))
+        fail(stepmessages::configurationFailed, errorCode);
+    else
+        fail(writeBackFailed, workererrors::userConfigurationNotWrittenBack);
+}
+
 void UpdaterThread::updateStorage()
 {
     const bool writeBackSaved = storagePending;
@@ -157,8 +169,7 @@ void UpdaterThread::updateStorage()
         qDebug() << "Restoring storage";
         if (vx_zyra_storage_restore(handle) != VX_ZYRA_OK) {
             // Only the answer may have been lost.
-            writeBackUserCells(side);
-            fail(stepmessages::configurationFailed, workererrors::storageRestoreFailed);
+            failAfterWriteBack(side, workererrors::storageRestoreFailed);
             return;
         }
     }
@@ -170,19 +181,26 @@ void UpdaterThread::updateStorage()
         std::copy(cell.bytes.begin(), cell.bytes.end(), value);
         if (modifyStorageCell(handle, cell.id, value, static_cast<size_t>(cell.bytes.size())) != VX_ZYRA_OK) {
             if (restores)
-                writeBackUserCells(side);
-            fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
+                failAfterWriteBack(side, workererrors::storageCellFailed);
+            else
+                fail(stepmessages::configurationFailed, workererrors::storageCellFailed);
             return;
         }
     }
 
     if (restores || writeBackSaved) {
         if (!writeBackUserCells(side)) {
-            fail("Error writing back User configuration", workererrors::userConfigurationNotWrittenBack);
+            fail(writeBackFailed, workererrors::userConfigurationNotWrittenBack);
             return;
         }
         if (writeBackSaved) {
-            vx_zyra_system_restart(handle);
+            // The restart ends with a reconnect: a unit that did not come
+            // back has not been seen with its new firmware and settings.
+            if (vx_zyra_system_restart(handle) != VX_ZYRA_OK) {
+                qDebug() << "UNIT NOT BACK AFTER ITS RESTART:" << handle->error_msg;
+                fail(stepmessages::configurationFailed, workererrors::configurationInfoUnread);
+                return;
+            }
             workerclock::sleepSeconds(restartSettleSeconds);
         }
     }

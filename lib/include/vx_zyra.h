@@ -226,8 +226,10 @@ VX_ZYRA_EXPORT uint8_t vx_zyra_read_hex_byte(const char *pos);
 
 /* ---- Session and identity ----------------------------------------------- */
 
-/* Opens and claims the unit. VX_ZYRA_OK, or VX_ZYRA_FAILED with
- * VX_ZYRA_SESSION_SETUP_FAILED, _NOT_FOUND or _CLAIM_FAILED. */
+/* Opens and claims the unit; a record still open from an earlier connect
+ * is closed first. VX_ZYRA_OK, or
+ * VX_ZYRA_FAILED with VX_ZYRA_SESSION_SETUP_FAILED, _NOT_FOUND or
+ * _CLAIM_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_connect(vx_zyra_t *h);
 /* Releases and closes. VX_ZYRA_OK, or VX_ZYRA_FAILED with
  * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same).

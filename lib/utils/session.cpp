@@ -1,7 +1,10 @@
 // Opening, closing and re-opening the USB session with a unit.
 #include <libusb.h>
 
+#include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "internal/clock.h"
 #include "internal/commands.h"
@@ -17,9 +20,35 @@ constexpr int64_t REOPEN_INTERVAL_MS = 2000;
 // Its application answers only a while after it is back on the bus.
 constexpr int64_t IDENTITY_SETTLE_MS = 5000;
 
+// The device handles this library opened and has not closed yet. A record
+// is only the caller's memory, perhaps never initialised: its devh counts as
+// open only when it is one of these.
+std::mutex open_handles_lock;
+std::vector<libusb_device_handle *> open_handles;
+
 libusb_device_handle *open_unit()
 {
-    return libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
+    libusb_device_handle *devh = libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
+    if (devh != nullptr) {
+        std::lock_guard<std::mutex> lock(open_handles_lock);
+        open_handles.push_back(devh);
+    }
+    return devh;
+}
+
+void close_unit(libusb_device_handle *devh)
+{
+    {
+        std::lock_guard<std::mutex> lock(open_handles_lock);
+        open_handles.erase(std::remove(open_handles.begin(), open_handles.end(), devh), open_handles.end());
+    }
+    libusb_close(devh);
+}
+
+bool still_open(const vx_zyra_t *h)
+{
+    std::lock_guard<std::mutex> lock(open_handles_lock);
+    return h->devh != nullptr && std::find(open_handles.begin(), open_handles.end(), h->devh) != open_handles.end();
 }
 
 void clear_record(vx_zyra_t *h)
@@ -37,7 +66,7 @@ int invalid_connection(vx_zyra_t *h)
 int end_session(vx_zyra_t *h, uint8_t code, const char *message)
 {
     if (h->devh != nullptr)
-        libusb_close(h->devh);
+        close_unit(h->devh);
     h->devh = nullptr;
     libusb_exit(nullptr);
     return zyra::fail(h, code, message);
@@ -57,6 +86,10 @@ extern "C" {
 
 int vx_zyra_connect(vx_zyra_t *h)
 {
+    // A record still open would keep its handle and the claimed interface,
+    // and the claim below would then fail: close it first.
+    if (still_open(h))
+        vx_zyra_disconnect(h);
     if (libusb_init(nullptr) != 0)
         return zyra::fail(h, VX_ZYRA_SESSION_SETUP_FAILED, "Failed to setup USB interface");
     clear_record(h);
@@ -73,7 +106,7 @@ int vx_zyra_disconnect(vx_zyra_t *h)
     int result = 0;
     if (libusb_release_interface(h->devh, zyra::USB_INTERFACE) != 0)
         result = zyra::fail(h, VX_ZYRA_SESSION_RELEASE_FAILED, "Failed to disconnect from ZYRA device");
-    libusb_close(h->devh);
+    close_unit(h->devh);
     libusb_exit(nullptr);
     h->devh = nullptr;
     return result;
@@ -86,7 +119,7 @@ int vx_zyra_reconnect(vx_zyra_t *h)
     // The unit is going away: these may fail, and nothing depends on them.
     libusb_release_interface(h->devh, zyra::USB_INTERFACE);
     libusb_reset_device(h->devh);
-    libusb_close(h->devh);
+    close_unit(h->devh);
     zyra::clock_sleep_ms(RESET_SETTLE_MS);
 
     clear_record(h);

@@ -39,10 +39,15 @@ TEST_F(Session, ConnectClaimsAndClearsTheRecordDisconnectReleasesAndCloses)
     EXPECT_EQ(h.error_msg[0], '\0');
     EXPECT_EQ(h.error, 0);
 
+    // Connecting the open record again closes its session first.
+    ASSERT_EQ(vx_zyra_connect(&h), 0) << h.error_msg;
+    EXPECT_EQ(bus().openHandles(), 1);
+    EXPECT_EQ(bus().claimedInterfaces(), 1);
+
     EXPECT_EQ(vx_zyra_disconnect(&h), 0);
     EXPECT_EQ(h.devh, nullptr);
     EXPECT_EQ(bus().openHandles(), 0);
-    EXPECT_EQ(bus().exitCount(), 1);
+    EXPECT_EQ(bus().exitCount(), 2);
     EXPECT_EQ(bus().misuses(), 0);
 }
 

@@ -64,11 +64,13 @@ TEST_F(DetectInDfuMode, VersionAtTheImagesMarkerIsReported)
     EXPECT_EQ(handle.devh, nullptr) << "the radio unit is not opened on this path";
 }
 
-TEST_F(DetectInDfuMode, VersionEndsAtTheReplacementCharacterBytes)
+TEST_F(DetectInDfuMode, VersionEndsAtTheReplacementCharacterBytesOrErasedFlash)
 {
     flashEndingWith(QByteArray("\nFW1.4\xEF\xBF\xBD rest\n") + QByteArray(100, '\xFF'));
     worker->detectDevice();
-    EXPECT_EQ(log.events(), QStringList{"detected 1.4"});
+    flashEndingWith(QByteArray("\nFW1.6") + QByteArray(400, '\xFF'));
+    worker->detectDevice();
+    EXPECT_EQ(log.events(), (QStringList{"detected 1.4", "detected 1.6"}));
 }
 
 TEST_F(DetectInDfuMode, BytesBeforeTheMarkerDoNotLengthenTheVersion)

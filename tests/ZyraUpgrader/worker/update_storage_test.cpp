@@ -154,6 +154,17 @@ TEST_F(UpdateStorage, EveryFailureReportsItsCodeAndClearsTheFlag)
         {1, [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 20); }, errorEvent(46, configurationError.arg(46))},
         {4, [](zyra_sim::VirtualUnit &u) { refuseWritesOf(u, 127); },
          errorEvent(48, "Error writing back User configuration\n\nError Code: 48")},
+        // The restore may have happened: a write-back that fails too is the
+        // error, not the restore's.
+        {1,
+         [](zyra_sim::VirtualUnit &u) {
+             u.silenceCommand(storageRestore);
+             refuseWritesOf(u, 1);
+         },
+         errorEvent(48, "Error writing back User configuration\n\nError Code: 48")},
+        // The last restart's unit never comes back: not updated.
+        {1, [](zyra_sim::VirtualUnit &u) { u.dropOffBusAt(wire::SYSTEM_RESTART, 3'600'000); },
+         errorEvent(40, configurationError.arg(40))},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.event.toStdString());

@@ -232,7 +232,9 @@ void WorkerFixture::recordSignals(UpdaterThread *w)
                      [this](int status) { log.record(QString("recovery %1").arg(status)); });
     QObject::connect(w, &UpdaterThread::dfuProgrammerNotPresent,
                      [this](const QString &text) { log.record("dfuNotPresent " + text); });
-    QObject::connect(w, &UpdaterThread::pairReady, [this] { log.record("pairReady"); });
+    // The dialog may open the unit as soon as it hears of it.
+    QObject::connect(w, &UpdaterThread::pairReady,
+                     [this] { log.record(handle.devh ? "pairReady, unit still open" : "pairReady"); });
     QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
 }
 
