@@ -2,28 +2,20 @@
 
 #include <QStringList>
 
-#include <cstdio>
-
 #include "bootagents.h"
 #include "channelplan.h"
 #include "regions.h"
 #include "reporter.h"
 #include "transmissionmode.h"
+#include "unitversions.h"
 #include "usbaccess.h"
 #include "workererrors.h"
 #include "zyracommsthread.h"
 
 namespace {
 
-constexpr int usageStatus = 2;
 const char connectionError[] =
     "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
-
-int usage(const char *text)
-{
-    std::fprintf(stderr, "zyra: usage: %s\n", text);
-    return usageStatus;
-}
 
 QString regionName(uint8_t code)
 {
@@ -46,6 +38,12 @@ int regionCode(const QString &name)
 SettingsCommand::SettingsCommand(Reporter &reporter, QObject *parent)
     : QObject(parent), reporter_(reporter), comms_(runner_.comms())
 {
+}
+
+int SettingsCommand::usage(const QString &text)
+{
+    reporter_.usageError("usage: " + text);
+    return Reporter::usageStatus;
 }
 
 void SettingsCommand::run(int action)
@@ -147,14 +145,12 @@ void SettingsCommand::writeChannels()
 void SettingsCommand::reportIdentity()
 {
     const vx_zyra_t &unit = *comms_.deviceHandle();
-    const auto &app = unit.version.app;
-    const auto &mac = unit.version.mac;
     reporter_.doneWith({
         {"side", unit.side == VX_ZYRA_TX   ? "tx"
                  : unit.side == VX_ZYRA_RX ? "rx"
                                            : "unknown"},
-        {"application", QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.debug)},
-        {"radio", QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build)},
+        {"application", unitversions::application(unit)},
+        {"radio", unitversions::radio(unit)},
         {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
         {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
         {"boot_agents", bootAgentsCarried()},

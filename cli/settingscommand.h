@@ -30,6 +30,8 @@ signals:
     void ended(int status);
 
 private:
+    // A usage error; returns its exit status.
+    int usage(const QString &text);
     void run(int action);
     void onReport(int action, int status);
     void reportIdentity();

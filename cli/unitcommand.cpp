@@ -7,6 +7,7 @@
 #include "devicetypes.h"
 #include "enterkey.h"
 #include "reporter.h"
+#include "unitversions.h"
 #include "updaterun.h"
 #include "usbaccess.h"
 #include "workererrors.h"
@@ -34,8 +35,7 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
 {
     connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) { reporter_.step(text); });
     connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
-    connect(run_, &UpdateRun::detected, this,
-            [this](const QString &version) { reporter_.detected(version.trimmed()); });
+    connect(run_, &UpdateRun::detected, this, &UnitCommand::onDetected);
     connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
     connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);
     connect(run_, &UpdateRun::recoveryRequested, this, &UnitCommand::onRecoveryRequested);
@@ -95,6 +95,21 @@ void UnitCommand::interrupt(int count)
     run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED", stoppedStatus);
     closeUnit();
     std::_Exit(stoppedStatus);
+}
+
+void UnitCommand::onDetected(const QString &version)
+{
+    // Without a video module the detection's text is the library's API
+    // version, not the unit's: the unit's radio versions are told instead.
+    QList<QPair<QString, QString>> found;
+    if (DeviceTypes::hasVideoModule(deviceType_))
+        found = {{"version", unitversions::withoutPrefix(version)}};
+    else
+        found = {{"application", unitversions::application(handle_)}, {"radio", unitversions::radio(handle_)}};
+    const QString installed = unitversions::inPackage(deviceType_);
+    if (pendingFanControl_ >= 0 && !installed.isEmpty())
+        found.append({"installs", installed});
+    reporter_.detected(found);
 }
 
 void UnitCommand::reportStopped()

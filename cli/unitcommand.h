@@ -33,6 +33,7 @@ signals:
     void ended(int status);
 
 private:
+    void onDetected(const QString &version);
     void onFailed(const QString &message, int errorCode);
     void onRecoveryRequested(int unitStatus);
     void recover();

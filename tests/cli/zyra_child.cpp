@@ -82,9 +82,13 @@ void addEvent(const QByteArray &line, Outcome &outcome)
     EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
     if (name == "step")
         outcome.events << "step: " + event.value("text").toString();
-    else if (name == "detected")
-        outcome.events << "detected: " + event.value("version").toString();
-    else if (name == "done" && event.contains("side"))
+    else if (name == "detected") {
+        QStringList found;
+        for (const char *key : {"version", "application", "radio", "installs"})
+            if (event.contains(key))
+                found << QString("%1 %2").arg(key, event.value(key).toString());
+        outcome.events << "detected: " + found.join(", ");
+    } else if (name == "done" && event.contains("side"))
         outcome.events << QString("done: %1, %2, serial %3, boot agents %4")
                               .arg(event.value("side").toString(), event.value("signature").toString(),
                                    event.value("serial").toString().left(14), event.value("boot_agents").toString());

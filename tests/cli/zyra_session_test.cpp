@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include "zyra_child.h"
@@ -22,11 +23,13 @@ class Session
 {
 public:
     Session(const Bench &bench, const QStringList &arguments, const QString &side,
-            const QString &standardInput = QString())
+            const QString &standardInput = QString(), const QString &standardOutput = QString())
     {
         zyra_.setProcessEnvironment(bench.environment(side));
         if (!standardInput.isEmpty())
             zyra_.setStandardInputFile(standardInput);
+        if (!standardOutput.isEmpty())
+            zyra_.setStandardOutputFile(standardOutput);
         zyra_.start(ZYRA_CLI, bench.arguments(arguments));
     }
     ~Session()
@@ -118,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "MHz on DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"}),
     RowName());
 
-// A pseudo-terminal: its slave as zyra's standard input makes zyra wait for Enter.
+// A pseudo-terminal: its slave as zyra's standard input makes zyra wait for
+// Enter; as its standard output, zyra writes for a person.
 class Terminal
 {
 public:
@@ -137,9 +141,24 @@ public:
     bool opened() const { return master_ >= 0; }
     QString slavePath() const { return QString::fromLocal8Bit(ptsname(master_)); }
     void pressEnter() const { ASSERT_EQ(write(master_, "\n", 1), 1); }
+    // What zyra wrote until its last writer closed the terminal, or 20 s passed.
+    QString output()
+    {
+        const QDeadlineTimer deadline(20000);
+        pollfd readable{master_, POLLIN, 0};
+        char chunk[4096];
+        while (poll(&readable, 1, static_cast<int>(deadline.remainingTime())) > 0) {
+            const ssize_t count = read(master_, chunk, sizeof chunk);
+            if (count <= 0)
+                break;
+            output_.append(chunk, static_cast<int>(count));
+        }
+        return QString::fromLocal8Bit(output_);
+    }
 
 private:
     int master_;
+    QByteArray output_;
 };
 
 TEST(ZyraPairing, TwoKReceiverOnATerminalWithTheUnitsSwappedBetweenSteps)
@@ -168,6 +187,61 @@ TEST(ZyraPairing, TwoKReceiverOnATerminalWithTheUnitsSwappedBetweenSteps)
     EXPECT_EQ(runOnce(bench, {"mode", "get", "--json"}, "tx"), "0 done: broadcast");
     EXPECT_EQ(runOnce(bench, {"mode", "get", "--json"}, "rx"), "0 done: broadcast");
 }
+
+struct TerminalRun {
+    const char *name;
+    QStringList arguments;
+    QString side;
+    bool videoModule;
+    // Whole lines of the output, in this order, each before the run goes on.
+    QStringList lines;
+};
+
+void PrintTo(const TerminalRun &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ZyraOnATerminal : public testing::TestWithParam<TerminalRun>
+{
+};
+
+TEST_P(ZyraOnATerminal, ShowsEveryStepAsItStarts)
+{
+    const TerminalRun &row = GetParam();
+    const Bench bench(row.videoModule);
+    Terminal terminal;
+    ASSERT_TRUE(terminal.opened());
+    Session run(bench, row.arguments, row.side, QString(), terminal.slavePath());
+    const QString output = terminal.output();
+    QStringList rest;
+    EXPECT_EQ(run.finish(&rest), 0) << run.stderrText();
+    QStringList lines;
+    // The terminal ends lines with CR LF; the progress line is redrawn after a CR.
+    for (const QString &line : output.split("\r\n"))
+        lines << line.section('\r', -1);
+    QStringList shown;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(shown),
+                 [&row](const QString &line) { return row.lines.contains(line); });
+    EXPECT_EQ(shown, row.lines) << output.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ZyraOnATerminal,
+    testing::Values(TerminalRun{"update",
+                                {"update", "sdi-tx"},
+                                "tx",
+                                true,
+                                {"Updating Video Module", "Updating Radio 1 of 2", "Updating Radio 2 of 2",
+                                 "Updating device configuration", "ZYRA firmware update successful!"}},
+                    TerminalRun{"pairing",
+                                {"pair", "hdmi-rx"},
+                                "rx",
+                                false,
+                                {"Pairing ZYRA",
+                                 "The receiver waits for its transmitter; press Enter to confirm the pairing.",
+                                 "Pairing finished."}}),
+    RowName());
 
 QByteArray contents(const Bench &bench, const QString &relative)
 {

@@ -52,17 +52,35 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
 const QString video = "step: Updating Video Module";
 const QString radio1 = "step: Updating Radio 1 of 2";
 const QString radio2 = "step: Updating Radio 2 of 2";
-const QString configuration = "step: Updating device configuration ";
+const QString configuration = "step: Updating device configuration";
 const QString progress = "progress";
 
-QStringList videoModuleUpdate()
+// installs: the package's XMEGA_VERSION, 2.4 in firmware2k.
+QStringList videoModuleUpdate(const QString &installs = "1.4")
 {
-    return {"detected: v1.3", video, progress, radio1, progress, radio2, progress, configuration, progress, "done"};
+    return {"detected: version 1.3, installs " + installs,
+            video,
+            progress,
+            radio1,
+            progress,
+            radio2,
+            progress,
+            configuration,
+            progress,
+            "done"};
 }
 
-QStringList radioUpdate()
+// Without a video module the unit's own versions, not the library's.
+QStringList radioUpdate(const QString &installs = "1.4")
 {
-    return {"detected: 1.0.1", radio1, progress, radio2, progress, configuration, progress, "done"};
+    return {"detected: application 1.2.3, radio 4.5.6.7, installs " + installs,
+            radio1,
+            progress,
+            radio2,
+            progress,
+            configuration,
+            progress,
+            "done"};
 }
 
 const QString standInAgents = "LD_LIBRARY_PATH=" ZYRA_STAND_IN_AGENTS_LIB_DIR;
@@ -89,8 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
             0,
             videoModuleUpdate(),
             ""},
-        Row{"update_2k_tx", {"update", "2k-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
-        Row{"update_2k_rx", {"update", "2k-rx", "--json"}, "rx", {}, {}, 0, radioUpdate(), ""},
+        Row{"update_2k_tx", {"update", "2k-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate("2.4"), ""},
+        Row{"update_2k_rx", {"update", "2k-rx", "--json"}, "rx", {}, {}, 0, radioUpdate("2.4"), ""},
         // Away for the video module's reconnect attempts, back for the recovery's.
         Row{"recovery_with_yes",
             {"update", "sdi-tx", "--json", "--yes"},
@@ -98,18 +116,25 @@ INSTANTIATE_TEST_SUITE_P(
             {"ZYRA_SIM_AWAY_OPENS=12"},
             {},
             0,
-            {"detected: v1.3", video, progress, "recovery", radio1, progress, radio1, progress, radio2, progress,
-             "step: Restoring Device", progress, configuration, progress, "done"},
+            {"detected: version 1.3, installs 1.4", video, progress, "recovery", radio1, progress, radio1, progress,
+             radio2, progress, "step: Restoring Device", progress, configuration, progress, "done"},
             ""},
         Row{"detect_without_unit", {"detect", "hdmi-rx", "--json"}, "none", {}, {}, 1, {"error: 0"}, noDevice},
-        Row{"detect_video_module", {"detect", "sdi-tx", "--json"}, "tx", {}, {}, 0, {"detected: v1.3", "done"}, ""},
+        Row{"detect_video_module",
+            {"detect", "SDI-TX", "--json"},
+            "tx",
+            {},
+            {},
+            0,
+            {"detected: version 1.3", "done"},
+            ""},
         Row{"update_with_bad_package",
             {"update", "hdmi-rx", "--json"},
             "rx",
             {},
             {"firmware/firmware.ini"},
             21,
-            {"detected: 1.0.1", radio1, progress, "error: 21"},
+            {"detected: application 1.2.3, radio 4.5.6.7, installs 1.4", radio1, progress, "error: 21"},
             "Error updating Radio 1"},
         Row{"package_check_good", {"package", "check", "--json"}, "none", {}, {}, 0, {"done"}, ""},
         Row{"package_check_bad",
@@ -121,7 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
             {"error: 42"},
             "R Error updating device configuration"},
         Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
-        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
+        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {"error: 2"}, "usage: zyra region"},
+        Row{"unknown_option", {"update", "sdi-tx", "--jsno"}, "tx", {}, {}, 2, {}, "Try 'zyra --help'"},
+        Row{"unknown_type", {"detect", "sdi", "--json"}, "tx", {}, {}, 2, {"error: 2"}, "hdmi-tx, sdi-tx, hdmi-rx"},
         Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
         Row{"info_stand_in_agents",
             {"info", "--json"},
@@ -148,8 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
             {withoutAgents, "ZYRA_SIM_BOOTLOADER=2.0.5"},
             {},
             23,
-            {"detected: 1.0.1", radio1, progress, "error: 23"},
-            "Error updating Radio 1\n\nBoot agent for this bootloader not available\n\nError Code: 23"},
+            {"detected: application 1.2.3, radio 4.5.6.7, installs 1.4", radio1, progress, "error: 23"},
+            "Error updating Radio 1\nBoot agent for this bootloader not available\nError Code: 23"},
         // The sample unit's region 4 plan with 5670 MHz switched off.
         Row{"channels_get",
             {"channels", "--json"},
@@ -194,7 +221,14 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {pairing, "error: 0"},
             "Error while connecting to ZYRA"},
-        Row{"pair_transmitter_type", {"pair", "sdi-tx", "--json"}, "tx", {}, {}, 2, {}, "takes a receiver type"},
+        Row{"pair_transmitter_type",
+            {"pair", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {},
+            2,
+            {"error: 2"},
+            "takes a receiver type"},
         // The transmitter left on the bus for the receiver's step: step 1
         // prepares it, the pairing itself refuses it.
         Row{"pair_2k_receiver_with_the_transmitter_left_on",
