@@ -30,7 +30,8 @@ int percentOf(int value, int total)
 
 // The worker's messages are paragraphs for a window: on a terminal they are
 // lines without blanks at their ends and without empty lines between them.
-// The code line is the exit status, so it is dropped for code 0.
+// The code line is the exit status, so it is dropped for code 0 and for
+// a failure without a code (-1).
 QString messageLines(const QString &message, int code)
 {
     const QString codeLine = QString("Error Code: %1").arg(code);
@@ -42,12 +43,12 @@ QString messageLines(const QString &message, int code)
             continue;
         if (text.startsWith("Error Code: ")) {
             codeShown = true;
-            if (code == 0)
+            if (code <= 0)
                 continue;
         }
         lines << text;
     }
-    if (!codeShown && code != 0)
+    if (!codeShown && code > 0)
         lines << codeLine;
     return lines.join('\n');
 }

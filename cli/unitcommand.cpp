@@ -6,6 +6,7 @@
 
 #include "devicetypes.h"
 #include "enterkey.h"
+#include "failurecauses.h"
 #include "reporter.h"
 #include "unitversions.h"
 #include "updaterun.h"
@@ -20,9 +21,11 @@ int exitStatusOf(int errorCode)
     return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
 }
 
-const char recoveryInstructions[] =
-    "The unit stopped answering. Start it in recovery mode as the program's recovery picture shows, "
-    "then press Enter to go on.";
+QString recoveryInstructions()
+{
+    return QString("The unit stopped answering. ") + failurecauses::updateModeInstructions +
+           " Then press Enter to go on.";
+}
 
 }  // namespace
 
@@ -124,7 +127,10 @@ void UnitCommand::onFailed(const QString &message, int errorCode)
     if (errorCode == workererrors::radio2UnitGone)
         handleUsable_ = false;
     closeUnit();
-    reporter_.error(usbaccess::explainedFailure(message), errorCode);
+    const QString explained = usbaccess::explainedFailure(message);
+    // A unit this user may not open explains the failure by itself.
+    reporter_.error(explained, errorCode,
+                    explained == message ? failurecauses::causeOf(errorCode, deviceType_) : QString());
     status_ = exitStatusOf(errorCode);
     updating_ = false;
 }
@@ -133,7 +139,7 @@ void UnitCommand::onRecoveryRequested(int unitStatus)
 {
     if (unitStatus != workererrors::recoveryUnitUnreachable)
         closeUnit();
-    reporter_.recovery(recoveryInstructions);
+    reporter_.recovery(recoveryInstructions());
     if (!askBeforeRecovery_) {
         recover();
         return;

@@ -1,5 +1,6 @@
 // zyra against the virtual unit: each command's events, exit status and
 // messages, the unit's waits in virtual time.
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -15,8 +16,9 @@ struct Row {
     QStringList arguments;
     QString side;
     QStringList environment;
-    // Files removed from the package first.
-    QStringList removed;
+    // The bench changed first: "path" removed (a file or a folder),
+    // "path=content" written.
+    QStringList changed;
     int status;
     QStringList events;
     QString inStandardError;
@@ -39,8 +41,13 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
                              !row.arguments.contains("region") && !row.arguments.contains("mode") &&
                              !row.arguments.contains("info") && !row.arguments.contains("channels");
     Bench bench(videoModule);
-    for (const QString &file : row.removed)
-        ASSERT_TRUE(QFile::remove(bench.path(file)));
+    for (const QString &change : row.changed) {
+        const QString file = bench.path(change.section('=', 0, 0));
+        if (change.contains('='))
+            bench.write(change.section('=', 0, 0), change.section('=', 1).toUtf8());
+        else
+            ASSERT_TRUE(QFile::remove(file) || QDir(file).removeRecursively()) << file.toStdString();
+    }
 
     const Outcome outcome = bench.run(row.arguments, row.side, row.environment);
 
@@ -144,7 +151,48 @@ INSTANTIATE_TEST_SUITE_P(
             {"firmware2k/storage.ini"},
             42,
             {"error: 42"},
-            "R Error updating device configuration"},
+            "R Error updating device configuration\nError Code: 42\nfirmware2k/storage.ini: missing"},
+        Row{"package_check_bad_hex_line",
+            {"package", "check", "--json"},
+            "none",
+            {},
+            {"firmware/app-rx.hex=:020000040800F2\n:10000000\n"},
+            22,
+            {"error: 22"},
+            "firmware/app-rx.hex: line 2: "},
+        Row{"package_check_without_package",
+            {"package", "check", "--json"},
+            "none",
+            {},
+            {"firmware", "firmware2k"},
+            1,
+            {"error: 1"},
+            "it holds neither firmware/ nor firmware2k/"},
+        // An update writes one side's images: the other side's may be damaged.
+        Row{"update_tx_with_the_receivers_image_damaged",
+            {"update", "hdmi-tx", "--json"},
+            "tx",
+            {},
+            {"firmware/app-rx.hex=:10000000\n"},
+            0,
+            videoModuleUpdate(),
+            ""},
+        Row{"detect_without_dfu_programmer",
+            {"detect", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {"utils/dfu-programmer"},
+            1,
+            {"error: 1"},
+            "dfu-programmer was not found"},
+        Row{"detect_with_the_video_module_running",
+            {"detect", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {"state/xmega.mode=running\n"},
+            3,
+            {"error: 3"},
+            "No video module answered in its bootloader. Start the unit in update mode"},
         Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {"error: 2"}, "usage: zyra region"},
         Row{"unknown_option", {"update", "sdi-tx", "--jsno"}, "tx", {}, {}, 2, {}, "Try 'zyra --help'"},
