@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "devicetypenames.h"
 #include "devicetypes.h"
 #include "enterkey.h"
 #include "failurecauses.h"
@@ -36,7 +37,10 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
       askBeforeRecovery_(askBeforeRecovery),
       run_(new UpdateRun(&handle_, this))
 {
-    connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) { reporter_.step(text); });
+    connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) {
+        startedSteps_ << text.trimmed();
+        reporter_.step(text);
+    });
     connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
     connect(run_, &UpdateRun::detected, this, &UnitCommand::onDetected);
     connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
@@ -85,7 +89,13 @@ void UnitCommand::update(uint8_t fanControlMode)
 void UnitCommand::interrupt(int count)
 {
     if (count == 1 && run_->inProgress()) {
-        reporter_.note("Stopping after the current step; Ctrl-C again leaves at once.");
+        // A step runs to its end, which for a radio image takes minutes: say
+        // which one, and what leaving at once would cost.
+        QString note = QString("Stopping once the step \"%1\" has ended; this may take a few minutes.")
+                           .arg(run_->currentStep().trimmed());
+        if (!run_->detecting())
+            note += " Ctrl-C again leaves at once, which may leave the unit unusable until it is updated again.";
+        reporter_.note(note);
         if (pendingFanControl_ >= 0) {
             // Still detecting: the update never starts.
             pendingFanControl_ = -1;
@@ -94,6 +104,8 @@ void UnitCommand::interrupt(int count)
         run_->stopAfterCurrentStep();
         return;
     }
+    if (run_->inProgress() && !run_->detecting())
+        reportLeftEarly();
     // As closing the window: let go of the worker, then leave.
     run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED", stoppedStatus);
     closeUnit();
@@ -113,6 +125,20 @@ void UnitCommand::onDetected(const QString &version)
     if (pendingFanControl_ >= 0 && !installed.isEmpty())
         found.append({"installs", installed});
     reporter_.detected(found);
+}
+
+void UnitCommand::reportLeftEarly()
+{
+    const QString type = deviceTypeName(deviceType_);
+    // Every step but the running one has ended.
+    const QStringList ended = startedSteps_.mid(0, startedSteps_.size() - 1);
+    const QString done = ended.isEmpty() ? QString("none") : ended.join(", ");
+    reporter_.error(QString("Left during the step \"%1\".").arg(run_->currentStep().trimmed()), stoppedStatus,
+                    QString("Steps done: %1. The unit may not start as it is: run zyra update %2 again. If the "
+                            "unit no longer answers, start it in update mode (with its USB cable connected, "
+                            "hold its UPDATE button while you power it on) and zyra update %2 takes the recovery "
+                            "path.")
+                        .arg(done, type));
 }
 
 void UnitCommand::reportStopped()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -39,6 +40,8 @@ private:
     void recover();
     void onSucceeded();
     void reportStopped();
+    // A second Ctrl-C during an update: what was done and how to recover.
+    void reportLeftEarly();
     void end(int status);
     void closeUnit();
 
@@ -54,5 +57,7 @@ private:
     // The fan control of the update that follows the detection; -1 for none.
     int pendingFanControl_ = -1;
     int status_ = 0;
+    // The update's steps so far, for a user who leaves early.
+    QStringList startedSteps_;
     UpdateRun *run_;
 };

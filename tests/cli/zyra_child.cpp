@@ -94,6 +94,8 @@ void addEvent(const QByteArray &line, Outcome &outcome)
                                    event.value("serial").toString().left(14), event.value("boot_agents").toString());
     else if (name == "done" && event.contains("value"))
         outcome.events << "done: " + event.value("value").toString();
+    else if (name == "note")
+        outcome.events << "note: " + event.value("text").toString();
     else if (name == "error")
         outcome.events << QString("error: %1").arg(event.value("code").toInt());
     else if (name == "progress") {

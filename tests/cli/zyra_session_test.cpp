@@ -70,7 +70,13 @@ public:
             return -1;
         return zyra_.exitCode();
     }
-    void interrupt() { ASSERT_EQ(::kill(static_cast<pid_t>(zyra_.processId()), SIGINT), 0); }
+    void interrupt()
+    {
+        // Never pid 0, which would be the test's own process group.
+        const auto pid = static_cast<pid_t>(zyra_.processId());
+        ASSERT_GT(pid, 0) << "zyra has ended";
+        ASSERT_EQ(::kill(pid, SIGINT), 0);
+    }
     std::string stderrText() { return QString::fromLocal8Bit(zyra_.readAllStandardError()).toStdString(); }
 
 private:
@@ -249,7 +255,14 @@ QByteArray contents(const Bench &bench, const QString &relative)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QString stopNote = "note";
+// What zyra notes at the first Ctrl-C: the step it lets end (the one
+// running when the signal came, which virtual time may have moved past the
+// awaited one), and that a second one may leave the unit unusable.
+bool isStopNote(const QString &event)
+{
+    return event.startsWith("note: Stopping once the step \"Updating ") &&
+           event.endsWith("Ctrl-C again leaves at once, which may leave the unit unusable until it is updated again.");
+}
 
 struct Interruption {
     const char *name;
@@ -276,17 +289,22 @@ TEST_P(ZyraCtrlC, StopsTheUpdateWithStatus130)
     Session update(bench, {"update", "sdi-tx", "--json"}, "tx");
     ASSERT_EQ(update.awaitEvent(row.atStep), row.atStep);
     update.interrupt();
+    QStringList events;
     if (row.twice) {
-        ASSERT_EQ(update.awaitEvent(stopNote), stopNote);
+        do
+            events << update.nextEvent();
+        while (!events.last().isEmpty() && !isStopNote(events.last()));
+        ASSERT_TRUE(isStopNote(events.last())) << events.join(" | ").toStdString();
         update.interrupt();
     }
-    QStringList events;
     const int status = update.finish(&events);
 
     EXPECT_EQ(status, 130) << update.stderrText();
     const std::string told = events.join(" | ").toStdString();
     EXPECT_FALSE(events.contains("done")) << told;
-    EXPECT_EQ(events.mid(std::max(0, events.indexOf(stopNote))).filter("step:").size(), 0)
+    const auto noted = std::find_if(events.begin(), events.end(), isStopNote);
+    ASSERT_NE(noted, events.end()) << told;
+    EXPECT_EQ(QStringList(noted, events.end()).filter("step:").size(), 0)
         << "no step starts once the stop is noted: " << told;
     // The second Ctrl-C may come before or after the step's end: with or without the stopped report.
     if (row.twice)
