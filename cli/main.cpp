@@ -31,9 +31,10 @@ const char commandsHelp[] = "Commands:\n"
                             "                       europe-outdoor or japan-outdoor\n"
                             "  mode [get | set unicast|broadcast]\n"
                             "                       the unit's transmission mode\n"
-                            "  channels [get | set [MHZ...]]\n"
-                            "                       the channels of the region's plan; set switches off\n"
-                            "                       the ones given (at most 14) and on all others\n"
+                            "  channels [get | on MHZ... | off MHZ... | set [MHZ...]]\n"
+                            "                       the channels of the region's plan; on and off switch\n"
+                            "                       only the ones given; set (with --yes) switches off the\n"
+                            "                       ones given (at most 14) and on all others\n"
                             "  info                 side, application and radio versions, serial, signature,\n"
                             "                       and which boot agents this build carries\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx, in any case.";
@@ -63,7 +64,7 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     const QCommandLineOption packageOption("package", "The firmware package folder (default: the current one).", "DIR");
     const QCommandLineOption jsonOption("json", "JSON events on stdout, one object a line.");
-    const QCommandLineOption yesOption("yes", "Go on without waiting for Enter.");
+    const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
@@ -105,7 +106,7 @@ int main(int argc, char *argv[])
         return checkPackage(reporter);
 
     if (command == "region" || command == "mode" || command == "channels" || command == "info") {
-        SettingsCommand settings(reporter);
+        SettingsCommand settings(reporter, parser.isSet(yesOption));
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         const QStringList settingArguments = arguments.mid(1);

@@ -153,6 +153,16 @@ void Reporter::doneWith(const QList<QPair<QString, QString>> &fields)
     tellFields("done", fields);
 }
 
+void Reporter::doneWithList(const QString &key, const QJsonArray &items, const QStringList &lines)
+{
+    if (style_ == Style::Json) {
+        writeJson({{"event", "done"}, {key, items}});
+        return;
+    }
+    for (const QString &line : lines)
+        writeLine(stdout, line);
+}
+
 void Reporter::tellFields(const char *event, const QList<QPair<QString, QString>> &fields)
 {
     QJsonObject object{{"event", event}};

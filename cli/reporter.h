@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -40,6 +41,8 @@ public:
     void doneWith(const QString &value);
     // The same for named values: "name: value" lines, or keys of the event.
     void doneWith(const QList<QPair<QString, QString>> &fields);
+    // The same for a list: its lines, or the event's key holding the items.
+    void doneWithList(const QString &key, const QJsonArray &items, const QStringList &lines);
     // Ends a run: the error's message, its code and below them its cause on
     // stderr, and with JSON its event. The message's own "Error Code: n"
     // line is kept, added when missing, and left out for codes 0 and -1,

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -92,7 +93,17 @@ void addEvent(const QByteArray &line, Outcome &outcome)
         outcome.events << QString("done: %1, %2, serial %3, boot agents %4")
                               .arg(event.value("side").toString(), event.value("signature").toString(),
                                    event.value("serial").toString().left(14), event.value("boot_agents").toString());
-    else if (name == "done" && event.contains("value"))
+    else if (name == "done" && event.contains("channels")) {
+        QStringList channels;
+        for (const QJsonValue &item : event.value("channels").toArray()) {
+            const QJsonObject channel = item.toObject();
+            channels << QString("%1 %2%3")
+                            .arg(channel.value("mhz").toInt())
+                            .arg(channel.value("on").toBool() ? "on" : "off")
+                            .arg(channel.value("dfs").toBool() ? " DFS" : "");
+        }
+        outcome.events << "done: " + channels.join(", ");
+    } else if (name == "done" && event.contains("value"))
         outcome.events << "done: " + event.value("value").toString();
     else if (name == "note")
         outcome.events << "note: " + event.value("text").toString();

@@ -93,6 +93,8 @@ QStringList radioUpdate(const QString &installs = "1.4")
 const QString standInAgents = "LD_LIBRARY_PATH=" ZYRA_STAND_IN_AGENTS_LIB_DIR;
 const QString withoutAgents = "LD_LIBRARY_PATH=" ZYRA_WITHOUT_AGENTS_LIB_DIR;
 const QString pairing = "step: Pairing ZYRA";
+const QString samplePlan =
+    "5190 on, 5230 on, 5270 on DFS, 5310 on DFS, 5510 on DFS, 5550 on DFS, 5670 off DFS, 5755 on, 5795 on";
 const QString noDevice = "Error, no device Detected.";
 const QString noAccess = "ZYRA_SIM_NO_ACCESS=1";
 const QString unitRefuses = "zyra: The ZYRA unit is attached, but this user may not open it (permission denied). "
@@ -226,23 +228,15 @@ INSTANTIATE_TEST_SUITE_P(
             {"detected: application 1.2.3, radio 4.5.6.7, installs 1.4", radio1, progress, "error: 23"},
             "Error updating Radio 1\nBoot agent for this bootloader not available\nError Code: 23"},
         // The sample unit's region 4 plan with 5670 MHz switched off.
-        Row{"channels_get",
-            {"channels", "--json"},
-            "rx",
-            {},
-            {},
-            0,
-            {"done: 5190 MHz on\n5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on "
-             "DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"},
-            ""},
+        Row{"channels_get", {"channels", "--json"}, "rx", {}, {}, 0, {"done: " + samplePlan}, ""},
         Row{"channels_outside_the_plan",
-            {"channels", "set", "5180", "--json"},
+            {"channels", "on", "5190", "5180", "--json"},
             "rx",
             {},
             {},
             1,
             {"error: 1"},
-            "not in the channel plan"},
+            "5180 MHz is not in the channel plan of the unit's region, usa."},
         Row{"channels_more_than_fourteen",
             {"channels", "set", "5190", "5230", "5270", "5310", "5510", "5550", "5670", "5755", "5795", "5190", "5230",
              "5270", "5310", "5510", "5550", "--json"},
@@ -252,6 +246,19 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {"error: 1"},
             "At most 14"},
+        // set switches on what it does not name: it shows that plan and
+        // writes it only with --yes.
+        Row{"channels_set_without_yes",
+            {"channels", "set", "5190", "--json"},
+            "rx",
+            {},
+            {},
+            1,
+            {"note: zyra channels set would store this plan, every channel not named switched on:\n5190 MHz off\n"
+             "5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on DFS\n5670 MHz on DFS\n"
+             "5755 MHz on\n5795 MHz on",
+             "error: 1"},
+            "add --yes to store this plan"},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
         Row{"pair_receiver",
             {"pair", "hdmi-rx", "--json"},
