@@ -8,7 +8,7 @@ QStringList deviceTypeNames()
 
 int deviceTypeOf(const QString &name)
 {
-    return deviceTypeNames().indexOf(name);
+    return deviceTypeNames().indexOf(name.toLower());
 }
 
 QString deviceTypeName(int type)

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QLoggingCategory>
 
-#include <cstdio>
 #include <unistd.h>
 
 #include "bootagents.h"
@@ -21,10 +20,8 @@
 
 namespace {
 
-constexpr int usageStatus = 2;
-
 const char commandsHelp[] = "Commands:\n"
-                            "  detect TYPE          the video module's version, or the API version\n"
+                            "  detect TYPE          the video module's version, or the radio's versions\n"
                             "  update TYPE          the whole update, recovery path included\n"
                             "  pair TYPE            the pairing of a receiver (hdmi-rx, sdi-rx, 2k-rx); a 2K\n"
                             "                       receiver in three steps, transmitter and receiver in turn\n"
@@ -34,18 +31,13 @@ const char commandsHelp[] = "Commands:\n"
                             "                       europe-outdoor or japan-outdoor\n"
                             "  mode [get | set unicast|broadcast]\n"
                             "                       the unit's transmission mode\n"
-                            "  channels [get | set [MHZ...]]\n"
-                            "                       the channels of the region's plan; set switches off\n"
-                            "                       the ones given (at most 14) and on all others\n"
+                            "  channels [get | on MHZ... | off MHZ... | set [MHZ...]]\n"
+                            "                       the channels of the region's plan; on and off switch\n"
+                            "                       only the ones given; set (with --yes) switches off the\n"
+                            "                       ones given (at most 14) and on all others\n"
                             "  info                 side, application and radio versions, serial, signature,\n"
                             "                       and which boot agents this build carries\n"
-                            "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx.";
-
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "zyra: %s\nTry 'zyra --help'.\n", qPrintable(message));
-    return usageStatus;
-}
+                            "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx, in any case.";
 
 // --fan-control: where the window offers the choice (SDI RX); elsewhere the
 // value of the window's Next. -1 for a value that is none.
@@ -72,20 +64,33 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     const QCommandLineOption packageOption("package", "The firmware package folder (default: the current one).", "DIR");
     const QCommandLineOption jsonOption("json", "JSON events on stdout, one object a line.");
-    const QCommandLineOption yesOption("yes", "Go on without waiting for Enter.");
+    const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
     parser.addPositionalArgument("command",
                                  "detect, update, pair, package, region, mode, channels or info (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
-    parser.process(application);
+    const bool understood = parser.parse(QCoreApplication::arguments());
+    // --json is looked for even in a command line that is not understood,
+    // so that a script gets its error as an event too.
+    Reporter reporter(Reporter::styleFor(QCoreApplication::arguments().contains("--json")),
+                      understood && parser.isSet(quietOption));
+    const auto usageError = [&reporter](const QString &message) {
+        reporter.usageError(message);
+        return Reporter::usageStatus;
+    };
+    if (!understood)
+        return usageError(parser.errorText());
+    if (parser.isSet("help"))
+        parser.showHelp();
+    if (parser.isSet("version"))
+        parser.showVersion();
 
     const QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty())
         return usageError("no command given");
     const QString command = arguments.first();
-    Reporter reporter(Reporter::styleFor(parser.isSet(jsonOption)), parser.isSet(quietOption));
 
     QString folder = parser.value(packageOption);
     if (command == "package") {
@@ -101,7 +106,7 @@ int main(int argc, char *argv[])
         return checkPackage(reporter);
 
     if (command == "region" || command == "mode" || command == "channels" || command == "info") {
-        SettingsCommand settings(reporter);
+        SettingsCommand settings(reporter, parser.isSet(yesOption));
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         const QStringList settingArguments = arguments.mid(1);
@@ -117,7 +122,8 @@ int main(int argc, char *argv[])
         return usageError(QString("usage: zyra %1 TYPE").arg(command));
     const int type = deviceTypeOf(arguments.at(1));
     if (type < 0)
-        return usageError(QString("unknown unit type %1").arg(arguments.at(1)));
+        return usageError(
+            QString("unknown unit type %1; TYPE is one of %2").arg(arguments.at(1), deviceTypeNames().join(", ")));
     if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
         return usageError("--fan-control is for zyra update sdi-rx only");
     const bool askTheUser = !parser.isSet(yesOption) && isatty(STDIN_FILENO);

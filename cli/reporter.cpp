@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <cstdio>
 #include <unistd.h>
@@ -25,6 +26,31 @@ void writeJson(const QJsonObject &object)
 int percentOf(int value, int total)
 {
     return total > 0 ? qBound(0, value * 100 / total, 100) : 0;
+}
+
+// The worker's messages are paragraphs for a window: on a terminal they are
+// lines without blanks at their ends and without empty lines between them.
+// The code line is the exit status, so it is dropped for code 0 and for
+// a failure without a code (-1).
+QString messageLines(const QString &message, int code)
+{
+    const QString codeLine = QString("Error Code: %1").arg(code);
+    QStringList lines;
+    bool codeShown = false;
+    for (const QString &line : message.split('\n')) {
+        const QString text = line.trimmed();
+        if (text.isEmpty())
+            continue;
+        if (text.startsWith("Error Code: ")) {
+            codeShown = true;
+            if (code <= 0)
+                continue;
+        }
+        lines << text;
+    }
+    if (!codeShown && code > 0)
+        lines << codeLine;
+    return lines.join('\n');
 }
 
 }  // namespace
@@ -68,10 +94,14 @@ void Reporter::endProgressLine()
 void Reporter::step(const QString &text)
 {
     step_ = text.trimmed();
-    if (style_ == Style::Json)
-        json("step", "text", text);
-    else if (style_ == Style::Plain && !quiet_)
-        writeLine(stdout, step_);
+    if (style_ == Style::Json) {
+        json("step", "text", step_);
+        return;
+    }
+    if (quiet_)
+        return;
+    endProgressLine();
+    writeLine(stdout, step_);
 }
 
 void Reporter::progress(int value, int total)
@@ -96,9 +126,9 @@ void Reporter::progress(int value, int total)
     progressShown_ = true;
 }
 
-void Reporter::detected(const QString &version)
+void Reporter::detected(const QList<QPair<QString, QString>> &fields)
 {
-    tell("detected", "version", version, stdout);
+    tellFields("detected", fields);
 }
 
 void Reporter::recovery(const QString &instructions)
@@ -120,23 +150,50 @@ void Reporter::doneWith(const QString &value)
 
 void Reporter::doneWith(const QList<QPair<QString, QString>> &fields)
 {
-    QJsonObject event{{"event", "done"}};
+    tellFields("done", fields);
+}
+
+void Reporter::doneWithList(const QString &key, const QJsonArray &items, const QStringList &lines)
+{
+    if (style_ == Style::Json) {
+        writeJson({{"event", "done"}, {key, items}});
+        return;
+    }
+    for (const QString &line : lines)
+        writeLine(stdout, line);
+}
+
+void Reporter::tellFields(const char *event, const QList<QPair<QString, QString>> &fields)
+{
+    QJsonObject object{{"event", event}};
     for (const auto &field : fields) {
         if (style_ == Style::Json)
-            event.insert(field.first, field.second);
+            object.insert(field.first, field.second);
         else
             writeLine(stdout, QString("%1: %2").arg(field.first, field.second));
     }
     if (style_ == Style::Json)
-        writeJson(event);
+        writeJson(object);
 }
 
-void Reporter::error(const QString &message, int code)
+void Reporter::error(const QString &message, int code, const QString &cause)
 {
     endProgressLine();
-    writeLine(stderr, QString("zyra: %1 (error code %2)").arg(message.trimmed()).arg(code));
+    const QString lines = messageLines(message, code);
+    writeLine(stderr, "zyra: " + lines + (cause.isEmpty() ? QString() : "\n" + cause));
+    if (style_ != Style::Json)
+        return;
+    QJsonObject event{{"event", "error"}, {"code", code}, {"message", lines}};
+    if (!cause.isEmpty())
+        event.insert("cause", cause);
+    writeJson(event);
+}
+
+void Reporter::usageError(const QString &message)
+{
+    writeLine(stderr, QString("zyra: %1\nTry 'zyra --help'.").arg(message));
     if (style_ == Style::Json)
-        writeJson({{"event", "error"}, {"code", code}, {"message", message}});
+        writeJson({{"event", "error"}, {"code", usageStatus}, {"message", message}});
 }
 
 void Reporter::done(const QString &summary)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -12,6 +13,9 @@
 class Reporter
 {
 public:
+    // The exit status of a command line zyra does not understand.
+    static constexpr int usageStatus = 2;
+
     enum class Style {
         Json,
         Terminal,
@@ -22,9 +26,12 @@ public:
     // Json with --json, else Terminal when stdout is one, else Plain.
     static Style styleFor(bool json);
 
+    // A step's text, as a line of its own when it starts; the progress
+    // line under it names the step.
     void step(const QString &text);
     void progress(int value, int total);
-    void detected(const QString &version);
+    // What the detection found, as named values ("version", "installs"...).
+    void detected(const QList<QPair<QString, QString>> &fields);
     // What the user must do before the run can go on.
     void recovery(const QString &instructions);
     // A note beside the run (on stderr outside JSON).
@@ -34,14 +41,23 @@ public:
     void doneWith(const QString &value);
     // The same for named values: "name: value" lines, or keys of the event.
     void doneWith(const QList<QPair<QString, QString>> &fields);
-    // Ends a run: the error's message and code on stderr, or its event.
-    void error(const QString &message, int code);
+    // The same for a list: its lines, or the event's key holding the items.
+    void doneWithList(const QString &key, const QJsonArray &items, const QStringList &lines);
+    // Ends a run: the error's message, its code and below them its cause on
+    // stderr, and with JSON its event. The message's own "Error Code: n"
+    // line is kept, added when missing, and left out for codes 0 and -1,
+    // which are no exit status.
+    void error(const QString &message, int code, const QString &cause = QString());
+    // A command line zyra does not understand: exit status 2.
+    void usageError(const QString &message);
     void done(const QString &summary);
 
 private:
     void json(const char *event, const QString &key, const QString &value);
     // The event in JSON, otherwise its value as a line of plainStream.
     void tell(const char *event, const QString &key, const QString &value, FILE *plainStream);
+    // The event with named values, otherwise "name: value" lines on stdout.
+    void tellFields(const char *event, const QList<QPair<QString, QString>> &fields);
     void endProgressLine();
 
     Style style_;

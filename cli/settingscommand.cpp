@@ -1,29 +1,25 @@
 #include "settingscommand.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QStringList>
 
-#include <cstdio>
+#include <algorithm>
 
 #include "bootagents.h"
 #include "channelplan.h"
 #include "regions.h"
 #include "reporter.h"
 #include "transmissionmode.h"
+#include "unitversions.h"
 #include "usbaccess.h"
 #include "workererrors.h"
 #include "zyracommsthread.h"
 
 namespace {
 
-constexpr int usageStatus = 2;
 const char connectionError[] =
     "Error - cannot connect to the ZYRA Device! Please check that it is connected and powered on.";
-
-int usage(const char *text)
-{
-    std::fprintf(stderr, "zyra: usage: %s\n", text);
-    return usageStatus;
-}
 
 QString regionName(uint8_t code)
 {
@@ -43,9 +39,15 @@ int regionCode(const QString &name)
 
 }  // namespace
 
-SettingsCommand::SettingsCommand(Reporter &reporter, QObject *parent)
-    : QObject(parent), reporter_(reporter), comms_(runner_.comms())
+SettingsCommand::SettingsCommand(Reporter &reporter, bool confirmed, QObject *parent)
+    : QObject(parent), reporter_(reporter), confirmed_(confirmed), comms_(runner_.comms())
 {
+}
+
+int SettingsCommand::usage(const QString &text)
+{
+    reporter_.usageError("usage: " + text);
+    return Reporter::usageStatus;
 }
 
 void SettingsCommand::run(int action)
@@ -92,69 +94,157 @@ int SettingsCommand::startInfo(const QStringList &arguments)
 
 int SettingsCommand::startChannels(const QStringList &arguments)
 {
-    if (!arguments.isEmpty() && arguments.first() == "set") {
-        for (const QString &argument : arguments.mid(1)) {
-            bool number = false;
-            const uint frequency = argument.toUInt(&number);
-            if (!number || frequency > 0xFFFF)
-                return usage("zyra channels [get | set [MHZ...]]");
-            switchedOff_.push_back(static_cast<uint16_t>(frequency));
-        }
-        writeAfterRead_ = true;
-    } else if (arguments.size() > 1 || (arguments.size() == 1 && arguments.first() != "get")) {
-        return usage("zyra channels [get | set [MHZ...]]");
+    const char usageText[] = "zyra channels [get | on MHZ... | off MHZ... | set [MHZ...]]";
+    const QString verb = arguments.value(0, "get");
+    if (verb == "get" && arguments.size() <= 1) {
+        run(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
+        return -1;
+    }
+    if (verb == "on" && arguments.size() > 1)
+        change_ = ChannelChange::switchOn;
+    else if (verb == "off" && arguments.size() > 1)
+        change_ = ChannelChange::switchOff;
+    else if (verb == "set")
+        change_ = ChannelChange::replace;
+    else
+        return usage(usageText);
+    for (const QString &argument : arguments.mid(1)) {
+        bool number = false;
+        const uint frequency = argument.toUInt(&number);
+        if (!number || frequency > 0xFFFF)
+            return usage(usageText);
+        named_.push_back(static_cast<uint16_t>(frequency));
     }
     run(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
     return -1;
 }
 
+namespace {
+
+// The plan's channels as lines ("5270 MHz on DFS") and as JSON objects.
+void describeChannels(const std::vector<channelplan::Channel> &plan, const std::vector<bool> &enabled,
+                      QStringList *lines, QJsonArray *items)
+{
+    for (size_t entry = 0; entry < plan.size(); ++entry) {
+        const bool dfs = channelplan::isDfs(plan[entry]);
+        *lines << QString("%1 MHz %2%3")
+                      .arg(plan[entry].frequency)
+                      .arg(enabled[entry] ? "on" : "off")
+                      .arg(dfs ? " DFS" : "");
+        *items << QJsonObject{{"mhz", plan[entry].frequency}, {"on", bool(enabled[entry])}, {"dfs", dfs}};
+    }
+}
+
+bool contains(const std::vector<uint16_t> &frequencies, uint16_t frequency)
+{
+    return std::find(frequencies.begin(), frequencies.end(), frequency) != frequencies.end();
+}
+
+}  // namespace
+
 void SettingsCommand::reportChannels()
 {
     const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_.region);
+    QStringList lines;
+    QJsonArray items;
+    describeChannels(plan, channelplan::enabledFlags(plan, comms_.frequencyChannels), &lines, &items);
+    reporter_.doneWithList("channels", items, lines);
+}
+
+std::vector<uint16_t> SettingsCommand::switchedOffAfterChange() const
+{
+    if (change_ == ChannelChange::replace)
+        return named_;
+    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_.region);
     const std::vector<bool> enabled = channelplan::enabledFlags(plan, comms_.frequencyChannels);
-    QStringList rows;
-    for (size_t entry = 0; entry < plan.size(); ++entry)
-        rows << QString("%1 MHz %2%3")
-                    .arg(plan[entry].frequency)
-                    .arg(enabled[entry] ? "on" : "off")
-                    .arg(channelplan::isDfs(plan[entry]) ? " DFS" : "");
-    reporter_.doneWith(rows.join('\n'));
+    std::vector<uint16_t> switchedOff;
+    for (size_t entry = 0; entry < plan.size(); ++entry) {
+        const bool named = contains(named_, plan[entry].frequency);
+        const bool on = change_ == ChannelChange::switchOn ? enabled[entry] || named : enabled[entry] && !named;
+        if (!on)
+            switchedOff.push_back(plan[entry].frequency);
+    }
+    return switchedOff;
+}
+
+QString SettingsCommand::refusalOf(const std::vector<uint16_t> &switchedOff) const
+{
+    const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_.region);
+    const QString region = regionName(comms_.region);
+    uint16_t channel = 0;
+    auto refusal = channelplan::Refusal::none;
+    // A named frequency outside the plan, which switching on would not list.
+    for (uint16_t frequency : named_)
+        if (refusal == channelplan::Refusal::none &&
+            std::none_of(plan.begin(), plan.end(),
+                         [frequency](const auto &entry) { return entry.frequency == frequency; })) {
+            refusal = channelplan::Refusal::notInPlan;
+            channel = frequency;
+        }
+    const bool broadcast = comms_.transmissionMode == transmissionmode::broadcast;
+    if (refusal == channelplan::Refusal::none)
+        refusal = channelplan::checkSwitchedOff(plan, comms_.frequencyChannels, switchedOff, broadcast, &channel);
+    switch (refusal) {
+    case channelplan::Refusal::none:
+        break;
+    case channelplan::Refusal::notInPlan:
+        return QString("%1 MHz is not in the channel plan of the unit's region, %2.").arg(channel).arg(region);
+    case channelplan::Refusal::tooMany:
+        return QString("At most %1 channels can be switched off; this would switch off %2 in the region %3.")
+            .arg(channelplan::maxSwitchedOff)
+            .arg(switchedOff.size())
+            .arg(region);
+    case channelplan::Refusal::dfsLocked:
+        return QString("%1 MHz is a DFS channel of the region %2: in broadcast mode the DFS channels stay as they "
+                       "are.")
+            .arg(channel)
+            .arg(region);
+    }
+    return {};
 }
 
 void SettingsCommand::writeChannels()
 {
-    writeAfterRead_ = false;
-    const bool broadcast = comms_.transmissionMode == transmissionmode::broadcast;
-    switch (channelplan::checkSwitchedOff(channelplan::forRegion(comms_.region), comms_.frequencyChannels, switchedOff_,
-                                          broadcast)) {
-    case channelplan::Refusal::none:
-        channelplan::encode(switchedOff_, comms_.frequencyChannels);
-        run(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
+    const std::vector<uint16_t> switchedOff = switchedOffAfterChange();
+    const bool replace = change_ == ChannelChange::replace;
+    change_ = ChannelChange::none;
+    const QString refusal = refusalOf(switchedOff);
+    if (!refusal.isEmpty()) {
+        reporter_.error(refusal, 1);
+        emit ended(1);
         return;
-    case channelplan::Refusal::notInPlan:
-        reporter_.error("A frequency is not in the channel plan of the unit's region.", 1);
-        break;
-    case channelplan::Refusal::tooMany:
-        reporter_.error(QString("At most %1 channels can be switched off.").arg(channelplan::maxSwitchedOff), 1);
-        break;
-    case channelplan::Refusal::dfsLocked:
-        reporter_.error("In broadcast mode the DFS channels stay as they are.", 1);
-        break;
     }
-    emit ended(1);
+    if (replace && !confirmed_) {
+        // set switches on every channel it does not name, DFS ones a user
+        // switched off included: it writes only the plan it has shown.
+        const std::vector<channelplan::Channel> &plan = channelplan::forRegion(comms_.region);
+        std::vector<bool> enabled;
+        for (const channelplan::Channel &channel : plan)
+            enabled.push_back(!contains(switchedOff, channel.frequency));
+        QStringList lines;
+        QJsonArray items;
+        describeChannels(plan, enabled, &lines, &items);
+        reporter_.note("zyra channels set would store this plan, every channel not named switched on:\n" +
+                       lines.join('\n'));
+        reporter_.error("Not written: add --yes to store this plan, or switch single channels with zyra channels "
+                        "on or off.",
+                        1);
+        emit ended(1);
+        return;
+    }
+    channelplan::encode(switchedOff, comms_.frequencyChannels);
+    run(ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS);
 }
 
 void SettingsCommand::reportIdentity()
 {
     const vx_zyra_t &unit = *comms_.deviceHandle();
-    const auto &app = unit.version.app;
-    const auto &mac = unit.version.mac;
     reporter_.doneWith({
         {"side", unit.side == VX_ZYRA_TX   ? "tx"
                  : unit.side == VX_ZYRA_RX ? "rx"
                                            : "unknown"},
-        {"application", QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.debug)},
-        {"radio", QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build)},
+        {"application", unitversions::application(unit)},
+        {"radio", unitversions::radio(unit)},
         {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
         {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
         {"boot_agents", bootAgentsCarried()},
@@ -173,7 +263,7 @@ void SettingsCommand::onReport(int action, int status)
         reporter_.doneWith(comms_.regionUnset ? "unset" : regionName(comms_.region));
         break;
     case ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS:
-        if (writeAfterRead_) {
+        if (change_ != ChannelChange::none) {
             writeChannels();
             return;
         }
@@ -189,6 +279,16 @@ void SettingsCommand::onReport(int action, int status)
         reporter_.doneWith(mode);
         break;
     }
+    // Every write is followed by a read: the user sees what the unit now holds.
+    case ZyraCommsThread::TASK_WRITE_REGION:
+        run(ZyraCommsThread::TASK_READ_REGION);
+        return;
+    case ZyraCommsThread::TASK_WRITE_MODE:
+        run(ZyraCommsThread::TASK_READ_MODE);
+        return;
+    case ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS:
+        run(ZyraCommsThread::TASK_READ_FREQUENCY_SETTINGS);
+        return;
     default:
         reporter_.done(QString());
         break;

@@ -17,7 +17,8 @@ class SettingsCommand : public QObject
     Q_OBJECT
 
 public:
-    explicit SettingsCommand(Reporter &reporter, QObject *parent = nullptr);
+    // confirmed: --yes, which zyra channels set needs to write its plan.
+    SettingsCommand(Reporter &reporter, bool confirmed, QObject *parent = nullptr);
 
     // The exit status of arguments that are no setting (nothing started),
     // or -1 once the task has started; ended() follows then.
@@ -30,18 +31,31 @@ signals:
     void ended(int status);
 
 private:
+    // A usage error; returns its exit status.
+    int usage(const QString &text);
     void run(int action);
     void onReport(int action, int status);
     void reportIdentity();
     void reportChannels();
     // After the read: the new list stored, or refused as the dialog would.
     void writeChannels();
+    // The frequencies switched off once the change is made.
+    std::vector<uint16_t> switchedOffAfterChange() const;
+    // A refusal of the new list, naming the channel and the region; empty when it may be stored.
+    QString refusalOf(const std::vector<uint16_t> &switchedOff) const;
+
+    enum class ChannelChange {
+        none,
+        switchOn,   // zyra channels on: the named ones on, the others as they are
+        switchOff,  // zyra channels off: the named ones off, the others as they are
+        replace,    // zyra channels set: the named ones off, all others on
+    };
 
     Reporter &reporter_;
+    bool confirmed_;
     CommsRunner runner_;
     ZyraCommsThread &comms_;
-    // zyra channels set: the frequencies to switch off, written once the
-    // stored ones have been read.
-    std::vector<uint16_t> switchedOff_;
-    bool writeAfterRead_ = false;
+    // The change and its frequencies, made once the stored list has been read.
+    ChannelChange change_ = ChannelChange::none;
+    std::vector<uint16_t> named_;
 };

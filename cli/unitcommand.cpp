@@ -4,9 +4,12 @@
 
 #include <cstdlib>
 
+#include "devicetypenames.h"
 #include "devicetypes.h"
 #include "enterkey.h"
+#include "failurecauses.h"
 #include "reporter.h"
+#include "unitversions.h"
 #include "updaterun.h"
 #include "usbaccess.h"
 #include "workererrors.h"
@@ -19,9 +22,11 @@ int exitStatusOf(int errorCode)
     return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
 }
 
-const char recoveryInstructions[] =
-    "The unit stopped answering. Start it in recovery mode as the program's recovery picture shows, "
-    "then press Enter to go on.";
+QString recoveryInstructions()
+{
+    return QString("The unit stopped answering. ") + failurecauses::updateModeInstructions +
+           " Then press Enter to go on.";
+}
 
 }  // namespace
 
@@ -32,10 +37,12 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
       askBeforeRecovery_(askBeforeRecovery),
       run_(new UpdateRun(&handle_, this))
 {
-    connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) { reporter_.step(text); });
+    connect(run_, &UpdateRun::stepStarted, this, [this](const QString &text) {
+        startedSteps_ << text.trimmed();
+        reporter_.step(text);
+    });
     connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
-    connect(run_, &UpdateRun::detected, this,
-            [this](const QString &version) { reporter_.detected(version.trimmed()); });
+    connect(run_, &UpdateRun::detected, this, &UnitCommand::onDetected);
     connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
     connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);
     connect(run_, &UpdateRun::recoveryRequested, this, &UnitCommand::onRecoveryRequested);
@@ -82,7 +89,13 @@ void UnitCommand::update(uint8_t fanControlMode)
 void UnitCommand::interrupt(int count)
 {
     if (count == 1 && run_->inProgress()) {
-        reporter_.note("Stopping after the current step; Ctrl-C again leaves at once.");
+        // A step runs to its end, which for a radio image takes minutes: say
+        // which one, and what leaving at once would cost.
+        QString note = QString("Stopping once the step \"%1\" has ended; this may take a few minutes.")
+                           .arg(run_->currentStep().trimmed());
+        if (!run_->detecting())
+            note += " Ctrl-C again leaves at once, which may leave the unit unusable until it is updated again.";
+        reporter_.note(note);
         if (pendingFanControl_ >= 0) {
             // Still detecting: the update never starts.
             pendingFanControl_ = -1;
@@ -91,10 +104,41 @@ void UnitCommand::interrupt(int count)
         run_->stopAfterCurrentStep();
         return;
     }
+    if (run_->inProgress() && !run_->detecting())
+        reportLeftEarly();
     // As closing the window: let go of the worker, then leave.
     run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED", stoppedStatus);
     closeUnit();
     std::_Exit(stoppedStatus);
+}
+
+void UnitCommand::onDetected(const QString &version)
+{
+    // Without a video module the detection's text is the library's API
+    // version, not the unit's: the unit's radio versions are told instead.
+    QList<QPair<QString, QString>> found;
+    if (DeviceTypes::hasVideoModule(deviceType_))
+        found = {{"version", unitversions::withoutPrefix(version)}};
+    else
+        found = {{"application", unitversions::application(handle_)}, {"radio", unitversions::radio(handle_)}};
+    const QString installed = unitversions::inPackage(deviceType_);
+    if (pendingFanControl_ >= 0 && !installed.isEmpty())
+        found.append({"installs", installed});
+    reporter_.detected(found);
+}
+
+void UnitCommand::reportLeftEarly()
+{
+    const QString type = deviceTypeName(deviceType_);
+    // Every step but the running one has ended.
+    const QStringList ended = startedSteps_.mid(0, startedSteps_.size() - 1);
+    const QString done = ended.isEmpty() ? QString("none") : ended.join(", ");
+    reporter_.error(QString("Left during the step \"%1\".").arg(run_->currentStep().trimmed()), stoppedStatus,
+                    QString("Steps done: %1. The unit may not start as it is: run zyra update %2 again. If the "
+                            "unit no longer answers, start it in update mode (with its USB cable connected, "
+                            "hold its UPDATE button while you power it on) and zyra update %2 takes the recovery "
+                            "path.")
+                        .arg(done, type));
 }
 
 void UnitCommand::reportStopped()
@@ -109,7 +153,10 @@ void UnitCommand::onFailed(const QString &message, int errorCode)
     if (errorCode == workererrors::radio2UnitGone)
         handleUsable_ = false;
     closeUnit();
-    reporter_.error(usbaccess::explainedFailure(message), errorCode);
+    const QString explained = usbaccess::explainedFailure(message);
+    // A unit this user may not open explains the failure by itself.
+    reporter_.error(explained, errorCode,
+                    explained == message ? failurecauses::causeOf(errorCode, deviceType_) : QString());
     status_ = exitStatusOf(errorCode);
     updating_ = false;
 }
@@ -118,7 +165,7 @@ void UnitCommand::onRecoveryRequested(int unitStatus)
 {
     if (unitStatus != workererrors::recoveryUnitUnreachable)
         closeUnit();
-    reporter_.recovery(recoveryInstructions);
+    reporter_.recovery(recoveryInstructions());
     if (!askBeforeRecovery_) {
         recover();
         return;

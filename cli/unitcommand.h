@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -33,11 +34,14 @@ signals:
     void ended(int status);
 
 private:
+    void onDetected(const QString &version);
     void onFailed(const QString &message, int errorCode);
     void onRecoveryRequested(int unitStatus);
     void recover();
     void onSucceeded();
     void reportStopped();
+    // A second Ctrl-C during an update: what was done and how to recover.
+    void reportLeftEarly();
     void end(int status);
     void closeUnit();
 
@@ -53,5 +57,7 @@ private:
     // The fan control of the update that follows the detection; -1 for none.
     int pendingFanControl_ = -1;
     int status_ = 0;
+    // The update's steps so far, for a user who leaves early.
+    QStringList startedSteps_;
     UpdateRun *run_;
 };

@@ -39,6 +39,9 @@ public:
         // "TX" or "RX", the side the device type is: its images must be there.
         QString side;
         QString storageFile;
+        // The other side's files as well, where present (a check of the
+        // whole package); a run on a unit judges only what it writes.
+        bool everySide = false;
     };
 
     enum class Fault {
@@ -53,14 +56,17 @@ public:
 
     // The pre-flight: every package file the run reads once it has begun to
     // change the unit, in the order the run reads them. The side's images
-    // must be present; the other side's are checked when present. Returns
-    // the first fault found, or none.
-    Fault firstFault(const Run &run) const;
+    // must be present. Returns the first fault found, or none; detail then
+    // gets the file and what is wrong with it ("firmware/app-rx.hex: line 3:
+    // checksum mismatch").
+    Fault firstFault(const Run &run, QString *detail = nullptr) const;
 
 private:
     using ImageCheck = std::string (*)(std::string_view);
     // Present and passing the check, or absent and not required.
-    bool imageIsSound(const QString &name, ImageCheck check, bool required) const;
+    bool imageIsSound(const QString &name, ImageCheck check, bool required, QString *detail) const;
+    // "firmware/NAME: what": the file as the user finds it in the package.
+    QString fileFault(const QString &name, const QString &what) const;
 
     QString directory_;
 };

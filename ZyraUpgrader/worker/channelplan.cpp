@@ -76,20 +76,27 @@ void encode(const std::vector<uint16_t> &switchedOff, uint8_t *stored)
 }
 
 Refusal checkSwitchedOff(const std::vector<Channel> &plan, const uint8_t *stored,
-                         const std::vector<uint16_t> &switchedOff, bool broadcast)
+                         const std::vector<uint16_t> &switchedOff, bool broadcast, uint16_t *culprit)
 {
+    uint16_t refused = 0;
+    if (culprit == nullptr)
+        culprit = &refused;
     if (switchedOff.size() > maxSwitchedOff)
         return Refusal::tooMany;
     const std::vector<bool> enabled = enabledFlags(plan, stored);
     for (uint16_t frequency : switchedOff)
         if (std::none_of(plan.begin(), plan.end(),
-                         [frequency](const Channel &channel) { return channel.frequency == frequency; }))
+                         [frequency](const Channel &channel) { return channel.frequency == frequency; })) {
+            *culprit = frequency;
             return Refusal::notInPlan;
+        }
     for (size_t entry = 0; entry < plan.size() && broadcast; ++entry) {
         const bool wantedOn =
             std::find(switchedOff.begin(), switchedOff.end(), plan[entry].frequency) == switchedOff.end();
-        if (isDfs(plan[entry]) && wantedOn != enabled[entry])
+        if (isDfs(plan[entry]) && wantedOn != enabled[entry]) {
+            *culprit = plan[entry].frequency;
             return Refusal::dfsLocked;
+        }
     }
     return Refusal::none;
 }

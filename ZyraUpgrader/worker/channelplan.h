@@ -45,7 +45,8 @@ enum class Refusal {
     tooMany,
     dfsLocked
 };
+// culprit, when given, gets the frequency refused (notInPlan, dfsLocked).
 Refusal checkSwitchedOff(const std::vector<Channel> &plan, const uint8_t *stored,
-                         const std::vector<uint16_t> &switchedOff, bool broadcast);
+                         const std::vector<uint16_t> &switchedOff, bool broadcast, uint16_t *culprit = nullptr);
 
 }  // namespace channelplan

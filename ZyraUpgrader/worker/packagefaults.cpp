@@ -26,13 +26,31 @@ PackageFaultError packageFaultError(FirmwarePackage::Fault fault)
     return {};
 }
 
-FirmwarePackage::Fault updateRunFault(int deviceType, bool withXmegaImage, bool withRecoveryImages,
-                                      const QString &storageFile)
+namespace {
+
+FirmwarePackage::Run runOf(int deviceType, bool withXmegaImage, bool withRecoveryImages, const QString &storageFile)
 {
     FirmwarePackage::Run run;
     run.withXmegaImage = withXmegaImage;
     run.withRecoveryImages = withRecoveryImages;
     run.side = sideText(DeviceTypes::isTransmitter(deviceType) ? VX_ZYRA_TX : VX_ZYRA_RX);
     run.storageFile = storageFile;
-    return FirmwarePackage(deviceType).firstFault(run);
+    return run;
+}
+
+}  // namespace
+
+FirmwarePackage::Fault updateRunFault(int deviceType, bool withXmegaImage, bool withRecoveryImages,
+                                      const QString &storageFile, QString *detail)
+{
+    return FirmwarePackage(deviceType)
+        .firstFault(runOf(deviceType, withXmegaImage, withRecoveryImages, storageFile), detail);
+}
+
+FirmwarePackage::Fault wholePackageFault(int deviceType, QString *detail)
+{
+    FirmwarePackage::Run run =
+        runOf(deviceType, DeviceTypes::hasVideoModule(deviceType), true, QStringLiteral("storage.ini"));
+    run.everySide = true;
+    return FirmwarePackage(deviceType).firstFault(run, detail);
 }

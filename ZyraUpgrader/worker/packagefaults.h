@@ -16,6 +16,10 @@ struct PackageFaultError {
 PackageFaultError packageFaultError(FirmwarePackage::Fault fault);
 
 // The pre-flight of an update run of the device type, the recovery images
-// included when withRecoveryImages.
+// included when withRecoveryImages; detail as FirmwarePackage::firstFault.
 FirmwarePackage::Fault updateRunFault(int deviceType, bool withXmegaImage, bool withRecoveryImages,
-                                      const QString &storageFile);
+                                      const QString &storageFile, QString *detail = nullptr);
+
+// The check of every file of the device type's package folder, both sides'
+// and the recovery images included.
+FirmwarePackage::Fault wholePackageFault(int deviceType, QString *detail);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -82,14 +83,30 @@ void addEvent(const QByteArray &line, Outcome &outcome)
     EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
     if (name == "step")
         outcome.events << "step: " + event.value("text").toString();
-    else if (name == "detected")
-        outcome.events << "detected: " + event.value("version").toString();
-    else if (name == "done" && event.contains("side"))
+    else if (name == "detected") {
+        QStringList found;
+        for (const char *key : {"version", "application", "radio", "installs"})
+            if (event.contains(key))
+                found << QString("%1 %2").arg(key, event.value(key).toString());
+        outcome.events << "detected: " + found.join(", ");
+    } else if (name == "done" && event.contains("side"))
         outcome.events << QString("done: %1, %2, serial %3, boot agents %4")
                               .arg(event.value("side").toString(), event.value("signature").toString(),
                                    event.value("serial").toString().left(14), event.value("boot_agents").toString());
-    else if (name == "done" && event.contains("value"))
+    else if (name == "done" && event.contains("channels")) {
+        QStringList channels;
+        for (const QJsonValue &item : event.value("channels").toArray()) {
+            const QJsonObject channel = item.toObject();
+            channels << QString("%1 %2%3")
+                            .arg(channel.value("mhz").toInt())
+                            .arg(channel.value("on").toBool() ? "on" : "off")
+                            .arg(channel.value("dfs").toBool() ? " DFS" : "");
+        }
+        outcome.events << "done: " + channels.join(", ");
+    } else if (name == "done" && event.contains("value"))
         outcome.events << "done: " + event.value("value").toString();
+    else if (name == "note")
+        outcome.events << "note: " + event.value("text").toString();
     else if (name == "error")
         outcome.events << QString("error: %1").arg(event.value("code").toInt());
     else if (name == "progress") {

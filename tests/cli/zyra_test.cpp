@@ -1,5 +1,6 @@
 // zyra against the virtual unit: each command's events, exit status and
 // messages, the unit's waits in virtual time.
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -15,8 +16,9 @@ struct Row {
     QStringList arguments;
     QString side;
     QStringList environment;
-    // Files removed from the package first.
-    QStringList removed;
+    // The bench changed first: "path" removed (a file or a folder),
+    // "path=content" written.
+    QStringList changed;
     int status;
     QStringList events;
     QString inStandardError;
@@ -39,8 +41,13 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
                              !row.arguments.contains("region") && !row.arguments.contains("mode") &&
                              !row.arguments.contains("info") && !row.arguments.contains("channels");
     Bench bench(videoModule);
-    for (const QString &file : row.removed)
-        ASSERT_TRUE(QFile::remove(bench.path(file)));
+    for (const QString &change : row.changed) {
+        const QString file = bench.path(change.section('=', 0, 0));
+        if (change.contains('='))
+            bench.write(change.section('=', 0, 0), change.section('=', 1).toUtf8());
+        else
+            ASSERT_TRUE(QFile::remove(file) || QDir(file).removeRecursively()) << file.toStdString();
+    }
 
     const Outcome outcome = bench.run(row.arguments, row.side, row.environment);
 
@@ -52,22 +59,42 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
 const QString video = "step: Updating Video Module";
 const QString radio1 = "step: Updating Radio 1 of 2";
 const QString radio2 = "step: Updating Radio 2 of 2";
-const QString configuration = "step: Updating device configuration ";
+const QString configuration = "step: Updating device configuration";
 const QString progress = "progress";
 
-QStringList videoModuleUpdate()
+// installs: the package's XMEGA_VERSION, 2.4 in firmware2k.
+QStringList videoModuleUpdate(const QString &installs = "1.4")
 {
-    return {"detected: v1.3", video, progress, radio1, progress, radio2, progress, configuration, progress, "done"};
+    return {"detected: version 1.3, installs " + installs,
+            video,
+            progress,
+            radio1,
+            progress,
+            radio2,
+            progress,
+            configuration,
+            progress,
+            "done"};
 }
 
-QStringList radioUpdate()
+// Without a video module the unit's own versions, not the library's.
+QStringList radioUpdate(const QString &installs = "1.4")
 {
-    return {"detected: 1.0.1", radio1, progress, radio2, progress, configuration, progress, "done"};
+    return {"detected: application 1.2.3, radio 4.5.6.7, installs " + installs,
+            radio1,
+            progress,
+            radio2,
+            progress,
+            configuration,
+            progress,
+            "done"};
 }
 
 const QString standInAgents = "LD_LIBRARY_PATH=" ZYRA_STAND_IN_AGENTS_LIB_DIR;
 const QString withoutAgents = "LD_LIBRARY_PATH=" ZYRA_WITHOUT_AGENTS_LIB_DIR;
 const QString pairing = "step: Pairing ZYRA";
+const QString samplePlan =
+    "5190 on, 5230 on, 5270 on DFS, 5310 on DFS, 5510 on DFS, 5550 on DFS, 5670 off DFS, 5755 on, 5795 on";
 const QString noDevice = "Error, no device Detected.";
 const QString noAccess = "ZYRA_SIM_NO_ACCESS=1";
 const QString unitRefuses = "zyra: The ZYRA unit is attached, but this user may not open it (permission denied). "
@@ -89,8 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
             0,
             videoModuleUpdate(),
             ""},
-        Row{"update_2k_tx", {"update", "2k-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
-        Row{"update_2k_rx", {"update", "2k-rx", "--json"}, "rx", {}, {}, 0, radioUpdate(), ""},
+        Row{"update_2k_tx", {"update", "2k-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate("2.4"), ""},
+        Row{"update_2k_rx", {"update", "2k-rx", "--json"}, "rx", {}, {}, 0, radioUpdate("2.4"), ""},
         // Away for the video module's reconnect attempts, back for the recovery's.
         Row{"recovery_with_yes",
             {"update", "sdi-tx", "--json", "--yes"},
@@ -98,18 +125,25 @@ INSTANTIATE_TEST_SUITE_P(
             {"ZYRA_SIM_AWAY_OPENS=12"},
             {},
             0,
-            {"detected: v1.3", video, progress, "recovery", radio1, progress, radio1, progress, radio2, progress,
-             "step: Restoring Device", progress, configuration, progress, "done"},
+            {"detected: version 1.3, installs 1.4", video, progress, "recovery", radio1, progress, radio1, progress,
+             radio2, progress, "step: Restoring Device", progress, configuration, progress, "done"},
             ""},
         Row{"detect_without_unit", {"detect", "hdmi-rx", "--json"}, "none", {}, {}, 1, {"error: 0"}, noDevice},
-        Row{"detect_video_module", {"detect", "sdi-tx", "--json"}, "tx", {}, {}, 0, {"detected: v1.3", "done"}, ""},
+        Row{"detect_video_module",
+            {"detect", "SDI-TX", "--json"},
+            "tx",
+            {},
+            {},
+            0,
+            {"detected: version 1.3", "done"},
+            ""},
         Row{"update_with_bad_package",
             {"update", "hdmi-rx", "--json"},
             "rx",
             {},
             {"firmware/firmware.ini"},
             21,
-            {"detected: 1.0.1", radio1, progress, "error: 21"},
+            {"detected: application 1.2.3, radio 4.5.6.7, installs 1.4", radio1, progress, "error: 21"},
             "Error updating Radio 1"},
         Row{"package_check_good", {"package", "check", "--json"}, "none", {}, {}, 0, {"done"}, ""},
         Row{"package_check_bad",
@@ -119,9 +153,52 @@ INSTANTIATE_TEST_SUITE_P(
             {"firmware2k/storage.ini"},
             42,
             {"error: 42"},
-            "R Error updating device configuration"},
+            "R Error updating device configuration\nError Code: 42\nfirmware2k/storage.ini: missing"},
+        Row{"package_check_bad_hex_line",
+            {"package", "check", "--json"},
+            "none",
+            {},
+            {"firmware/app-rx.hex=:020000040800F2\n:10000000\n"},
+            22,
+            {"error: 22"},
+            "firmware/app-rx.hex: line 2: "},
+        Row{"package_check_without_package",
+            {"package", "check", "--json"},
+            "none",
+            {},
+            {"firmware", "firmware2k"},
+            1,
+            {"error: 1"},
+            "it holds neither firmware/ nor firmware2k/"},
+        // An update writes one side's images: the other side's may be damaged.
+        Row{"update_tx_with_the_receivers_image_damaged",
+            {"update", "hdmi-tx", "--json"},
+            "tx",
+            {},
+            {"firmware/app-rx.hex=:10000000\n"},
+            0,
+            videoModuleUpdate(),
+            ""},
+        Row{"detect_without_dfu_programmer",
+            {"detect", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {"utils/dfu-programmer"},
+            1,
+            {"error: 1"},
+            "dfu-programmer was not found"},
+        Row{"detect_with_the_video_module_running",
+            {"detect", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {"state/xmega.mode=running\n"},
+            3,
+            {"error: 3"},
+            "No video module answered in its bootloader. Start the unit in update mode"},
         Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
-        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {}, "usage: zyra region"},
+        Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {"error: 2"}, "usage: zyra region"},
+        Row{"unknown_option", {"update", "sdi-tx", "--jsno"}, "tx", {}, {}, 2, {}, "Try 'zyra --help'"},
+        Row{"unknown_type", {"detect", "sdi", "--json"}, "tx", {}, {}, 2, {"error: 2"}, "hdmi-tx, sdi-tx, hdmi-rx"},
         Row{"region_without_unit", {"region", "--json"}, "none", {}, {}, 1, {"error: 1"}, "cannot connect"},
         Row{"info_stand_in_agents",
             {"info", "--json"},
@@ -148,26 +225,18 @@ INSTANTIATE_TEST_SUITE_P(
             {withoutAgents, "ZYRA_SIM_BOOTLOADER=2.0.5"},
             {},
             23,
-            {"detected: 1.0.1", radio1, progress, "error: 23"},
-            "Error updating Radio 1\n\nBoot agent for this bootloader not available\n\nError Code: 23"},
+            {"detected: application 1.2.3, radio 4.5.6.7, installs 1.4", radio1, progress, "error: 23"},
+            "Error updating Radio 1\nBoot agent for this bootloader not available\nError Code: 23"},
         // The sample unit's region 4 plan with 5670 MHz switched off.
-        Row{"channels_get",
-            {"channels", "--json"},
-            "rx",
-            {},
-            {},
-            0,
-            {"done: 5190 MHz on\n5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on "
-             "DFS\n5670 MHz off DFS\n5755 MHz on\n5795 MHz on"},
-            ""},
+        Row{"channels_get", {"channels", "--json"}, "rx", {}, {}, 0, {"done: " + samplePlan}, ""},
         Row{"channels_outside_the_plan",
-            {"channels", "set", "5180", "--json"},
+            {"channels", "on", "5190", "5180", "--json"},
             "rx",
             {},
             {},
             1,
             {"error: 1"},
-            "not in the channel plan"},
+            "5180 MHz is not in the channel plan of the unit's region, usa."},
         Row{"channels_more_than_fourteen",
             {"channels", "set", "5190", "5230", "5270", "5310", "5510", "5550", "5670", "5755", "5795", "5190", "5230",
              "5270", "5310", "5510", "5550", "--json"},
@@ -177,6 +246,19 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {"error: 1"},
             "At most 14"},
+        // set switches on what it does not name: it shows that plan and
+        // writes it only with --yes.
+        Row{"channels_set_without_yes",
+            {"channels", "set", "5190", "--json"},
+            "rx",
+            {},
+            {},
+            1,
+            {"note: zyra channels set would store this plan, every channel not named switched on:\n5190 MHz off\n"
+             "5230 MHz on\n5270 MHz on DFS\n5310 MHz on DFS\n5510 MHz on DFS\n5550 MHz on DFS\n5670 MHz on DFS\n"
+             "5755 MHz on\n5795 MHz on",
+             "error: 1"},
+            "add --yes to store this plan"},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
         Row{"pair_receiver",
             {"pair", "hdmi-rx", "--json"},
@@ -194,7 +276,14 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {pairing, "error: 0"},
             "Error while connecting to ZYRA"},
-        Row{"pair_transmitter_type", {"pair", "sdi-tx", "--json"}, "tx", {}, {}, 2, {}, "takes a receiver type"},
+        Row{"pair_transmitter_type",
+            {"pair", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {},
+            2,
+            {"error: 2"},
+            "takes a receiver type"},
         // The transmitter left on the bus for the receiver's step: step 1
         // prepares it, the pairing itself refuses it.
         Row{"pair_2k_receiver_with_the_transmitter_left_on",

@@ -69,8 +69,6 @@ const PackageFault rows[] = {
      replacedBy("[FIRMWARE_RX]\napp=app-rx.hex\nmac=mac.bin\n"), 22, radio1},
     {"applicationImageWithAnEmptyLine", 3, RunKind::Update, "firmware/app-rx.hex", withEmptySecondLine, 22, radio1},
     {"applicationImageMissing", 4, RunKind::Update, "firmware2k/app-tx.hex", removed, 22, radio1},
-    {"otherSidesApplicationImageMalformed", 1, RunKind::Update, "firmware/app-rx.hex", replacedBy(":10000000\n"), 22,
-     radio1},
     {"macImageMissing", 3, RunKind::Update, "firmware/mac.bin", removed, 32, radio2},
     {"macImageCut", 5, RunKind::Update, "firmware2k/mac.bin", replacedBy(QByteArray(40, '\0')), 32, radio2},
     {"macImageNotNamed", 2, RunKind::Update, "firmware/firmware.ini",
