@@ -3,10 +3,10 @@
 #include <QDebug>
 #include <QMessageBox>
 #include <QMovie>
-#include <QPixmap>
 
 #include "commstaskhost.h"
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "pairerrordialog.h"
 #include "screens.h"
 #include "ui_pairdialog.h"
@@ -32,11 +32,11 @@ Placement placementFor(int deviceType)
 {
     switch (deviceType) {
     case DeviceTypes::TwoKReceiver:
-        return {":/myresources/Images/sdi_2k_rx_pairing.png", 480, 260};
+        return {":/myresources/Images/sdi_2k_rx_pairing.png", 408, 221};
     case DeviceTypes::SdiReceiver:
-        return {":/myresources/Images/sdi_rx_pairing.png", 700, 310};
+        return {":/myresources/Images/sdi_rx_pairing.png", 595, 263};
     default:
-        return {":/myresources/Images/hdmi_rx_pairing.png", 700, 310};
+        return {":/myresources/Images/hdmi_rx_pairing.png", 595, 263};
     }
 }
 
@@ -55,6 +55,7 @@ PairDialog::PairDialog(QWidget *parent)
     connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
     connect(errorDialog, SIGNAL(retry()), this, SLOT(showPairDialog()));
 
+    loadPairingImage();
     setScreen(screenReady);
 }
 
@@ -68,7 +69,7 @@ PairDialog::~PairDialog()
 void PairDialog::loadPairingImage()
 {
     const Placement placement = placementFor(deviceType);
-    ui->label->setPixmap(QPixmap(placement.picture, "PNG"));
+    ui->label->setPixmap(highdpi::picture(placement.picture));
     ui->OKButton->move(ui->OKButton->x(), placement.okY);
     ui->connectButton->move(ui->connectButton->x(), placement.connectY);
 }
