@@ -1,8 +1,8 @@
 # Pictures of the ZyraUpgrader program.
 #
 # The SVG files beside this one are the sources; this file renders them at build
-# time into the build tree (PNG, the animated loading.gif, the icon's .ico and
-# .icns) and writes the Qt resource file that lists them.
+# time into the build tree (PNG at 1x and 2x, the animated loading.gif, the
+# icon's .ico and .icns) and writes the Qt resource file that lists them.
 #
 # Use it from the program's CMakeLists.txt with include() (not add_subdirectory):
 #
@@ -13,7 +13,8 @@
 #
 # It defines, in the including scope:
 #   ZYRA_IMAGES_QRC    the generated .qrc, written when configuring; its files are
-#                      ":/myresources/Images/<name>" and ":/icons/Images/appIcon.png",
+#                      ":/myresources/Images/<name>" (with "<name>@2x.png" beside
+#                      each picture), ":/icons/Images/appIcon.png" (and @2x),
 #                      ":/icons/Images/appIcon.ico", ":/icons/Images/appIcon.icns".
 #   ZYRA_IMAGES_FILES  the rendered files the .qrc lists.
 #   zyra_images        a target that renders them all.
@@ -94,6 +95,7 @@ endfunction()
 function(_zyra_images_add_icon output_dir work_dir)
   set(source "${_ZYRA_IMAGES_SOURCE_DIR}/appIcon.svg")
   _zyra_images_add_rendering("${output_dir}/appIcon.png" "${source}" --width=128 --height=128)
+  _zyra_images_add_rendering("${output_dir}/appIcon@2x.png" "${source}" --width=256 --height=256)
   # The desktop's icon theme takes a self-contained drawing: the style sheet
   # and the shared parts are drawn in.
   add_custom_command(OUTPUT "${output_dir}/appIcon-scalable.svg"
@@ -149,15 +151,18 @@ function(_zyra_images_define)
     "${_ZYRA_IMAGES_SOURCE_DIR}/parts-connect.svg"
     "${_ZYRA_IMAGES_SOURCE_DIR}/parts-pairing.svg")
 
+  # Each picture also at twice the size, "<name>@2x.png", for screens that Qt
+  # scales by 2 (see highdpi.h).
   set(pictures)
   foreach(name IN LISTS _ZYRA_IMAGES_PICTURES)
     _zyra_images_add_rendering("${output_dir}/${name}.png" "${_ZYRA_IMAGES_SOURCE_DIR}/${name}.svg")
-    list(APPEND pictures "${name}.png")
+    _zyra_images_add_rendering("${output_dir}/${name}@2x.png" "${_ZYRA_IMAGES_SOURCE_DIR}/${name}.svg" --zoom=2)
+    list(APPEND pictures "${name}.png" "${name}@2x.png")
   endforeach()
   _zyra_images_add_spinner("${output_dir}" "${work_dir}")
   list(APPEND pictures loading.gif)
   _zyra_images_add_icon("${output_dir}" "${work_dir}")
-  set(icons appIcon.png appIcon.ico appIcon.icns)
+  set(icons appIcon.png appIcon@2x.png appIcon.ico appIcon.icns)
 
   set(qrc "${output_dir}/zyra_images.qrc")
   _zyra_images_write_qrc("${qrc}" "${pictures}" "${icons}")

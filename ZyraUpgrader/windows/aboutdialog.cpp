@@ -4,11 +4,13 @@
 #include <QDebug>
 #include <QFile>
 
+#include "highdpi.h"
 #include "ui_aboutdialog.h"
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDialog)
 {
     ui->setupUi(this);
+    ui->label_3->setPixmap(highdpi::picture(":/icons/Images/appIcon.png"));
     ui->verticalLayout->setAlignment(ui->utilityVersionLabel, Qt::AlignCenter);
     ui->verticalLayout->setAlignment(ui->label_3, Qt::AlignCenter);
     loadLicense();
@@ -23,7 +25,9 @@ AboutDialog::~AboutDialog()
 void AboutDialog::setVersion(QString version)
 {
     ui->utilityVersionLabel->setText(QString("ZYRA UTILITY Version %1").arg(version));
-    ui->utilityVersionLabel->setStyleSheet("font: 18pt;");
+    // 18 pt at 96 dpi, in pixels as every form's text: Qt scales pixels with
+    // the screen, while points grew with the dpi on top of that.
+    ui->utilityVersionLabel->setStyleSheet("font-size: 24px; font-family: \"Arial\";");
 }
 
 void AboutDialog::loadLicense()

@@ -11,14 +11,15 @@
 
 #include "dashboard_shared.h"
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "ui_dashboard.h"
 
 using namespace dashboard;
 
 void DashBoard::loadLayoutPictures()
 {
-    updatePicture.load(":/myresources/Images/thumbs-up.png", "PNG");
-    errorPicture.load(":/myresources/Images/warning.png", "PNG");
+    updatePicture = highdpi::picture(":/myresources/Images/thumbs-up.png");
+    errorPicture = highdpi::picture(":/myresources/Images/warning.png");
 }
 
 void DashBoard::showInstructionsLayout()
@@ -26,7 +27,7 @@ void DashBoard::showInstructionsLayout()
     setFixedSize(960, 550);
     const QString picture =
         recoveryMode ? DeviceTypes::recoveryPicture(deviceType) : DeviceTypes::updatePicture(deviceType);
-    ui->label_2->setPixmap(QPixmap(picture, "PNG"));
+    ui->label_2->setPixmap(highdpi::picture(picture));
 
     hideStatusWidgets();
     hideAll({ui->errorLabel, ui->reconnectPushButton});

@@ -1,13 +1,13 @@
 #include "instructionsdialog.h"
 
-#include <QPixmap>
-
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "ui_instructionsdialog.h"
 
 InstructionsDialog::InstructionsDialog(QWidget *parent) : QDialog(parent), ui(new Ui::InstructionsDialog)
 {
     ui->setupUi(this);
+    loadInstructions();
     connect(ui->nextButton, SIGNAL(clicked()), this, SLOT(emitNext()));
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(emitBack()));
 }
@@ -31,5 +31,5 @@ void InstructionsDialog::emitBack()
 
 void InstructionsDialog::loadInstructions()
 {
-    ui->label->setPixmap(QPixmap(DeviceTypes::recoveryPicture(deviceType), "PNG"));
+    ui->label->setPixmap(highdpi::picture(DeviceTypes::recoveryPicture(deviceType)));
 }

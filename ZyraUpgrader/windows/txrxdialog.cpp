@@ -1,10 +1,12 @@
 #include "txrxdialog.h"
 
+#include "highdpi.h"
 #include "ui_txrxdialog.h"
 
 TxRxDialog::TxRxDialog(QWidget *parent) : QDialog(parent), ui(new Ui::TxRxDialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/device_select_all.png"));
     connect(ui->HDMITXpushButton, SIGNAL(clicked()), this, SLOT(HDMITXSelected()));
     connect(ui->HDMIRXpushButton, SIGNAL(clicked()), this, SLOT(HDMIRXSelected()));
     connect(ui->SDITXpushButton, SIGNAL(clicked()), this, SLOT(SDITXSelected()));

@@ -18,10 +18,19 @@
 
 namespace {
 
-const char dfuRunFailed[] = "Error while connecting to ZYRA";
 const int milestoneProgress = 1000;
 const int eepromRuns = 5;
 const qint64 eepromBytes = 2048;
+
+// The run that failed, under the headline users know, and what mends it: the
+// module may already be erased, and only a new update flashes it again.
+QString dfuRunFailure(const char *run, int errorCode)
+{
+    return QString("Error while connecting to ZYRA\n\n%1 the video module failed.\n"
+                   "Retry and update again: it is flashed anew.\n\nError Code: %2")
+        .arg(run)
+        .arg(errorCode);
+}
 
 // The raw EEPROM image as Intel HEX, the only form dfu-programmer reads.
 bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
@@ -56,17 +65,17 @@ void UpdaterThread::updateZYRA()
     DfuProgrammer dfu(program);
     emit valueChanged(milestoneProgress);
     if (!dfu.run({"erase"}).succeeded()) {
-        emit dfuProgrammerNotPresent(dfuRunFailed);
+        emit dfuProgrammerNotPresent(dfuRunFailure("Erasing", workererrors::xmegaEraseFailed));
         return;
     }
     emit valueChanged(milestoneProgress);
     if (!dfu.run({"flash", "--suppress-bootloader-mem", package.nativePath(xmegaImageFile)}).succeeded()) {
-        emit dfuProgrammerNotPresent(dfuRunFailed);
+        emit dfuProgrammerNotPresent(dfuRunFailure("Flashing", workererrors::xmegaFlashFailed));
         return;
     }
     flashEEPROM();
     if (!dfu.run({"start"}).succeeded()) {
-        emit dfuProgrammerNotPresent(dfuRunFailed);
+        emit dfuProgrammerNotPresent(dfuRunFailure("Starting", workererrors::xmegaStartFailed));
         return;
     }
     reconnect2Device();

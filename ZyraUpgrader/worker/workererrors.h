@@ -17,6 +17,11 @@ constexpr int dumpFailed = 3;
 constexpr int dfuProgrammerMissing = 10;
 // firmware.hex missing or unsound.
 constexpr int xmegaImageBad = 11;
+// A dfu-programmer run of the video module ended in failure; after the
+// erase the module may be blank.
+constexpr int xmegaEraseFailed = 12;
+constexpr int xmegaFlashFailed = 13;
+constexpr int xmegaStartFailed = 14;
 constexpr int dfuProgrammerMissingForEeprom = 101;
 
 // Radio 1, the application image.

@@ -22,7 +22,10 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_UPGRADER_PACKAGE_NAME zyra-upgrader)
 set(CPACK_DEBIAN_UPGRADER_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_UPGRADER_PACKAGE_DEPENDS dfu-programmer)
+# The windows name "Arial"; fonts-liberation's Liberation Sans has its
+# metrics, which the forms are laid out for (without it fontconfig falls
+# back to the wider DejaVu Sans).
+set(CPACK_DEBIAN_UPGRADER_PACKAGE_DEPENDS "dfu-programmer, fonts-liberation")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libvx-zyra${VX_ZYRA_VERSION_MAJOR})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # lintian wants the ldconfig trigger. Its warning maintscript-calls-ldconfig

@@ -1,6 +1,7 @@
 #include "pair2kstep1dialog.h"
 
 #include "commstaskhost.h"
+#include "highdpi.h"
 #include "screens.h"
 #include "ui_pair2kstep1dialog.h"
 #include "zyracommsthread.h"
@@ -8,6 +9,7 @@
 Pair2KStep1Dialog::Pair2KStep1Dialog(QWidget *parent) : CommsTaskDialog(parent), ui(new Ui::Pair2KStep1Dialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/sdi_2k_rx_pairing_s1.png"));
 }
 
 Pair2KStep1Dialog::~Pair2KStep1Dialog()

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "commstaskhost.h"
+#include "highdpi.h"
 #include "screens.h"
 #include "transmissionmode.h"
 #include "ui_pair2kstep3dialog.h"
@@ -11,6 +12,7 @@
 Pair2KStep3Dialog::Pair2KStep3Dialog(QWidget *parent) : CommsTaskDialog(parent), ui(new Ui::Pair2KStep3Dialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/sdi_2k_rx_pairing_s2.png"));
 }
 
 Pair2KStep3Dialog::~Pair2KStep3Dialog()

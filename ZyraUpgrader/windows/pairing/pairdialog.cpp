@@ -3,10 +3,10 @@
 #include <QDebug>
 #include <QMessageBox>
 #include <QMovie>
-#include <QPixmap>
 
 #include "commstaskhost.h"
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "pairerrordialog.h"
 #include "pairrun.h"
 #include "screens.h"
@@ -30,11 +30,11 @@ Placement placementFor(int deviceType)
 {
     switch (deviceType) {
     case DeviceTypes::TwoKReceiver:
-        return {":/myresources/Images/sdi_2k_rx_pairing.png", 480, 260};
+        return {":/myresources/Images/sdi_2k_rx_pairing.png", 408, 221};
     case DeviceTypes::SdiReceiver:
-        return {":/myresources/Images/sdi_rx_pairing.png", 700, 310};
+        return {":/myresources/Images/sdi_rx_pairing.png", 595, 263};
     default:
-        return {":/myresources/Images/hdmi_rx_pairing.png", 700, 310};
+        return {":/myresources/Images/hdmi_rx_pairing.png", 595, 263};
     }
 }
 
@@ -57,6 +57,7 @@ PairDialog::PairDialog(QWidget *parent)
     connect(pairing, SIGNAL(awaitingConfirmation()), this, SLOT(waiting4Confirmation()));
     connect(pairing, SIGNAL(paired()), this, SLOT(finishedPairing()));
 
+    loadPairingImage();
     setScreen(screenReady);
 }
 
@@ -70,7 +71,7 @@ PairDialog::~PairDialog()
 void PairDialog::loadPairingImage()
 {
     const Placement placement = placementFor(deviceType);
-    ui->label->setPixmap(QPixmap(placement.picture, "PNG"));
+    ui->label->setPixmap(highdpi::picture(placement.picture));
     ui->OKButton->move(ui->OKButton->x(), placement.okY);
     ui->connectButton->move(ui->connectButton->x(), placement.connectY);
 }

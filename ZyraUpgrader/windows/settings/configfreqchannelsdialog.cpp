@@ -1,6 +1,7 @@
 #include "configfreqchannelsdialog.h"
 
 #include "channelplan.h"
+#include "highdpi.h"
 #include "transmissionmode.h"
 #include "ui_configfreqchannelsdialog.h"
 
@@ -38,6 +39,7 @@ ConfigFreqChannelsDialog::ConfigFreqChannelsDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::ConfigFreqChannelsDialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/zyra_logo.png"));
     QHeaderView *header = ui->FreqTable->horizontalHeader();
     header->setFixedHeight(headerHeight);
     header->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,6 @@
 #include "configtransmissionmodedialog.h"
 
+#include "highdpi.h"
 #include "transmissionmode.h"
 #include "ui_configtransmissionmodedialog.h"
 
@@ -14,6 +15,7 @@ configTransmissionModeDialog::configTransmissionModeDialog(QWidget *parent)
     : QDialog(parent), ui(new Ui::configTransmissionModeDialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/zyra_logo.png"));
     showExplanation(ui->transmissionModeComboBox->currentIndex());
 }
 

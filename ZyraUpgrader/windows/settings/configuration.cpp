@@ -1,12 +1,14 @@
 #include "configuration.h"
 
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "regions.h"
 #include "ui_configuration.h"
 
 Configuration::Configuration(QWidget *parent) : QDialog(parent), ui(new Ui::Configuration)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/zyra_logo.png"));
 }
 
 Configuration::~Configuration()

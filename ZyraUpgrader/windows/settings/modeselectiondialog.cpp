@@ -9,6 +9,7 @@
 #include "configtransmissionmodedialog.h"
 #include "configuration.h"
 #include "devicetypes.h"
+#include "highdpi.h"
 #include "screens.h"
 #include "ui_modeselectiondialog.h"
 #include "workererrors.h"
@@ -33,6 +34,7 @@ modeSelectionDialog::modeSelectionDialog(QWidget *parent)
     : QWidget(parent), comms(new CommsTaskHost(this)), ui(new Ui::modeSelectionDialog)
 {
     ui->setupUi(this);
+    ui->label->setPixmap(highdpi::picture(":/myresources/Images/zyra_logo.png"));
     connect(ui->updateModeButton, SIGNAL(clicked()), this, SLOT(gotoUpdateMode()));
     connect(ui->pairModeButton, SIGNAL(clicked()), this, SLOT(gotoPairMode()));
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(goBack()));

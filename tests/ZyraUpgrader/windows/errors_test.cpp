@@ -88,7 +88,9 @@ void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions_data()
     QTest::newRow("video module, image missing")
         << 1 << Unit::Complete << "firmware/firmware.hex" << false << "Error updating Video Module\n\nError Code: 11";
     QTest::newRow("video module, dfu-programmer fails")
-        << 3 << Unit::Complete << "" << true << "Error while connecting to ZYRA";
+        << 3 << Unit::Complete << "" << true
+        << "Error while connecting to ZYRA\n\nErasing the video module failed.\n"
+           "Retry and update again: it is flashed anew.\n\nError Code: 12";
     QTest::newRow("radio 1, firmware.ini missing")
         << 2 << Unit::Complete << "firmware/firmware.ini" << false << "Error updating Radio 1\n\nError Code: 21";
     QTest::newRow("radio 2, image missing")
@@ -124,6 +126,8 @@ void ErrorsTest::failureShowsItsTextAndRetryReturnsToInstructions()
     QVERIFY2(flow->shown("errorLabel"), qPrintable("no error screen; status: " + flow->text("statusLabel")));
     QCOMPARE(flow->text("errorLabel"), message);
     QCOMPARE(flow->window()->size(), QSize(760, 450));
+    const QStringList faults = guitest::layoutFaults(flow->window());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     QCOMPARE(guitest::labelImage(flow->widget<QLabel>("label_2")),
              guitest::resourceImage(":/myresources/Images/warning.png"));
     QCOMPARE(flow->text("reconnectPushButton"), QString("Retry"));

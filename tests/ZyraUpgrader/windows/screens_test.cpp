@@ -9,6 +9,7 @@
 #include "aboutdialog.h"
 #include "flowdriver.h"
 #include "guitest.h"
+#include "highdpi.h"
 #include "instructionsdialog.h"
 #include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
@@ -31,6 +32,7 @@ private slots:
     void successScreenFitsEveryText();
     void errorScreens();
     void recoveryScreen();
+    void everyWindowFitsTheScreen();
 
 private:
     // Saves the window as <name>.png and checks it.
@@ -174,5 +176,47 @@ void ScreensTest::recoveryScreen()
     shootMain("12-recovery-instructions-2k-tx", "nextPushButton");
 }
 
-QTEST_MAIN(ScreensTest)
+// Every window of the program as the screen's scale factor shows it (a run
+// sets QT_SCALE_FACTOR=2): with its title bar and a panel within a logical
+// 1280x720 screen, its texts whole and apart, its pictures as sharp as the
+// screen.
+void ScreensTest::everyWindowFitsTheScreen()
+{
+    constexpr int titleAndPanel = 80;
+    flow->openUpdate(3);
+    const qreal ratio = qApp->devicePixelRatio();
+    int windows = 0;
+    for (QWidget *window : QApplication::allWidgets()) {
+        const QString name = window->metaObject()->className();
+        if (!window->isWindow() || name.startsWith('Q'))
+            continue;
+        ++windows;
+        // Laid out as the user sees it.
+        const bool wasShown = window->isVisible();
+        window->show();
+        QCoreApplication::processEvents();
+        QVERIFY2(window->width() <= 1280 && window->height() + titleAndPanel <= 720,
+                 qPrintable(QString("%1 is %2x%3").arg(name).arg(window->width()).arg(window->height())));
+        const QStringList faults = guitest::layoutFaults(window);
+        QVERIFY2(faults.isEmpty(), qPrintable(name + ": " + faults.join("; ")));
+        for (QLabel *label : window->findChildren<QLabel *>()) {
+            const QPixmap picture = label->pixmap(Qt::ReturnByValue);
+            QVERIFY2(picture.isNull() || picture.devicePixelRatio() == ratio,
+                     qPrintable(QString("%1: %2 drawn for %3x").arg(name, label->objectName()).arg(ratio)));
+        }
+        const QImage shot = guitest::saveScreenshot(window, "window-" + name);
+        QCOMPARE(shot.size(), window->size() * ratio);
+        window->setVisible(wasShown);
+    }
+    QCOMPARE(windows, 12);
+}
+
+int main(int argc, char *argv[])
+{
+    // As the program starts, scaled by the screen's factor.
+    highdpi::enableScaling();
+    QApplication application(argc, argv);
+    ScreensTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "screens_test.moc"

@@ -83,17 +83,18 @@ std::string dfuCommand(const std::string &run)
     return run.substr(start, run.find(' ', start) - start);
 }
 
-// A text of the worker's: a headline and its code, or the video module's
-// connection error, which comes without a code.
+// A text of the worker's: a headline and its code. The video module's
+// failed runs come through a signal without a code, their text has one.
 bool isClearError(const QString &event)
 {
-    QRegExp coded("^error (\\d+): [\\s\\S]+\\n\\nError Code: (\\d+)$");
-    if (coded.exactMatch(event)) {
-        const int code = coded.cap(1).toInt();
-        const int shown = code == workererrors::radio2UnitGone ? workererrors::radio2UnitGoneShown : code;
-        return coded.cap(2).toInt() == shown;
-    }
-    return event == errorEvent(UpdateRun::noErrorCode, "Error while connecting to ZYRA");
+    QRegExp coded("^error (-?\\d+): [\\s\\S]+\\n\\nError Code: (\\d+)$");
+    if (!coded.exactMatch(event))
+        return false;
+    const int code = coded.cap(1).toInt();
+    if (code == UpdateRun::noErrorCode)
+        return event.contains("Error while connecting to ZYRA");
+    const int shown = code == workererrors::radio2UnitGone ? workererrors::radio2UnitGoneShown : code;
+    return coded.cap(2).toInt() == shown;
 }
 
 // What the user saw in the end.

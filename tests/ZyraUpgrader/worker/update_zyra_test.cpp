@@ -10,7 +10,8 @@
 namespace {
 
 const QString videoModuleError = "Error updating Video Module\n\nError Code: %1";
-const QString dfuRunFailed = "dfuNotPresent Error while connecting to ZYRA";
+const QString dfuRunFailed = "dfuNotPresent Error while connecting to ZYRA\n\n%1 the video module failed.\n"
+                             "Retry and update again: it is flashed anew.\n\nError Code: %2";
 const QString fanControlNotKept = "notKept NOTE: The fan control setting could not be written to the Video Module.";
 
 class UpdateZyra : public WorkerFixture
@@ -95,9 +96,9 @@ TEST_F(UpdateZyra, FailedEraseFlashOrStartEndsTheChainWithDfuProgrammerNotPresen
         int failingRun;
         QStringList events;
     } cases[] = {
-        {1, {"progress 1000", dfuRunFailed}},
-        {2, {"progress 1000", "progress 1000", dfuRunFailed}},
-        {4, {"progress 1000", "progress 1000", dfuRunFailed}},
+        {1, {"progress 1000", dfuRunFailed.arg("Erasing").arg(12)}},
+        {2, {"progress 1000", "progress 1000", dfuRunFailed.arg("Flashing").arg(13)}},
+        {4, {"progress 1000", "progress 1000", dfuRunFailed.arg("Starting").arg(14)}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.failingRun);
@@ -114,7 +115,7 @@ TEST_F(UpdateZyra, HungFlashRunIsStoppedAndCountsAsFailed)
     ShortProcessWait shortWait;
     xmega().addFault(zyra_dfu::Fault::Hang, 2, 2);
     worker->updateZYRA();
-    EXPECT_EQ(log.events(), (QStringList{"progress 1000", "progress 1000", dfuRunFailed}));
+    EXPECT_EQ(log.events(), (QStringList{"progress 1000", "progress 1000", dfuRunFailed.arg("Flashing").arg(13)}));
 }
 
 TEST_F(UpdateZyra, EepromRunIsRepeatedWithPausesAtMostFiveTimesAndTheChainGoesOn)

@@ -151,12 +151,12 @@ void PairDialogTest::pictureAndButtonsFollowTheDeviceType_data()
     QTest::addColumn<int>("okY");
     QTest::addColumn<int>("connectY");
     const QString hdmi = ":/myresources/Images/hdmi_rx_pairing.png";
-    QTest::newRow("HDMI TX") << 0 << hdmi << 700 << 310;
-    QTest::newRow("SDI TX") << 1 << hdmi << 700 << 310;
-    QTest::newRow("HDMI RX") << 2 << hdmi << 700 << 310;
-    QTest::newRow("SDI RX") << 3 << ":/myresources/Images/sdi_rx_pairing.png" << 700 << 310;
-    QTest::newRow("2K TX") << 4 << hdmi << 700 << 310;
-    QTest::newRow("2K RX") << 5 << ":/myresources/Images/sdi_2k_rx_pairing.png" << 480 << 260;
+    QTest::newRow("HDMI TX") << 0 << hdmi << 595 << 263;
+    QTest::newRow("SDI TX") << 1 << hdmi << 595 << 263;
+    QTest::newRow("HDMI RX") << 2 << hdmi << 595 << 263;
+    QTest::newRow("SDI RX") << 3 << ":/myresources/Images/sdi_rx_pairing.png" << 595 << 263;
+    QTest::newRow("2K TX") << 4 << hdmi << 595 << 263;
+    QTest::newRow("2K RX") << 5 << ":/myresources/Images/sdi_2k_rx_pairing.png" << 408 << 221;
 }
 
 void PairDialogTest::pictureAndButtonsFollowTheDeviceType()
@@ -170,8 +170,8 @@ void PairDialogTest::pictureAndButtonsFollowTheDeviceType()
     dialog->deviceType = deviceType;
     dialog->loadPairingImage();
     QCOMPARE(guitest::labelImage(dialog->findChild<QLabel *>("label")), guitest::resourceImage(picture));
-    QCOMPARE(button("OKButton")->pos(), QPoint(860, okY));
-    QCOMPARE(button("connectButton")->pos(), QPoint(860, connectY));
+    QCOMPARE(button("OKButton")->pos(), QPoint(731, okY));
+    QCOMPARE(button("connectButton")->pos(), QPoint(731, connectY));
 }
 
 void PairDialogTest::wholePairingWalksTheScreensAndPairsTheUnit()
