@@ -77,7 +77,7 @@ private:
     void loadLayoutPictures();
 
     // The engine of every run, made on first use.
-    UpdateRun *run();
+    UpdateRun *updateRunner();
     void showProgressWidgets();
     bool runInProgress() const;
     void abandonRunOnExit();

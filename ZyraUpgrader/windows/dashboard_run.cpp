@@ -43,7 +43,7 @@ void DashBoard::disconnectDevice()
     connectionStatus = statusDisconnected;
 }
 
-UpdateRun *DashBoard::run()
+UpdateRun *DashBoard::updateRunner()
 {
     if (updateRun)
         return updateRun;
@@ -95,7 +95,7 @@ void DashBoard::detectDevice()
     ui->doneButton->hide();
     connectionStatus = statusConnecting;
 
-    run()->detect(deviceType);
+    updateRunner()->detect(deviceType);
     qDebug() << "Detecting Device";
 
     ui->scanningLabel->show();
@@ -131,7 +131,7 @@ void DashBoard::updateZYRA()
     ui->noFanControlButton->setEnabled(false);
     ui->tempRecFanControlButton->setEnabled(false);
     connectionStatus = DeviceTypes::hasVideoModule(deviceType) ? statusConnecting : statusConnected;
-    run()->update(deviceType, fanControlMode);
+    updateRunner()->update(deviceType, fanControlMode);
     showProgressWidgets();
     ui->ready2beginLabel->setText("Upgrade in progress...");
 }
@@ -144,7 +144,7 @@ void DashBoard::reconnect()
     ui->noFanControlButton->setEnabled(false);
     ui->tempRecFanControlButton->setEnabled(false);
     connectionStatus = statusConnecting;
-    run()->recover(deviceType);
+    updateRunner()->recover(deviceType);
     showProgressWidgets();
     ui->ready2beginLabel->setText("Upgrade in progress...");
 }

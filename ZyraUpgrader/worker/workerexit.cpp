@@ -8,9 +8,14 @@
 namespace {
 
 // Long enough for one library call to come back from a unit that answers.
-constexpr unsigned long exitGraceMs = 3000;
+unsigned long exitGraceMs = 3000;
 
 }  // namespace
+
+void setExitGraceMs(unsigned long ms)
+{
+    exitGraceMs = ms;
+}
 
 void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning, int exitStatus)
 {

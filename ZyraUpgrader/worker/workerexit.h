@@ -11,3 +11,7 @@ class QThread;
 // within a grace period the process leaves at once with exitStatus, after
 // logging stillRunningWarning. Does nothing without a thread.
 void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunningWarning, int exitStatus = 1);
+
+// The grace period in real milliseconds: a thread cannot end in virtual
+// time. 3000 unless a test that leaves a worker stuck on purpose lowers it.
+void setExitGraceMs(unsigned long ms);

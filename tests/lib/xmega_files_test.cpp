@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,78 +71,59 @@ Bytes flashImage(const std::string &atVersionOffset, size_t size = 0x1E000)
     return image;
 }
 
-using XmegaVersion = TempDir;
-
-TEST_F(XmegaVersion, TextAfterFwEndsAtTheErasedByte)
+Bytes nulAfter(const std::string &text)
 {
-    std::string file = writeFile("flash.bin", flashImage("FW2.14.1"));
-    char version[33] = "unchanged";
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 32), 0);
-    EXPECT_STREQ(version, "2.14.1");
+    return flashImage(text + '\0' + 'X');
 }
 
-TEST_F(XmegaVersion, TextEndsAtANulByte)
+Bytes cutAfter(const std::string &text)
 {
-    Bytes image = flashImage("FW3.0");
-    image[kVersionOffset + 5] = 0x00;
-    image[kVersionOffset + 6] = 'X';
-    std::string file = writeFile("flash.bin", image);
-    char version[33];
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 32), 0);
-    EXPECT_STREQ(version, "3.0");
+    Bytes image = flashImage(text);
+    image.resize(kVersionOffset + text.size());
+    return image;
 }
 
-TEST_F(XmegaVersion, TextEndsAtTheEndOfTheFile)
+struct VersionRow {
+    const char *name;
+    // The file's content; none: no file at all.
+    std::optional<Bytes> image;
+    int capacity;
+    int result;
+    // What the buffer then holds; a failure leaves its "old" in place.
+    std::string text;
+};
+
+class XmegaVersion : public TempDir, public ::testing::WithParamInterface<VersionRow>
 {
-    Bytes image = flashImage("FW1.7");
-    image.resize(kVersionOffset + 5);
-    std::string file = writeFile("flash.bin", image);
-    char version[33];
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 32), 0);
-    EXPECT_STREQ(version, "1.7");
+};
+
+TEST_P(XmegaVersion, ReadsTheTextAfterFwWithinTheBuffer)
+{
+    const VersionRow &row = GetParam();
+    std::string file = row.image ? writeFile("flash.bin", *row.image) : path("absent.bin");
+    // One byte over the capacity for the terminator, no more: a write past
+    // it is an overflow the sanitizer sees.
+    std::vector<char> version(static_cast<size_t>(row.capacity) + 1, '#');
+    std::strcpy(version.data(), "old");
+    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version.data(), row.capacity), row.result);
+    const size_t length = strnlen(version.data(), version.size());
+    ASSERT_LT(length, version.size()) << "the text must be terminated within the buffer";
+    EXPECT_EQ(std::string(version.data(), length), row.text);
 }
 
-TEST_F(XmegaVersion, LongTextIsCutAtTheLimitAndTerminatedAfterIt)
-{
-    std::string file = writeFile("flash.bin", flashImage("FW1234567890"));
-    char version[6];
-    std::memset(version, '#', sizeof version);
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 5), 0);
-    EXPECT_EQ(std::string(version, 6), std::string("12345\0", 6));
-}
-
-TEST_F(XmegaVersion, EmptyTextIsFoundAndEmpty)
-{
-    std::string file = writeFile("flash.bin", flashImage("FW"));
-    char version[8] = "old";
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 7), 0);
-    EXPECT_STREQ(version, "");
-}
-
-TEST_F(XmegaVersion, MissingMarkerIsNotAVersion)
-{
-    std::string file = writeFile("flash.bin", flashImage("Fw2.1"));
-    char version[8] = "old";
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 7), 1);
-    EXPECT_STREQ(version, "old");
-}
-
-TEST_F(XmegaVersion, ImageEndingBeforeTheMarkerIsNotAVersion)
-{
-    for (size_t size : {size_t{0}, kVersionOffset, kVersionOffset + 1}) {
-        std::string file = writeFile("short" + std::to_string(size), flashImage("FW9", size));
-        char version[8] = "old";
-        EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 7), 1) << "image of " << size << " bytes";
-        EXPECT_STREQ(version, "old");
-    }
-}
-
-TEST_F(XmegaVersion, MissingFileIsNotAVersion)
-{
-    std::string file = path("absent.bin");
-    char version[8] = "old";
-    EXPECT_EQ(vx_zyra_xmega_version(file.data(), version, 7), 1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Images, XmegaVersion,
+    ::testing::Values(VersionRow{"EndsAtTheErasedByte", flashImage("FW2.14.1"), 32, 0, "2.14.1"},
+                      VersionRow{"EndsAtANulByte", nulAfter("FW3.0"), 32, 0, "3.0"},
+                      VersionRow{"EndsAtTheEndOfTheFile", cutAfter("FW1.7"), 32, 0, "1.7"},
+                      VersionRow{"LongTextCutAtTheLimit", flashImage("FW1234567890"), 5, 0, "12345"},
+                      VersionRow{"EmptyText", flashImage("FW"), 7, 0, ""},
+                      VersionRow{"MissingMarker", flashImage("Fw2.1"), 7, 1, "old"},
+                      VersionRow{"EmptyImage", flashImage("FW9", 0), 7, 1, "old"},
+                      VersionRow{"ImageEndingAtTheMarker", flashImage("FW9", kVersionOffset), 7, 1, "old"},
+                      VersionRow{"ImageEndingInTheMarker", flashImage("FW9", kVersionOffset + 1), 7, 1, "old"},
+                      VersionRow{"MissingFile", std::nullopt, 7, 1, "old"}),
+    [](const ::testing::TestParamInfo<VersionRow> &row) { return std::string(row.param.name); });
 
 class EepromSettings : public TempDir
 {

@@ -1,4 +1,4 @@
-// Helper program for tst_closing: starts an update on a virtual unit that
+// Helper program for closing_test: starts an update on a virtual unit that
 // keeps the worker busy for minutes of real time, then quits the program as
 // a person would (closing the window and agreeing) and lets main return.
 #include <QApplication>
@@ -6,6 +6,7 @@
 
 #include "flowdriver.h"
 #include "guitest.h"
+#include "workerexit.h"
 #include "workspace.h"
 #include "zyra_sim/clock.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     guitest::Workspace workspace;
     auto unit = workspace.prepareUnit(2);
     zyra_sim::Clock::instance().setRealTime(true);
+    // The worker is stuck on purpose: the grace would only be waited out.
+    setExitGraceMs(100);
     // The restart at the start of the radio update keeps the unit away.
     unit->setRestartTimeMs(10 * 60 * 1000);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settingstest.h"
+#include "workerthread.h"
 #include "zyra_sim/bus.h"
 #include "zyracommsthread.h"
 
@@ -18,16 +19,14 @@ namespace {
 const int tx = 1;
 const int rx = 2;
 
-// The worker on its own thread: start on request, run on start, quit when done.
+// The worker on its own thread, wired as its owners wire it: start on
+// request, run on start, quit when done.
 class WorkerOnThread
 {
 public:
     WorkerOnThread() : reports(&worker, SIGNAL(threadSignal(int, int))), stops(&worker, SIGNAL(threadStopped()))
     {
-        worker.moveToThread(&thread);
-        QObject::connect(&worker, SIGNAL(threadStartRequested()), &thread, SLOT(start()));
-        QObject::connect(&thread, SIGNAL(started()), &worker, SLOT(threadTask()));
-        QObject::connect(&worker, SIGNAL(threadStopped()), &thread, SLOT(quit()), Qt::DirectConnection);
+        workerthread::wireComms(&thread, &worker);
     }
     ~WorkerOnThread()
     {
@@ -396,5 +395,5 @@ void CommsThreadTest::cancelSuppressesTheReportButStillStops()
 }
 
 QTEST_GUILESS_MAIN(CommsThreadTest)
-#include "commsthread_test.moc"
 #include "wire_codes.h"
+#include "zyracommsthread_test.moc"

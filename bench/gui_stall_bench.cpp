@@ -4,7 +4,7 @@
 // memory and the wall time. Goals: no stall over 5 ms (nothing touching the
 // unit or the disk runs on the GUI thread), peak RSS under 80 MB.
 //   cmake --build . --target zyra_gui_stall_bench
-//   QT_QPA_PLATFORM=offscreen tests/ZyraUpgrader/windows/zyra_gui_stall_bench
+//   QT_QPA_PLATFORM=offscreen bench/zyra_gui_stall_bench
 #include <sys/resource.h>
 
 #include <QApplication>
