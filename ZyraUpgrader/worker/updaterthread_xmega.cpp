@@ -102,8 +102,11 @@ void UpdaterThread::flashEEPROM()
             emit settingNotKept(stepmessages::fanControlNotKept);
         return;
     }
+    // dfu-programmer 0.6.1 validates a written EEPROM against the flash and
+    // so fails every good write, and its dump-eeprom reads the flash too: the
+    // write stands on the bootloader's status for each block it programmed.
     DfuProgrammer dfu(program);
-    const QStringList arguments{"flash-eeprom", QDir::toNativeSeparators(hexImage.fileName())};
+    const QStringList arguments{"flash-eeprom", "--suppress-validation", QDir::toNativeSeparators(hexImage.fileName())};
     DfuProgrammer::Run run = dfu.run(arguments);
     for (int runs = 1; runs < eepromRuns && !run.succeeded(); ++runs) {
         run = dfu.run(arguments);

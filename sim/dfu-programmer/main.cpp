@@ -2,11 +2,12 @@
 // xmega_state.h. It accepts exactly the command lines the program uses:
 //   atxmega128a4u dump | erase | start
 //   atxmega128a4u flash --suppress-bootloader-mem FILE
-//   atxmega128a4u flash-eeprom FILE
+//   atxmega128a4u flash-eeprom [--suppress-validation] FILE
 // Like 0.6.1 it reads FILE as Intel HEX only, writes its messages to
 // standard error, exits 1 on every failure, writes a dump as raw bytes to
 // standard output and fails a flash-eeprom whose image differs from the
-// flash, unless the state says the EEPROM is read back (see eepromValidates).
+// flash, unless the state says the EEPROM is read back (see eepromValidates)
+// or --suppress-validation skips the check.
 // With ZYRA_SIM_NO_ACCESS=1 the bootloader refuses to be opened, and like
 // 0.6.1, which cannot tell that from an empty bus, it finds no device.
 #include "command_failures.h"
@@ -44,7 +45,7 @@ bool isKnownCommandLine(const std::vector<std::string> &args)
     if (command == "flash")
         return args.size() == 4 && args[2] == "--suppress-bootloader-mem";
     if (command == "flash-eeprom")
-        return args.size() == 3;
+        return args.size() == 3 || (args.size() == 4 && args[2] == "--suppress-validation");
     return false;
 }
 
@@ -98,14 +99,14 @@ bool eepromValidates(const std::string &fileName, const std::vector<uint8_t> &re
     return true;
 }
 
-int flashEeprom(XmegaState &state, const std::string &fileName)
+int flashEeprom(XmegaState &state, const std::string &fileName, bool validate)
 {
     std::vector<uint8_t> memory = state.eeprom();
     const std::string fault = loadHex(fileName, &memory, zyra_dfu::eepromBytes, zyra_dfu::eepromBytes);
     if (!fault.empty())
         return failure(fault);
     state.setEeprom(memory);
-    if (!eepromValidates(fileName, state.eepromReadBack() ? memory : state.flash()))
+    if (validate && !eepromValidates(fileName, state.eepromReadBack() ? memory : state.flash()))
         return failure("Validating...\nEeprom did not validate.");
     return 0;
 }
@@ -162,7 +163,7 @@ int main(int argc, char **argv)
     if (command == "flash")
         return flash(*state, args[3]);
     if (command == "flash-eeprom")
-        return flashEeprom(*state, args[2]);
+        return flashEeprom(*state, args.back(), args.size() == 3);
     state->setMode(zyra_dfu::Mode::Running);
     return 0;
 }

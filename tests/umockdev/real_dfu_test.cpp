@@ -150,6 +150,24 @@ TEST_F(RealDfu, EachCommandLineOfTheWorker)
          [&](const XmegaBootloader &b, const ToolRun &) {
              EXPECT_EQ(std::string(b.eeprom().begin(), b.eeprom().end()), fanControl);
          }},
+        // What the worker runs instead: the write without that validation.
+        {"flash-eeprom --suppress-validation writes without the false check",
+         {erase, flash},
+         {"flash-eeprom", "--suppress-validation", eepromHex},
+         0,
+         "",
+         [&](const XmegaBootloader &b, const ToolRun &) {
+             EXPECT_EQ(std::string(b.eeprom().begin(), b.eeprom().end()), fanControl);
+         }},
+        // Nor can the EEPROM be read back: dump-eeprom reads the flash as well.
+        {"dump-eeprom reads the flash, not the EEPROM",
+         {erase, flash, {"flash-eeprom", "--suppress-validation", eepromHex}},
+         {"dump-eeprom"},
+         0,
+         "",
+         [&](const XmegaBootloader &, const ToolRun &run) {
+             EXPECT_EQ(run.standardOutput, std::string(flashed.begin(), flashed.begin() + 2048));
+         }},
         {"flash-eeprom refuses the raw 2048-byte image",
          {},
          {"flash-eeprom", eepromRaw},
