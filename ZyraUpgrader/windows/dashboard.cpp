@@ -194,6 +194,7 @@ void DashBoard::showPairWindow()
     hide();
     // Only a 2K receiver's pairing reads it, after its first step.
     pairDialog->savedTxMode = pair2KStep1Dialog->savedTxMode;
+    pairDialog->startOver();
     pairDialog->show();
 }
 

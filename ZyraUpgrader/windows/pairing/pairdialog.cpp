@@ -76,6 +76,12 @@ void PairDialog::loadPairingImage()
     ui->connectButton->move(ui->connectButton->x(), placement.connectY);
 }
 
+void PairDialog::startOver()
+{
+    screen = screenReady;
+    setScreen(screenReady);
+}
+
 void PairDialog::setScreen(int processStatus)
 {
     if (processStatus != screenReady && processStatus != screenPairing && processStatus != screenWaiting &&

@@ -28,6 +28,9 @@ public:
 
     // Places the picture and the buttons for deviceType.
     void loadPairingImage();
+    // The first screen, for a new pairing: Finish and the question behind
+    // it belong to the pairing that ended.
+    void startOver();
 
     // The transmitter's mode before a 2K pairing began, set by the main window.
     uint8_t savedTxMode = transmissionmode::unicast;

@@ -12,6 +12,7 @@
 
 #include "dashboard.h"
 #include "guitest.h"
+#include "pairing/pairdialog.h"
 #include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 
@@ -32,6 +33,7 @@ private slots:
     void updateModeShowsTheInstructionsLayout();
     void backPathsReturnToThePreviousWindow();
     void unknownScreenNumbersChangeNothing();
+    void pairingOpensAtItsFirstScreenEveryTime();
 
     void newVersionComesFromTheVersionFile();
     void chosenTypeIsToldItsOwnPackagesVersions_data();
@@ -191,6 +193,24 @@ void NavigationTest::unknownScreenNumbersChangeNothing()
         QVERIFY(QMetaObject::invokeMethod(window, "selectMode", Q_ARG(int, mode)));
         QCOMPARE(visibleWindowClasses(), QStringList{"DashBoard"});
         QCOMPARE(window->size(), QSize(960, 550));
+    }
+}
+
+// The next pairing after Finish offered Finish again, which left without
+// pairing (and on a 2K receiver asked the broadcast question).
+void NavigationTest::pairingOpensAtItsFirstScreenEveryTime()
+{
+    startWindow();
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>("HDMIRXpushButton"), Qt::LeftButton);
+        QTest::mouseClick(topLevel<modeSelectionDialog>()->findChild<QPushButton *>("pairModeButton"), Qt::LeftButton);
+        auto *pairing = topLevel<PairDialog>();
+        QCOMPARE(visibleWindowClasses(), QStringList{"PairDialog"});
+        QVERIFY2(pairing->findChild<QPushButton *>("connectButton")->isEnabled(), "Pair ZYRA is offered");
+        QVERIFY2(!pairing->findChild<QPushButton *>("doneButton")->isVisible(), "no Finish before a pairing");
+        QVERIFY(QMetaObject::invokeMethod(pairing, "finishedPairing"));
+        QTest::mouseClick(pairing->findChild<QPushButton *>("doneButton"), Qt::LeftButton);
+        QCOMPARE(visibleWindowClasses(), QStringList{"TxRxDialog"});
     }
 }
 
