@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QLabel>
 
 #include "highdpi.h"
 #include "ui_aboutdialog.h"
+#include "vx_zyra_version.h"
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDialog)
 {
@@ -13,6 +15,12 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
     ui->label_3->setPixmap(highdpi::picture(":/icons/Images/appIcon.png"));
     ui->verticalLayout->setAlignment(ui->utilityVersionLabel, Qt::AlignCenter);
     ui->verticalLayout->setAlignment(ui->label_3, Qt::AlignCenter);
+    // Below the package's version, the program's own, as zyra-upgrader --version and zyra --version give it.
+    auto *programVersion = new QLabel(QString("Program version %1").arg(VX_ZYRA_VERSION_STRING), this);
+    programVersion->setObjectName("programVersionLabel");
+    programVersion->setStyleSheet(ui->utilityVersionLabel->styleSheet());
+    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->utilityVersionLabel) + 1, programVersion, 0,
+                                     Qt::AlignCenter);
     loadLicense();
     connect(ui->aboutDialogPushButton, SIGNAL(clicked()), this, SLOT(hide()));
 }

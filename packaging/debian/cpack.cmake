@@ -39,6 +39,8 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS libusb-1.0-0-dev)
 
 include(CPack)
 
+# No ";" in a description: CMake reads it as a list separator and the
+# package's description ends there.
 cpack_add_component(runtime DISPLAY_NAME "libvx_zyra"
   DESCRIPTION "USB command protocol of ZYRA wireless video-link units
 libvx_zyra talks to ZYRA units over USB (libusb-1.0): sessions, firmware
@@ -52,8 +54,8 @@ C header, the link name, vx_zyra.pc for pkg-config and the CMake package
 cpack_add_component(upgrader DISPLAY_NAME "ZYRA Utility" DEPENDS runtime
   DESCRIPTION "firmware updater for ZYRA wireless video-link units
 The ZYRA Utility updates ZYRA units over USB from a firmware package folder:
-the video module (with dfu-programmer), both radio images and the storage;
-it also pairs receivers with transmitters. The udev rules give the
+the video module (with dfu-programmer), both radio images and the storage.
+It also pairs receivers with transmitters. The udev rules give the
 logged-in user access to the unit and to its video module's bootloader.")
 
 # Every package carries its changelog and copyright file in its doc folder.

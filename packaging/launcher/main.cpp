@@ -18,7 +18,7 @@
 
 namespace {
 
-const char usage[] = "usage: zyra-upgrader [PACKAGE_FOLDER]\n"
+const char usage[] = "usage: zyra-upgrader [--help | --version | PACKAGE_FOLDER]\n"
                      "  PACKAGE_FOLDER holds firmware/firmware.ini and/or firmware2k/firmware.ini\n";
 
 QString askForPackage()
@@ -48,6 +48,15 @@ QString launcherDir()
 
 int main(int argc, char *argv[])
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        std::fputs("See zyra-upgrader(1); zyra(1) is the same update from a shell.\n", stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("zyra-upgrader " ZYRA_VERSION);
+        return 0;
+    }
     if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
         std::fputs(usage, stderr);
         return 2;

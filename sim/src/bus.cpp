@@ -3,6 +3,9 @@
 #include <fstream>
 #include <optional>
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include "bus_state.h"
 #include "model_lock.h"
 #include "zyra_sim/clock.h"
@@ -135,6 +138,7 @@ void Bus::reset()
     state.stateDir.clear();
     state.radioDelayAfterStartMs = 2000;
     state.runningSinceMs.reset();
+    state.bornNs = State::realTimeNs();
     Clock::instance().reset();
 }
 
@@ -143,7 +147,13 @@ namespace {
 struct ModuleMode {
     std::string word;
     int starts = 0;
+    int64_t writtenNs = 0;
 };
+
+int64_t nanoseconds(const timespec &time)
+{
+    return static_cast<int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
 
 // The state directory's xmega.mode: its first word and the module's start
 // count; none without the file.
@@ -156,10 +166,21 @@ std::optional<ModuleMode> xmegaMode(const std::string &stateDir)
         return std::nullopt;
     ModuleMode mode;
     file >> mode.word >> mode.starts;
+    struct stat status {
+    };
+    if (stat((stateDir + "/xmega.mode").c_str(), &status) == 0)
+        mode.writtenNs = nanoseconds(status.st_mtim);
     return mode;
 }
 
 }  // namespace
+
+int64_t Bus::State::realTimeNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return nanoseconds(now);
+}
 
 bool Bus::State::radioAllowed(int64_t nowMs)
 {
@@ -174,7 +195,9 @@ bool Bus::State::radioAllowed(int64_t nowMs)
     if (!running)
         return false;
     if (!runningSinceMs) {
-        runningSinceMs = nowMs;
+        // A module started before this bus existed, by an earlier process,
+        // has had its radio up for long: zyra info after zyra update.
+        runningSinceMs = mode->writtenNs < bornNs ? nowMs - radioDelayAfterStartMs : nowMs;
         runningStart = mode->starts;
     }
     return nowMs - *runningSinceMs >= radioDelayAfterStartMs;

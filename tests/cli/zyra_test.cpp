@@ -260,6 +260,16 @@ INSTANTIATE_TEST_SUITE_P(
              "error: 1"},
             "add --yes to store this plan"},
         Row{"mode_get", {"mode", "--json"}, "tx", {}, {}, 0, {"done: unicast"}, ""},
+        // The video module started by an earlier run: its radio is up at once.
+        Row{"info_after_an_update",
+            {"info", "--json"},
+            "tx",
+            {withoutAgents},
+            {"state/xmega.mode=running 1\n"},
+            0,
+            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader up to "
+             "2.0.5 are refused)"},
+            ""},
         Row{"pair_receiver",
             {"pair", "hdmi-rx", "--json"},
             "rx",

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextBrowser>
@@ -15,6 +16,7 @@
 #include "instructionsdialog.h"
 #include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
+#include "vx_zyra_version.h"
 
 class DialogsTest : public QObject
 {
@@ -120,6 +122,13 @@ void DialogsTest::versionLineFollowsTheLatestSetVersion()
     dialog.setVersion("1.4.2.9");
     dialog.setVersion("2.0.3.1");
     QCOMPARE(label->text(), QString("ZYRA UTILITY Version 2.0.3.1"));
+    // The program's own version, the one of zyra --version, on the line below.
+    auto *program = dialog.findChild<QLabel *>("programVersionLabel");
+    QVERIFY(program);
+    QCOMPARE(program->text(), QString("Program version " VX_ZYRA_VERSION_STRING));
+    auto *layout = dialog.findChild<QLayout *>("verticalLayout");
+    QVERIFY(layout);
+    QCOMPARE(layout->indexOf(program), layout->indexOf(label) + 1);
 }
 
 void DialogsTest::instructionsShowTheRecoveryPictureOfTheType_data()
