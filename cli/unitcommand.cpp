@@ -22,6 +22,10 @@ int exitStatusOf(int errorCode)
     return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
 }
 
+// Without a user to carry out the recovery procedure, it is tried this many
+// times before the run ends in the error a user gets in the window.
+constexpr int unattendedRecoveries = 3;
+
 QString recoveryInstructions()
 {
     return QString("The unit stopped answering. ") + failurecauses::updateModeInstructions +
@@ -165,6 +169,10 @@ void UnitCommand::onRecoveryRequested(int unitStatus)
 {
     if (unitStatus != workererrors::recoveryUnitUnreachable)
         closeUnit();
+    if (!askBeforeRecovery_ && ++recoveryRounds_ > unattendedRecoveries) {
+        onFailed(UpdateRun::unitNotAnsweringMessage(), workererrors::unitNotAnswering);
+        return;
+    }
     reporter_.recovery(recoveryInstructions());
     if (!askBeforeRecovery_) {
         recover();

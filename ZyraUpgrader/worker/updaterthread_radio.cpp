@@ -146,10 +146,13 @@ void UpdaterThread::updateMACFW()
         return;
     }
     qDebug() << "MAC FW UPDATE FAILED:" << handle->error_msg << "step" << handle->error;
+    // The radio is left in its bootloader, which nothing but a loss of power
+    // ends: nothing more is sent to the unit.
+    const QString advised = QString("%1\n\n%2").arg(stepmessages::radio2Failed, stepmessages::powerCycleAdvice);
     if (unitLostByMacUpdate(handle)) {
         closeLostUnit();
-        fail(stepmessages::radio2Failed, workererrors::radio2UnitGoneShown, workererrors::radio2UnitGone);
+        fail(advised, workererrors::radio2UnitGoneShown, workererrors::radio2UnitGone);
     } else {
-        fail(stepmessages::radio2Failed, workererrors::radio2UpdateFailed);
+        fail(advised, workererrors::radio2UpdateFailed);
     }
 }

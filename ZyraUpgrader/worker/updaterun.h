@@ -24,6 +24,12 @@ public:
     static constexpr int progressTotal = 11062;
     // Failed dfu-programmer runs come without an error code of their own.
     static constexpr int noErrorCode = -1;
+    // Recovery runs in which the unit opened but did not answer, after
+    // which the next one ends in workererrors::unitNotAnswering instead of
+    // asking for the recovery procedure again.
+    static constexpr int unansweredRecoveryLimit = 2;
+    // The text of workererrors::unitNotAnswering.
+    static QString unitNotAnsweringMessage();
 
     // The handle is lent: the caller owns it and closes it when a run has
     // left it open.
@@ -86,6 +92,7 @@ private slots:
     void onApplicationReUpdated();
     void onStorageUpdated();
     void onProgress(int amount);
+    void onRecoveryRequested(int unitStatus);
 
 private:
     enum class Kind {
@@ -113,6 +120,7 @@ private:
     bool recovering_ = false;
     bool stopRequested_ = false;
     bool succeeded_ = false;
+    int unansweredRecoveries_ = 0;
     QString currentStep_;
     int totalProgress_ = 0;
 };

@@ -128,6 +128,17 @@ INSTANTIATE_TEST_SUITE_P(
             {"detected: version 1.3, installs 1.4", video, progress, "recovery", radio1, progress, radio1, progress,
              radio2, progress, "step: Restoring Device", progress, configuration, progress, "done"},
             ""},
+        // A unit that opens but never answers: two recovery rounds, then the
+        // error with what to do, never a loop.
+        Row{"recovery_with_yes_ends",
+            {"update", "hdmi-rx", "--json", "--yes"},
+            "rx",
+            {"ZYRA_SIM_SILENT=1"},
+            {},
+            25,
+            {"detected: 1.0.1", radio1, progress, "recovery", radio1, progress, "recovery", radio1, progress,
+             "error: 25"},
+            "Disconnect the unit's power and USB"},
         Row{"detect_without_unit", {"detect", "hdmi-rx", "--json"}, "none", {}, {}, 1, {"error: 0"}, noDevice},
         Row{"detect_video_module",
             {"detect", "SDI-TX", "--json"},
