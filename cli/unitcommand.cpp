@@ -46,6 +46,8 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
         reporter_.step(text);
     });
     connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
+    connect(run_, &UpdateRun::waiting, this,
+            [this](const QString &what, int seconds) { reporter_.waiting(what, seconds); });
     connect(run_, &UpdateRun::detected, this, &UnitCommand::onDetected);
     connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
     connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);

@@ -15,6 +15,11 @@ inline const char unitNotAnswering[] = "The ZYRA device does not answer";
 inline const char powerCycleAdvice[] =
     "Disconnect the unit's power and USB, wait ten seconds, reconnect it, then try again.";
 
+// What a step waits for, in its reports while it waits.
+inline const char waitingForUnit[] = "unit to answer";
+inline const char waitingForUnitBack[] = "unit to come back";
+inline const char waitingForVideoModule[] = "video module";
+
 // Notes for a setting that did not reach the unit in a run that succeeded.
 inline const char fanControlNotKept[] = "NOTE: The fan control setting could not be written to the Video Module.";
 inline const char transmissionModeNotKept[] = "NOTE: The transmission mode could not be written back to the device.";

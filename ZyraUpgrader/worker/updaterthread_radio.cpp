@@ -4,6 +4,7 @@
 
 #include "devicetypes.h"
 #include "firmwarepackage.h"
+#include "signoflife.h"
 #include "stepmessages.h"
 #include "unitconnection.h"
 #include "usercells.h"
@@ -57,6 +58,7 @@ QString UpdaterThread::namedImage(const QString &side, const QString &key, const
 
 void UpdaterThread::reconnect2Device()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnitBack);
     qDebug() << "trying to reconnect";
     if (connectWithPauses(handle, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
         emit startRecoveryMode(workererrors::recoveryUnitUnreachable);
@@ -77,8 +79,12 @@ void UpdaterThread::updateAPPFW()
     if (!packageIsSound(false, writesRecoveryImage))
         return;
 
-    vx_zyra_system_restart(handle);
-    workerclock::sleepSeconds(restartSettleSeconds);
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
+    {
+        const Waiting restart(*signOfLife_, stepmessages::waitingForUnitBack);
+        vx_zyra_system_restart(handle);
+        workerclock::sleepSeconds(restartSettleSeconds);
+    }
     if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
@@ -128,6 +134,7 @@ void UpdaterThread::updateAPPFW()
 
 void UpdaterThread::updateMACFW()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
     if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);

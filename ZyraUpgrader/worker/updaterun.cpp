@@ -25,6 +25,12 @@ const QString configurationText = "Updating device configuration ";
 
 UpdateRun::UpdateRun(vx_zyra_t *handle, QObject *parent) : QObject(parent), handle_(handle)
 {
+    // The worker's thread ends a moment after its last report, which may
+    // already have let the user leave.
+    for (auto end : {&UpdateRun::succeeded, &UpdateRun::stopped})
+        connect(this, end, this, [this] { endReported_ = true; });
+    connect(this, &UpdateRun::failed, this, [this] { endReported_ = true; });
+    connect(this, &UpdateRun::recoveryRequested, this, [this] { endReported_ = true; });
 }
 
 UpdateRun::~UpdateRun() = default;
@@ -35,6 +41,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     recovering_ = kind == Kind::Recovery;
     stopRequested_ = false;
     succeeded_ = false;
+    endReported_ = false;
     worker_ = new UpdaterThread(nullptr);
     thread_ = workerthread::adopt(worker_);
     worker_->handle = handle_;
@@ -46,6 +53,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     }
 
     connect(worker_, &UpdaterThread::error, this, &UpdateRun::failed);
+    connect(worker_, &UpdaterThread::waiting, this, &UpdateRun::waiting);
     workerthread::endOn(worker_.data(), &UpdaterThread::error);
     connect(thread_, &QThread::finished, this, &UpdateRun::threadFinished);
     if (kind == Kind::Detection) {
@@ -120,7 +128,7 @@ void UpdateRun::stopAfterCurrentStep()
 
 bool UpdateRun::inProgress() const
 {
-    return thread_ && thread_->isRunning();
+    return !endReported_ && thread_ && thread_->isRunning();
 }
 
 bool UpdateRun::detecting() const

@@ -48,6 +48,8 @@ public:
     // Lets the running step end and starts no further one; stopped() follows
     // unless the run ends otherwise first.
     void stopAfterCurrentStep();
+    // Until the run has told its end (a failure, a recovery request, success,
+    // a stop) or, for a detection, until its thread has ended.
     bool inProgress() const;
     // Whether the run only detects the unit, which changes nothing on it.
     bool detecting() const;
@@ -70,6 +72,8 @@ signals:
     // workererrors::recoveryUnitUnreachable when its handle is closed.
     void recoveryRequested(int unitStatus);
     void settingNotKept(QString note);
+    // A sign of life while a step waits: what for and for how many seconds.
+    void waiting(QString what, int seconds);
     // The worker's steps as they end: the unit back and open after its video
     // module's update (or the recovery procedure), the application image,
     // the MAC image, the normal application image after a recovery, the
@@ -121,6 +125,7 @@ private:
     bool stopRequested_ = false;
     bool succeeded_ = false;
     int unansweredRecoveries_ = 0;
+    bool endReported_ = false;
     QString currentStep_;
     int totalProgress_ = 0;
 };

@@ -49,6 +49,9 @@ const int errorsBeforeExit = 4;
 const int64_t longestFlowSeconds = 2 * 3600;
 // A real unit's radio region, larger than the sample package's.
 const size_t macRegionBytes = 64 * 1024 + 4096;
+// The longest the user may be left without a progress value, a step text
+// or a waiting notice.
+const int64_t longestSilenceMs = 10000;
 // Real time a run may take before the test gives it up as hung.
 const int realRunLimitMs = 120000;
 
@@ -404,6 +407,8 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
 
         EXPECT_TRUE(faultMet(*unit, row)) << "the fault's step was never reached";
         ASSERT_LT(virtualSeconds(), longestFlowSeconds) << "hung";
+        EXPECT_LE(log.longestSilenceMs(), longestSilenceMs)
+            << "nothing to see before " << log.longestSilenceEndedBy().toStdString();
         for (const QString &error : flow.errors)
             EXPECT_TRUE(isClearError(error)) << error.toStdString();
         if (row.kind == Kind::EndlessPull) {
