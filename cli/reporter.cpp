@@ -111,19 +111,37 @@ void Reporter::progress(int value, int total)
         writeJson({{"event", "progress"}, {"value", value}, {"total", total}, {"percent", percent}});
         return;
     }
+    percent_ = percent;
     if (style_ != Style::Terminal || quiet_)
         return;
-    const int filled = percent * barWidth / 100;
+    drawProgressLine(QString());
+}
+
+void Reporter::drawProgressLine(const QString &after)
+{
+    const int filled = percent_ * barWidth / 100;
     const qint64 seconds = elapsed_.elapsed() / 1000;
-    const QString line = QString("\r%1 [%2%3] %4% %5:%6\x1b[K")
+    const QString line = QString("\r%1 [%2%3] %4% %5:%6%7\x1b[K")
                              .arg(step_, -30)
                              .arg(QString(filled, '#'), QString(barWidth - filled, '.'))
-                             .arg(percent, 3)
+                             .arg(percent_, 3)
                              .arg(seconds / 60)
-                             .arg(seconds % 60, 2, 10, QChar('0'));
+                             .arg(seconds % 60, 2, 10, QChar('0'))
+                             .arg(after);
     std::fputs(line.toLocal8Bit().constData(), stdout);
     std::fflush(stdout);
     progressShown_ = true;
+}
+
+void Reporter::waiting(const QString &what, int seconds)
+{
+    const QString text = QString("waiting for the %1, %2 s").arg(what).arg(seconds);
+    if (style_ == Style::Json)
+        writeJson({{"event", "waiting"}, {"for", what}, {"seconds", seconds}});
+    else if (style_ == Style::Terminal && !quiet_)
+        drawProgressLine("  " + text);
+    else if (!quiet_)
+        writeLine(stdout, text);
 }
 
 void Reporter::detected(const QList<QPair<QString, QString>> &fields)

@@ -30,6 +30,9 @@ public:
     // line under it names the step.
     void step(const QString &text);
     void progress(int value, int total);
+    // A sign of life while a step waits: on the progress line, a line of
+    // its own, or a "waiting" event.
+    void waiting(const QString &what, int seconds);
     // What the detection found, as named values ("version", "installs"...).
     void detected(const QList<QPair<QString, QString>> &fields);
     // What the user must do before the run can go on.
@@ -59,10 +62,12 @@ private:
     // The event with named values, otherwise "name: value" lines on stdout.
     void tellFields(const char *event, const QList<QPair<QString, QString>> &fields);
     void endProgressLine();
+    void drawProgressLine(const QString &after);
 
     Style style_;
     bool quiet_;
     bool progressShown_ = false;
     QString step_;
+    int percent_ = 0;
     QElapsedTimer elapsed_;
 };

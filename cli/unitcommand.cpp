@@ -22,6 +22,10 @@ int exitStatusOf(int errorCode)
     return errorCode >= 1 && errorCode <= 125 ? errorCode : 1;
 }
 
+// Without a user to carry out the recovery procedure, it is tried this many
+// times before the run ends in the error a user gets in the window.
+constexpr int unattendedRecoveries = 3;
+
 QString recoveryInstructions()
 {
     return QString("The unit stopped answering. ") + failurecauses::updateModeInstructions +
@@ -42,6 +46,8 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
         reporter_.step(text);
     });
     connect(run_, &UpdateRun::progressed, this, [this](int value, int total) { reporter_.progress(value, total); });
+    connect(run_, &UpdateRun::waiting, this,
+            [this](const QString &what, int seconds) { reporter_.waiting(what, seconds); });
     connect(run_, &UpdateRun::detected, this, &UnitCommand::onDetected);
     connect(run_, &UpdateRun::settingNotKept, this, [this](const QString &note) { reporter_.note(note); });
     connect(run_, &UpdateRun::failed, this, &UnitCommand::onFailed);
@@ -165,6 +171,10 @@ void UnitCommand::onRecoveryRequested(int unitStatus)
 {
     if (unitStatus != workererrors::recoveryUnitUnreachable)
         closeUnit();
+    if (!askBeforeRecovery_ && ++recoveryRounds_ > unattendedRecoveries) {
+        onFailed(UpdateRun::unitNotAnsweringMessage(), workererrors::unitNotAnswering);
+        return;
+    }
     reporter_.recovery(recoveryInstructions());
     if (!askBeforeRecovery_) {
         recover();

@@ -59,5 +59,7 @@ private:
     int status_ = 0;
     // The update's steps so far, for a user who leaves early.
     QStringList startedSteps_;
+    // Recovery runs started without asking the user.
+    int recoveryRounds_ = 0;
     UpdateRun *run_;
 };

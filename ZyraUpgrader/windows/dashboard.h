@@ -63,6 +63,7 @@ private slots:
     void appFWReUpdated();
     void storageUpdated();
     void progressUpdated(int progress);
+    void showWaiting(QString what, int seconds);
     void noteSettingNotKept(QString note);
     void errorString(QString err, int errorCode);
     void startRecoveryMode(int unitStatus);

@@ -52,6 +52,8 @@ UpdateRun *DashBoard::updateRunner()
     // report an event of its own as when the worker's signals reached the
     // window directly.
     connect(updateRun, &UpdateRun::stepStarted, ui->statusLabel, &QLabel::setText, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::stepStarted, ui->waitingLabel, &QLabel::clear, Qt::QueuedConnection);
+    connect(updateRun, &UpdateRun::waiting, this, &DashBoard::showWaiting, Qt::QueuedConnection);
     connect(updateRun, &UpdateRun::progressed, this, &DashBoard::progressUpdated, Qt::QueuedConnection);
     connect(updateRun, &UpdateRun::detected, this, &DashBoard::deviceDetected, Qt::QueuedConnection);
     connect(updateRun, &UpdateRun::failed, this, &DashBoard::errorString, Qt::QueuedConnection);
@@ -73,6 +75,8 @@ void DashBoard::showProgressWidgets()
     ui->progressBar->setValue(updateRun->progress());
     ui->progressBar->show();
     ui->statusLabel->show();
+    ui->waitingLabel->clear();
+    ui->waitingLabel->show();
 }
 
 bool DashBoard::runInProgress() const
@@ -186,6 +190,7 @@ void DashBoard::storageUpdated()
     if (DeviceTypes::isTransmitter(deviceType))
         report << "NOTE: You may need to re-pair this transmitter with paired receivers.";
     ui->progressBar->hide();
+    ui->waitingLabel->hide();
     showSuccessText((report + settingNotes).join('\n'));
     settingNotes.clear();
 
@@ -211,6 +216,13 @@ void DashBoard::storageUpdated()
     updateScreen();
 }
 
+// Below the step's text, which stays as it is: the program is alive and
+// what it waits for.
+void DashBoard::showWaiting(QString what, int seconds)
+{
+    ui->waitingLabel->setText(QString("Still working: waiting for the %1, %2 s").arg(what).arg(seconds));
+}
+
 void DashBoard::noteSettingNotKept(QString note)
 {
     qWarning() << "SETTING NOT KEPT:" << note;
@@ -222,6 +234,7 @@ void DashBoard::noteSettingNotKept(QString note)
 // delivers dozens at once, each repaint costing the GUI thread about 0.4 ms.
 void DashBoard::progressUpdated(int progress)
 {
+    ui->waitingLabel->clear();
     ui->progressBar->setUpdatesEnabled(false);
     ui->progressBar->setValue(progress);
     ui->progressBar->setUpdatesEnabled(true);

@@ -53,8 +53,8 @@ void DashBoard::showUpdateLayout()
     ui->NewFWLabel->show();
     ui->NewFWLabelInfo->show();
     ui->ready2beginLabel->show();
-    hideAll({ui->progressBar, ui->statusLabel, ui->errorLabel, ui->reconnectPushButton, ui->contactLabel,
-             ui->nextPushButton, ui->scanningLabel, ui->scanninImageLabel});
+    hideAll({ui->progressBar, ui->statusLabel, ui->waitingLabel, ui->errorLabel, ui->reconnectPushButton,
+             ui->contactLabel, ui->nextPushButton, ui->scanningLabel, ui->scanninImageLabel});
     ui->recFanControlButton->show();
     ui->recFanControlButton->setText("Next");
 
@@ -111,7 +111,7 @@ void DashBoard::showSuccessText(const QString &text)
 void DashBoard::hideStatusWidgets()
 {
     hideAll({ui->APPFWLabel, ui->APPVersionInfo, ui->NewFWLabel, ui->NewFWLabelInfo, ui->ready2beginLabel,
-             ui->progressBar, ui->statusLabel, ui->recFanControlButton, ui->noFanControlButton,
+             ui->progressBar, ui->statusLabel, ui->waitingLabel, ui->recFanControlButton, ui->noFanControlButton,
              ui->tempRecFanControlButton, ui->fanControlLabel, ui->contactLabel, ui->scanningLabel,
              ui->scanninImageLabel});
 }

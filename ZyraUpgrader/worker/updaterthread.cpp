@@ -4,6 +4,8 @@
 #include "dfuprogrammer.h"
 #include "firmwarepackage.h"
 #include "packagefaults.h"
+#include "signoflife.h"
+#include "stepmessages.h"
 #include "unitconnection.h"
 #include "workerclock.h"
 #include "workererrors.h"
@@ -66,8 +68,12 @@ UpdaterThread::UpdaterThread(QObject *parent)
       frequencyChannels{},
       regionSaved(usercells::Read::value),
       transmissionModeSaved(usercells::Read::value),
-      frequencyChannelsSaved(usercells::Read::value)
+      frequencyChannelsSaved(usercells::Read::value),
+      signOfLife_(
+          std::make_unique<SignOfLife>([this](const QString &what, int seconds) { emit waiting(what, seconds); }))
 {
+    // Direct: on the thread that reports, as it reports.
+    connect(this, &UpdaterThread::valueChanged, [this] { signOfLife_->shown(); });
 }
 
 UpdaterThread::~UpdaterThread() = default;
@@ -100,6 +106,8 @@ void UpdaterThread::closeLostUnit()
 
 void UpdaterThread::detectDevice()
 {
+    const Waiting waiting(*signOfLife_, DeviceTypes::hasVideoModule(deviceType) ? stepmessages::waitingForVideoModule
+                                                                                : stepmessages::waitingForUnit);
     if (DeviceTypes::hasVideoModule(deviceType))
         detectInDfuMode();
     else

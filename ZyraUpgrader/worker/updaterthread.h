@@ -13,6 +13,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+class SignOfLife;
 
 class UpdaterThread : public QObject
 {
@@ -57,6 +60,9 @@ signals:
     // A setting that did not reach the unit in a run that goes on; `note`
     // tells the user which.
     void settingNotKept(QString note);
+    // Every few seconds of a wait without a progress report: what the step
+    // waits for ("unit to come back") and for how many seconds so far.
+    void waiting(QString what, int seconds);
 
 public slots:
     void updateAPPFW();
@@ -74,6 +80,9 @@ public slots:
     void confirmPair();
 
 private:
+    // Names the waits of the update steps for waiting().
+    std::unique_ptr<SignOfLife> signOfLife_;
+
     // Emits error() with the headline and the code as its last paragraph.
     void fail(const QString &headline, int errorCode);
     // The same with another code in the text than in the signal.

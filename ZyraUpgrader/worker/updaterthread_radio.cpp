@@ -4,6 +4,7 @@
 
 #include "devicetypes.h"
 #include "firmwarepackage.h"
+#include "signoflife.h"
 #include "stepmessages.h"
 #include "unitconnection.h"
 #include "usercells.h"
@@ -57,6 +58,7 @@ QString UpdaterThread::namedImage(const QString &side, const QString &key, const
 
 void UpdaterThread::reconnect2Device()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnitBack);
     qDebug() << "trying to reconnect";
     if (connectWithPauses(handle, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
         emit startRecoveryMode(workererrors::recoveryUnitUnreachable);
@@ -77,8 +79,12 @@ void UpdaterThread::updateAPPFW()
     if (!packageIsSound(false, writesRecoveryImage))
         return;
 
-    vx_zyra_system_restart(handle);
-    workerclock::sleepSeconds(restartSettleSeconds);
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
+    {
+        const Waiting restart(*signOfLife_, stepmessages::waitingForUnitBack);
+        vx_zyra_system_restart(handle);
+        workerclock::sleepSeconds(restartSettleSeconds);
+    }
     if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
@@ -128,6 +134,7 @@ void UpdaterThread::updateAPPFW()
 
 void UpdaterThread::updateMACFW()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
     if (vx_zyra_get_info(handle) != VX_ZYRA_OK)
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
@@ -146,10 +153,13 @@ void UpdaterThread::updateMACFW()
         return;
     }
     qDebug() << "MAC FW UPDATE FAILED:" << handle->error_msg << "step" << handle->error;
+    // The radio is left in its bootloader, which nothing but a loss of power
+    // ends: nothing more is sent to the unit.
+    const QString advised = QString("%1\n\n%2").arg(stepmessages::radio2Failed, stepmessages::powerCycleAdvice);
     if (unitLostByMacUpdate(handle)) {
         closeLostUnit();
-        fail(stepmessages::radio2Failed, workererrors::radio2UnitGoneShown, workererrors::radio2UnitGone);
+        fail(advised, workererrors::radio2UnitGoneShown, workererrors::radio2UnitGone);
     } else {
-        fail(stepmessages::radio2Failed, workererrors::radio2UpdateFailed);
+        fail(advised, workererrors::radio2UpdateFailed);
     }
 }

@@ -2,6 +2,8 @@
 // settings carried across an update or a pairing.
 #include "updaterthread.h"
 
+#include "signoflife.h"
+
 #include "devicetypes.h"
 #include "firmwarepackage.h"
 #include "stepmessages.h"
@@ -123,6 +125,7 @@ void UpdaterThread::failAfterWriteBack(uint8_t side, int errorCode)
 
 void UpdaterThread::updateStorage()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
     const bool writeBackSaved = storagePending;
     storagePending = false;
     qDebug() << "UPDATING STORAGE...";

@@ -2,6 +2,8 @@
 // its EEPROM, all through dfu-programmer.
 #include "updaterthread.h"
 
+#include "signoflife.h"
+
 #include "dfuprogrammer.h"
 #include "firmwarepackage.h"
 #include "intelhex.h"
@@ -52,6 +54,7 @@ bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
 
 void UpdaterThread::updateZYRA()
 {
+    const Waiting waiting(*signOfLife_, stepmessages::waitingForVideoModule);
     const QString program = DfuProgrammer::locate();
     if (program.isEmpty()) {
         fail(stepmessages::videoModuleFailed, workererrors::dfuProgrammerMissing);

@@ -4,7 +4,9 @@
 #include <QThread>
 
 #include "devicetypes.h"
+#include "stepmessages.h"
 #include "updaterthread.h"
+#include "workererrors.h"
 #include "workerexit.h"
 #include "workerthread.h"
 
@@ -23,6 +25,12 @@ const QString configurationText = "Updating device configuration ";
 
 UpdateRun::UpdateRun(vx_zyra_t *handle, QObject *parent) : QObject(parent), handle_(handle)
 {
+    // The worker's thread ends a moment after its last report, which may
+    // already have let the user leave.
+    for (auto end : {&UpdateRun::succeeded, &UpdateRun::stopped})
+        connect(this, end, this, [this] { endReported_ = true; });
+    connect(this, &UpdateRun::failed, this, [this] { endReported_ = true; });
+    connect(this, &UpdateRun::recoveryRequested, this, [this] { endReported_ = true; });
 }
 
 UpdateRun::~UpdateRun() = default;
@@ -33,6 +41,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     recovering_ = kind == Kind::Recovery;
     stopRequested_ = false;
     succeeded_ = false;
+    endReported_ = false;
     worker_ = new UpdaterThread(nullptr);
     thread_ = workerthread::adopt(worker_);
     worker_->handle = handle_;
@@ -44,13 +53,14 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     }
 
     connect(worker_, &UpdaterThread::error, this, &UpdateRun::failed);
+    connect(worker_, &UpdaterThread::waiting, this, &UpdateRun::waiting);
     workerthread::endOn(worker_.data(), &UpdaterThread::error);
     connect(thread_, &QThread::finished, this, &UpdateRun::threadFinished);
     if (kind == Kind::Detection) {
         connect(worker_, &UpdaterThread::detected, this, &UpdateRun::detected);
         workerthread::endOn(worker_.data(), &UpdaterThread::detected);
     } else {
-        connect(worker_, &UpdaterThread::startRecoveryMode, this, &UpdateRun::recoveryRequested);
+        connect(worker_, &UpdaterThread::startRecoveryMode, this, &UpdateRun::onRecoveryRequested);
         workerthread::endOn(worker_.data(), &UpdaterThread::startRecoveryMode);
         connect(worker_, &UpdaterThread::valueChanged, this, &UpdateRun::onProgress);
         connect(worker_, &UpdaterThread::settingNotKept, this, &UpdateRun::settingNotKept);
@@ -79,8 +89,16 @@ void UpdateRun::detect(int deviceType)
     startRun(SLOT(detectDevice()), QString(), 0);
 }
 
+QString UpdateRun::unitNotAnsweringMessage()
+{
+    return QString("%1\n\n%2\n\nError Code: %3")
+        .arg(stepmessages::unitNotAnswering, stepmessages::powerCycleAdvice)
+        .arg(workererrors::unitNotAnswering);
+}
+
 void UpdateRun::update(int deviceType, uint8_t fanControlMode)
 {
+    unansweredRecoveries_ = 0;
     eepromSettings_.fan_ctrl_mode = fanControlMode;
     createRun(Kind::Update, deviceType);
     qDebug() << "CREATING UPDATE THREAD";
@@ -110,7 +128,7 @@ void UpdateRun::stopAfterCurrentStep()
 
 bool UpdateRun::inProgress() const
 {
-    return thread_ && thread_->isRunning();
+    return !endReported_ && thread_ && thread_->isRunning();
 }
 
 bool UpdateRun::detecting() const
@@ -201,8 +219,30 @@ void UpdateRun::onApplicationReUpdated()
     finishRunAfter(&UpdateRun::onApplicationReUpdated, configurationText);
 }
 
+// A unit that opens but never answers (its radio stuck in a firmware
+// transfer, say) would otherwise send the user round the recovery
+// procedure for ever.
+void UpdateRun::onRecoveryRequested(int unitStatus)
+{
+    if (unitStatus == workererrors::recoveryUnitUnreachable || !recovering_) {
+        unansweredRecoveries_ = 0;
+        emit recoveryRequested(unitStatus);
+        return;
+    }
+    if (++unansweredRecoveries_ < unansweredRecoveryLimit) {
+        emit recoveryRequested(unitStatus);
+        return;
+    }
+    qDebug() << "THE UNIT OPENS BUT DOES NOT ANSWER; NO FURTHER RECOVERY";
+    // The worker has let go of the open handle with its last signal.
+    if (handle_->devh)
+        vx_zyra_disconnect(handle_);
+    emit failed(unitNotAnsweringMessage(), workererrors::unitNotAnswering);
+}
+
 void UpdateRun::onStorageUpdated()
 {
+    unansweredRecoveries_ = 0;
     totalProgress_ = progressTotal;
     succeeded_ = true;
     emit progressed(totalProgress_, progressTotal);

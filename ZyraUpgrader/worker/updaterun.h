@@ -24,6 +24,12 @@ public:
     static constexpr int progressTotal = 11062;
     // Failed dfu-programmer runs come without an error code of their own.
     static constexpr int noErrorCode = -1;
+    // Recovery runs in which the unit opened but did not answer, after
+    // which the next one ends in workererrors::unitNotAnswering instead of
+    // asking for the recovery procedure again.
+    static constexpr int unansweredRecoveryLimit = 2;
+    // The text of workererrors::unitNotAnswering.
+    static QString unitNotAnsweringMessage();
 
     // The handle is lent: the caller owns it and closes it when a run has
     // left it open.
@@ -42,6 +48,8 @@ public:
     // Lets the running step end and starts no further one; stopped() follows
     // unless the run ends otherwise first.
     void stopAfterCurrentStep();
+    // Until the run has told its end (a failure, a recovery request, success,
+    // a stop) or, for a detection, until its thread has ended.
     bool inProgress() const;
     // Whether the run only detects the unit, which changes nothing on it.
     bool detecting() const;
@@ -64,6 +72,8 @@ signals:
     // workererrors::recoveryUnitUnreachable when its handle is closed.
     void recoveryRequested(int unitStatus);
     void settingNotKept(QString note);
+    // A sign of life while a step waits: what for and for how many seconds.
+    void waiting(QString what, int seconds);
     // The worker's steps as they end: the unit back and open after its video
     // module's update (or the recovery procedure), the application image,
     // the MAC image, the normal application image after a recovery, the
@@ -86,6 +96,7 @@ private slots:
     void onApplicationReUpdated();
     void onStorageUpdated();
     void onProgress(int amount);
+    void onRecoveryRequested(int unitStatus);
 
 private:
     enum class Kind {
@@ -113,6 +124,8 @@ private:
     bool recovering_ = false;
     bool stopRequested_ = false;
     bool succeeded_ = false;
+    int unansweredRecoveries_ = 0;
+    bool endReported_ = false;
     QString currentStep_;
     int totalProgress_ = 0;
 };

@@ -32,6 +32,10 @@ constexpr int radio1ImageBad = 22;
 // library refused before erasing anything.
 constexpr int radio1BootAgentMissing = 23;
 
+// The recovery procedure was carried out again and again, and each time the
+// unit opened but did not answer.
+constexpr int unitNotAnswering = 25;
+
 // Radio 2, the MAC image.
 constexpr int radio2SideUnknown = 30;
 constexpr int radio2IniMissing = 31;

@@ -14,6 +14,11 @@ extern "C" {
 // Default visibility: the provider lives in another shared object.
 __attribute__((visibility("default"))) int64_t zyra_clock_now_ms(void);
 __attribute__((visibility("default"))) void zyra_clock_sleep_ms(int64_t ms);
+// Calls fn(data) once the clock reaches at_ms, on the thread that advances it
+// there; release(data) follows, also for a call that never comes (the clock
+// reset). Only the worker uses it, for its reports while it waits.
+__attribute__((visibility("default"))) void zyra_clock_call_at_ms(int64_t at_ms, void (*fn)(void *), void *data,
+                                                                  void (*release)(void *));
 
 #ifdef __cplusplus
 }

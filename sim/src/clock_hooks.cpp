@@ -3,6 +3,8 @@
 
 #include "zyra_sim/clock.h"
 
+#include <memory>
+
 extern "C" {
 
 int64_t zyra_clock_now_ms(void)
@@ -13,6 +15,12 @@ int64_t zyra_clock_now_ms(void)
 void zyra_clock_sleep_ms(int64_t ms)
 {
     zyra_sim::Clock::instance().sleepMs(ms);
+}
+
+void zyra_clock_call_at_ms(int64_t at_ms, void (*fn)(void *), void *data, void (*release)(void *))
+{
+    std::shared_ptr<void> owned(data, release);
+    zyra_sim::Clock::instance().schedule(at_ms, [fn, owned] { fn(owned.get()); });
 }
 
 }  // extern "C"

@@ -94,6 +94,8 @@ void applyEnvironment()
     const std::string awayOpens = variable("ZYRA_SIM_AWAY_OPENS");
     if (!awayOpens.empty())
         bus.state().unit->dropOffBus(0, std::stoi(awayOpens));
+    if (variable("ZYRA_SIM_SILENT") == "1")
+        bus.state().unit->setSilent(true);
 }
 
 }  // namespace zyra_sim

@@ -10,6 +10,8 @@
 //   libusb_init, unless code attached one since the last Bus::reset().
 // - ZYRA_SIM_BOOTLOADER=major.minor.debug: that unit's bootloader version
 //   (2.0.5 or older needs the boot agent).
+// - ZYRA_SIM_SILENT=1: that unit opens but answers nothing, as one whose
+//   radio is stuck in a firmware transfer.
 // - A file unit.side in the state directory holding tx or rx (or 1, 2)
 //   overrides ZYRA_SIM_SIDE at every libusb_init: of two units, one per side,
 //   each kept until the next Bus::reset(), the named one is attached. A

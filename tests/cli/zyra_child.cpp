@@ -107,6 +107,8 @@ void addEvent(const QByteArray &line, Outcome &outcome)
         outcome.events << "done: " + event.value("value").toString();
     else if (name == "note")
         outcome.events << "note: " + event.value("text").toString();
+    else if (name == "waiting")
+        outcome.waits << QString("%1, %2").arg(event.value("for").toString()).arg(event.value("seconds").toInt());
     else if (name == "error")
         outcome.events << QString("error: %1").arg(event.value("code").toInt());
     else if (name == "progress") {

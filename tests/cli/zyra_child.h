@@ -16,8 +16,10 @@
 
 struct Outcome {
     int status = -1;
-    // The JSON events on stdout, as "event" or "event: detail".
+    // The JSON events on stdout, as "event" or "event: detail"; the signs of
+    // life apart, as "<for>, <seconds>".
     QStringList events;
+    QStringList waits;
     QString standardError;
 };
 

@@ -39,15 +39,19 @@ public:
         zyra_.waitForFinished();
     }
 
-    // The next event, empty once zyra has ended or none came within 10 s.
+    // The next event but the signs of life, empty once zyra has ended or
+    // none came within 10 s.
     QString nextEvent()
     {
         const QDeadlineTimer deadline(10000);
-        while (!zyra_.canReadLine() && zyra_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            continue;
         Outcome outcome;
-        while (zyra_.canReadLine() && outcome.events.isEmpty())
+        while (outcome.events.isEmpty()) {
+            while (!zyra_.canReadLine() && zyra_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+                continue;
+            if (!zyra_.canReadLine())
+                break;
             addEvent(zyra_.readLine(), outcome);
+        }
         return outcome.events.value(0);
     }
     // Reads events until one equal to wanted, empty if zyra ends first.

@@ -22,6 +22,8 @@ struct Row {
     int status;
     QStringList events;
     QString inStandardError;
+    // A sign of life among the "waiting" events, as "<for>, <seconds>".
+    QString waited{};
 };
 
 void PrintTo(const Row &row, std::ostream *out)
@@ -54,6 +56,7 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
     EXPECT_EQ(outcome.status, row.status) << outcome.standardError.toStdString();
     EXPECT_EQ(outcome.events, row.events) << outcome.events.join(" | ").toStdString();
     EXPECT_TRUE(outcome.standardError.contains(row.inStandardError)) << outcome.standardError.toStdString();
+    EXPECT_TRUE(row.waited.isEmpty() || outcome.waits.contains(row.waited)) << outcome.waits.join(" | ").toStdString();
 }
 
 const QString video = "step: Updating Video Module";
@@ -128,6 +131,18 @@ INSTANTIATE_TEST_SUITE_P(
             {"detected: version 1.3, installs 1.4", video, progress, "recovery", radio1, progress, radio1, progress,
              radio2, progress, "step: Restoring Device", progress, configuration, progress, "done"},
             ""},
+        // A unit that opens but never answers: two recovery rounds, then the
+        // error with what to do, never a loop.
+        Row{"recovery_with_yes_ends",
+            {"update", "hdmi-rx", "--json", "--yes"},
+            "rx",
+            {"ZYRA_SIM_SILENT=1"},
+            {},
+            25,
+            {"detected: 1.0.1", radio1, progress, "recovery", radio1, progress, "recovery", radio1, progress,
+             "error: 25"},
+            "Disconnect the unit's power and USB",
+            "unit to come back, 5"},
         Row{"detect_without_unit", {"detect", "hdmi-rx", "--json"}, "none", {}, {}, 1, {"error: 0"}, noDevice},
         Row{"detect_video_module",
             {"detect", "SDI-TX", "--json"},

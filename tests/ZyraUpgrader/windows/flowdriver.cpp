@@ -139,6 +139,7 @@ bool FlowDriver::shown(const char *name) const
 void FlowDriver::forgetRecord()
 {
     statusTexts.clear();
+    waitingTexts.clear();
     values.clear();
 }
 
@@ -149,6 +150,9 @@ void FlowDriver::close()
 
 void FlowDriver::recordStatus()
 {
+    const QString waiting = text("waitingLabel");
+    if (!waiting.isEmpty() && (waitingTexts.isEmpty() || waitingTexts.last() != waiting))
+        waitingTexts.append(waiting);
     const QString status = text("statusLabel");
     if (!statusTexts.isEmpty() && statusTexts.last() == status)
         return;

@@ -51,6 +51,8 @@ public:
     // every value the bar took.
     QStringList statuses() const { return statusTexts; }
     QVector<int> barValues() const { return values; }
+    // Every sign of life shown below the status line, repeats folded.
+    QStringList signsOfLife() const { return waitingTexts; }
     // Called in the GUI thread at every bar change, for tests that keep the
     // GUI busy while the worker goes on.
     std::function<void(int)> onBarValue;
@@ -70,6 +72,7 @@ private:
 
     std::unique_ptr<DashBoard> dashboard;
     QStringList statusTexts;
+    QStringList waitingTexts;
     QVector<int> values;
 };
 

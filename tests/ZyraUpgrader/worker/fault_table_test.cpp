@@ -49,6 +49,9 @@ const int errorsBeforeExit = 4;
 const int64_t longestFlowSeconds = 2 * 3600;
 // A real unit's radio region, larger than the sample package's.
 const size_t macRegionBytes = 64 * 1024 + 4096;
+// The longest the user may be left without a progress value, a step text
+// or a waiting notice.
+const int64_t longestSilenceMs = 10000;
 // Real time a run may take before the test gives it up as hung.
 const int realRunLimitMs = 120000;
 
@@ -58,7 +61,8 @@ enum class Kind {
     DropsOffAtCommand,  // instead of carrying it out
     AnswerLost,         // a record of the unit, sent but never received
     DropsOffAtRecord,   // instead of sending it
-    DataTransferFails   // a data block of the radio update
+    DataTransferFails,  // a data block of the radio update
+    EndlessPull         // a radio request lost, and a radio that waits for its data for ever
 };
 
 struct Row {
@@ -70,7 +74,8 @@ struct Row {
     std::string name() const
     {
         const char *kinds[] = {"dfu run fails", "transfer fails",        "off the bus at command",
-                               "answer lost",   "off the bus at record", "data transfer fails"};
+                               "answer lost",   "off the bus at record", "data transfer fails",
+                               "endless pull"};
         return std::string(kinds[static_cast<int>(kind)]) + " " +
                (kind == Kind::DfuRunFails ? command : std::to_string(code)) + " #" + std::to_string(occurrence);
     }
@@ -312,6 +317,8 @@ protected:
         }
         for (int n : selected(0, dataBlocks))
             rows.push_back({Kind::DataTransferFails, {}, 0, n});
+        const uint8_t dataByte = wire::DATA_BYTE;
+        rows.push_back({Kind::EndlessPull, {}, dataByte, unit->recordCount(dataByte) / 2});
         return rows;
     }
 
@@ -336,6 +343,10 @@ protected:
         case Kind::DataTransferFails:
             unit.failDataTransferAt(row.occurrence, LIBUSB_ERROR_IO);
             break;
+        case Kind::EndlessPull:
+            unit.setEndlessMacPull(true);
+            unit.loseRecordAt(row.code, row.occurrence);
+            break;
         }
     }
 
@@ -352,6 +363,7 @@ protected:
             return static_cast<int>(unit.framesWithCode(row.code).size()) > row.occurrence;
         case Kind::AnswerLost:
         case Kind::DropsOffAtRecord:
+        case Kind::EndlessPull:
             return unit.recordCount(row.code) > row.occurrence;
         case Kind::TransferFails:
         case Kind::DataTransferFails:
@@ -395,9 +407,21 @@ TEST_P(FaultTable, EveryRowEndsWithTheNewImagesAndTheUsersSettings)
 
         EXPECT_TRUE(faultMet(*unit, row)) << "the fault's step was never reached";
         ASSERT_LT(virtualSeconds(), longestFlowSeconds) << "hung";
-        EXPECT_TRUE(flow.succeeded) << flow.errors.join("\n").toStdString();
+        EXPECT_LE(log.longestSilenceMs(), longestSilenceMs)
+            << "nothing to see before " << log.longestSilenceEndedBy().toStdString();
         for (const QString &error : flow.errors)
             EXPECT_TRUE(isClearError(error)) << error.toStdString();
+        if (row.kind == Kind::EndlessPull) {
+            // No update can succeed, but the user is told what to do instead of
+            // being sent round the recovery procedure for ever.
+            EXPECT_FALSE(flow.succeeded);
+            EXPECT_FALSE(flow.errors.filter(QString("error %1:").arg(workererrors::unitNotAnswering)).isEmpty())
+                << flow.errors.join("\n").toStdString();
+            EXPECT_TRUE(flow.errors.filter("Disconnect the unit's power and USB").size() == flow.errors.size())
+                << flow.errors.join("\n").toStdString();
+            continue;
+        }
+        EXPECT_TRUE(flow.succeeded) << flow.errors.join("\n").toStdString();
         EXPECT_EQ(unit->running(), zyra_sim::Firmware::Application);
         EXPECT_EQ(unit->appVersion(), package.applicationVersion);
         EXPECT_EQ(unit->macRegion(), samplepackage::macRegion(package, side(), macRegionBytes));

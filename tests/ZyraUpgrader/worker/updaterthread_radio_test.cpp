@@ -14,6 +14,7 @@ const uint8_t storageGet = wire::STORAGE_GET;
 const uint8_t systemRestart = wire::SYSTEM_RESTART;
 const uint8_t updateMacStart = wire::UPDATE_MAC_START;
 const int64_t neverBackMs = 24LL * 3600 * 1000;
+const QString powerCycleAdvice = "Disconnect the unit's power and USB, wait ten seconds, reconnect it, then try again.";
 
 samplepackage::Description packageOf(int deviceType)
 {
@@ -186,10 +187,11 @@ TEST_F(RadioStep, UpdateMacFaultsGiveErrors30To33)
     worker->updateMACFW();
     answerSideUnknown(*unit);
     worker->updateMACFW();
-    EXPECT_EQ(log.milestones(), (QStringList{errorEvent(31, "Error updating Radio 2\n\nError Code: 31"),
-                                             errorEvent(32, "Error updating Radio 2\n\nError Code: 32"),
-                                             errorEvent(33, "Error updating Radio 2\n\nError Code: 33"),
-                                             errorEvent(30, " Error updating Radio 2\n\nError Code: 30")}));
+    EXPECT_EQ(log.milestones(),
+              (QStringList{errorEvent(31, "Error updating Radio 2\n\nError Code: 31"),
+                           errorEvent(32, "Error updating Radio 2\n\nError Code: 32"),
+                           errorEvent(33, "Error updating Radio 2\n\n" + powerCycleAdvice + "\n\nError Code: 33"),
+                           errorEvent(30, " Error updating Radio 2\n\nError Code: 30")}));
 }
 
 TEST_F(RadioStep, UpdateMacThatLosesTheUnitReports336AndClosesTheHandle)
@@ -200,7 +202,8 @@ TEST_F(RadioStep, UpdateMacThatLosesTheUnitReports336AndClosesTheHandle)
         u.handleNormally(frame);
     });
     worker->updateMACFW();
-    EXPECT_EQ(log.milestones(), QStringList{errorEvent(336, "Error updating Radio 2\n\nError Code: 34")});
+    EXPECT_EQ(log.milestones(),
+              QStringList{errorEvent(336, "Error updating Radio 2\n\n" + powerCycleAdvice + "\n\nError Code: 34")});
     EXPECT_EQ(handle.devh, nullptr);
     EXPECT_EQ(zyra_sim::Bus::instance().openHandles(), 0);
 }

@@ -18,10 +18,25 @@ void SignalLog::record(const QString &event)
     stamp(event, now);
 }
 
+void SignalLog::recordSignOfLife(const QString &event)
+{
+    const int64_t now = zyra_sim::Clock::instance().nowMs();
+    QMutexLocker lock(&mutex_);
+    signsOfLife_.append(event);
+    stamp(event, now);
+}
+
+QStringList SignalLog::signsOfLife() const
+{
+    QMutexLocker lock(&mutex_);
+    return signsOfLife_;
+}
+
 void SignalLog::clear()
 {
     QMutexLocker lock(&mutex_);
     events_.clear();
+    signsOfLife_.clear();
     longestSilenceMs_ = 0;
     longestSilenceEndedBy_.clear();
 }
@@ -236,6 +251,9 @@ void WorkerFixture::recordSignals(UpdaterThread *w)
     QObject::connect(w, &UpdaterThread::pairReady,
                      [this] { log.record(handle.devh ? "pairReady, unit still open" : "pairReady"); });
     QObject::connect(w, &UpdaterThread::settingNotKept, [this](const QString &note) { log.record("notKept " + note); });
+    QObject::connect(w, &UpdaterThread::waiting, [this](const QString &what, int seconds) {
+        log.recordSignOfLife(QString("waiting for %1, %2 s").arg(what).arg(seconds));
+    });
 }
 
 zyra_dfu::XmegaState WorkerFixture::xmega() const

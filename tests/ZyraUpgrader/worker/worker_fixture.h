@@ -31,6 +31,9 @@ class SignalLog
 {
 public:
     void record(const QString &event);
+    // A sign of life: it ends a silence but is kept apart from the events.
+    void recordSignOfLife(const QString &event);
+    QStringList signsOfLife() const;
     void clear();
     QStringList events() const;
     // Without the library's own progress reports (1 to 100).
@@ -51,6 +54,7 @@ private:
 
     mutable QMutex mutex_;
     QStringList events_;
+    QStringList signsOfLife_;
     bool watching_ = false;
     int64_t lastMs_ = 0;
     int64_t longestSilenceMs_ = 0;
