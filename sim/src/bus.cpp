@@ -3,9 +3,6 @@
 #include <fstream>
 #include <optional>
 
-#include <sys/stat.h>
-#include <time.h>
-
 #include "bus_state.h"
 #include "model_lock.h"
 #include "zyra_sim/clock.h"
@@ -108,6 +105,7 @@ void Bus::setStateDir(const std::string &path)
     ModelLock lock = lockModel();
     state_->stateDir = path;
     state_->runningSinceMs.reset();
+    state_->noteModuleFoundRunning();
 }
 
 std::string Bus::stateDir() const
@@ -138,7 +136,7 @@ void Bus::reset()
     state.stateDir.clear();
     state.radioDelayAfterStartMs = 2000;
     state.runningSinceMs.reset();
-    state.bornNs = State::realTimeNs();
+    state.startsFoundRunning.reset();
     Clock::instance().reset();
 }
 
@@ -147,13 +145,7 @@ namespace {
 struct ModuleMode {
     std::string word;
     int starts = 0;
-    int64_t writtenNs = 0;
 };
-
-int64_t nanoseconds(const timespec &time)
-{
-    return static_cast<int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
 
 // The state directory's xmega.mode: its first word and the module's start
 // count; none without the file.
@@ -166,20 +158,18 @@ std::optional<ModuleMode> xmegaMode(const std::string &stateDir)
         return std::nullopt;
     ModuleMode mode;
     file >> mode.word >> mode.starts;
-    struct stat status {
-    };
-    if (stat((stateDir + "/xmega.mode").c_str(), &status) == 0)
-        mode.writtenNs = nanoseconds(status.st_mtim);
     return mode;
 }
 
 }  // namespace
 
-int64_t Bus::State::realTimeNs()
+void Bus::State::noteModuleFoundRunning()
 {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return nanoseconds(now);
+    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
+    if (mode && mode->word == "running")
+        startsFoundRunning = mode->starts;
+    else
+        startsFoundRunning.reset();
 }
 
 bool Bus::State::radioAllowed(int64_t nowMs)
@@ -195,9 +185,11 @@ bool Bus::State::radioAllowed(int64_t nowMs)
     if (!running)
         return false;
     if (!runningSinceMs) {
-        // A module started before this bus existed, by an earlier process,
-        // has had its radio up for long: zyra info after zyra update.
-        runningSinceMs = mode->writtenNs < bornNs ? nowMs - radioDelayAfterStartMs : nowMs;
+        // A module that already ran, from the same start, when the state
+        // folder was given (started by an earlier process) has had its radio
+        // up for long: zyra info after zyra update.
+        const bool startedEarlier = startsFoundRunning == mode->starts;
+        runningSinceMs = startedEarlier ? nowMs - radioDelayAfterStartMs : nowMs;
         runningStart = mode->starts;
     }
     return nowMs - *runningSinceMs >= radioDelayAfterStartMs;

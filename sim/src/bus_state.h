@@ -48,11 +48,11 @@ struct Bus::State {
     int64_t radioDelayAfterStartMs = 2000;
     std::optional<int64_t> runningSinceMs;
     int runningStart = 0;  // the module's start count then
-    // When this bus came to be (the process, or the last reset), on the
-    // coarse real-time clock the file system stamps files with.
-    int64_t bornNs = realTimeNs();
+    // The module's start count when the state folder was given, if it was
+    // running then.
+    std::optional<int> startsFoundRunning;
 
-    static int64_t realTimeNs();
+    void noteModuleFoundRunning();
     bool libusbActive() const { return initCount > exitCount; }
     // Whether the video module lets the radio unit onto the bus.
     bool radioAllowed(int64_t nowMs);

@@ -42,7 +42,7 @@ public:
     // a state directory is set and holds xmega.mode, the unit is on the bus
     // only while that file says "running" and only once the delay (default
     // 2000 ms) has passed since the bus first saw "running", or at once when
-    // the file was written before the bus came to be (the module started by
+    // the module already ran when the state directory was set (started by
     // an earlier process). The radio
     // loses its power when the module stops or starts again (its start
     // count in xmega.mode changes).
