@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -23,17 +24,26 @@ Interrupts::Interrupts(QObject *parent) : QObject(parent)
     if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        char byte;
-        while (read(pipeEnds[0], &byte, 1) == 1)
-            emit interrupted(++count_);
-    });
+    connect(notifier_, &QSocketNotifier::activated, this, &Interrupts::deliverPending);
     struct sigaction action {
     };
     action.sa_handler = onSigint;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
+    // A Ctrl-C that reached the program while it started, with SIGINT
+    // blocked by its parent, is handled from here on.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+}
+
+void Interrupts::deliverPending()
+{
+    char byte;
+    while (pipeEnds[0] >= 0 && read(pipeEnds[0], &byte, 1) == 1)
+        emit interrupted(++count_);
 }
 
 Interrupts::~Interrupts()

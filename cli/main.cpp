@@ -107,8 +107,11 @@ int main(int argc, char *argv[])
 
     if (command == "region" || command == "mode" || command == "channels" || command == "info") {
         SettingsCommand settings(reporter, parser.isSet(yesOption));
+        Interrupts interrupts;
+        QObject::connect(&interrupts, &Interrupts::interrupted, &settings, &SettingsCommand::interrupt);
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
+        interrupts.deliverPending();
         const QStringList settingArguments = arguments.mid(1);
         const int status = command == "region"     ? settings.startRegion(settingArguments)
                            : command == "mode"     ? settings.startMode(settingArguments)
@@ -131,6 +134,8 @@ int main(int argc, char *argv[])
         if (DeviceTypes::isTransmitter(type))
             return usageError("zyra pair takes a receiver type: hdmi-rx, sdi-rx or 2k-rx");
         PairCommand pairCommand(type, reporter, askTheUser);
+        Interrupts interrupts;
+        QObject::connect(&interrupts, &Interrupts::interrupted, &pairCommand, &PairCommand::interrupt);
         QObject::connect(&pairCommand, &PairCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         pairCommand.start();

@@ -1,6 +1,9 @@
 #include "paircommand.h"
 
+#include <cstdlib>
+
 #include "enterkey.h"
+#include "interrupts.h"
 #include "reporter.h"
 #include "transmissionmode.h"
 #include "usbaccess.h"
@@ -55,7 +58,35 @@ void PairCommand::ask(const QString &instructions, std::function<void()> next)
         next();
         return;
     }
-    afterEnter(this, next);
+    afterEnter(this, [this, next] { proceed(next); });
+}
+
+void PairCommand::interrupt(int count)
+{
+    // Leaving at once, as closing the pairing window does mid-step.
+    if (count > 1)
+        std::_Exit(interruptedStatus);
+    reporter_.note(stoppingNote);
+    stopRequested_ = true;
+    if (!pairing_.stepRunning() && !commsTaskRunning_)
+        stop();
+}
+
+void PairCommand::proceed(const std::function<void()> &next)
+{
+    if (stopRequested_)
+        stop();
+    else
+        next();
+}
+
+void PairCommand::stop()
+{
+    if (stopped_)
+        return;
+    stopped_ = true;
+    reporter_.error("Stopped after the current step. The receiver may need pairing again.", interruptedStatus);
+    end(interruptedStatus);
 }
 
 void PairCommand::pairReceiver()
@@ -69,7 +100,10 @@ void PairCommand::onAwaitingConfirmation()
     // An error the step went on after ends the command instead.
     if (failedStatus_ != 0)
         return;
-    ask("The receiver waits for its transmitter; press Enter to confirm the pairing.", [this] { pairing_.confirm(); });
+    proceed([this] {
+        ask("The receiver waits for its transmitter; press Enter to confirm the pairing.",
+            [this] { pairing_.confirm(); });
+    });
 }
 
 void PairCommand::onStepEnded()
@@ -82,6 +116,10 @@ void PairCommand::finishPairing()
 {
     // Both units were switched to unicast for the pairing; a transmitter that
     // was in broadcast goes back to it, the receiver first as in the window.
+    if (stopRequested_) {
+        stop();
+        return;
+    }
     if (!PairRun::setsBroadcastBack(deviceType_, savedTxMode_)) {
         reporter_.done("Pairing finished.");
         end(0);
@@ -100,13 +138,15 @@ void PairCommand::finishPairing()
 void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
 {
     runner_.comms().transmissionMode = mode;
+    commsTaskRunning_ = true;
     runner_.run(action, [this, next](int, int status) {
+        commsTaskRunning_ = false;
         if (status != workererrors::commsTaskOk) {
             reporter_.error(usbaccess::explainedFailure(connectionError), status);
             end(1);
             return;
         }
-        next();
+        proceed(next);
     });
 }
 

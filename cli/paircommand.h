@@ -22,6 +22,9 @@ public:
     ~PairCommand() override;
 
     void start();
+    // Ctrl-C: the first lets the running step end and starts no further one
+    // (at once while waiting for Enter), the next one leaves at once.
+    void interrupt(int count);
 
 signals:
     // The command is over; status is its exit status.
@@ -37,6 +40,9 @@ private:
     void finishPairing();
     // One comms task on the unit attached, then next.
     void runCommsTask(int action, uint8_t mode, std::function<void()> next);
+    // next, unless a Ctrl-C asked to stop: then the command ends stopped.
+    void proceed(const std::function<void()> &next);
+    void stop();
     void fail(const QString &message, int errorCode);
     void end(int status);
 
@@ -49,4 +55,7 @@ private:
     uint8_t savedTxMode_;
     // The exit status of the worker's error; 0 while there is none.
     int failedStatus_ = 0;
+    bool commsTaskRunning_ = false;
+    bool stopRequested_ = false;
+    bool stopped_ = false;
 };

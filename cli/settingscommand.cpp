@@ -8,6 +8,7 @@
 
 #include "bootagents.h"
 #include "channelplan.h"
+#include "interrupts.h"
 #include "regions.h"
 #include "reporter.h"
 #include "transmissionmode.h"
@@ -52,7 +53,40 @@ int SettingsCommand::usage(const QString &text)
 
 void SettingsCommand::run(int action)
 {
-    runner_.run(action, [this](int reported, int status) { onReport(reported, status); });
+    const bool changesUnit = action == ZyraCommsThread::TASK_WRITE_REGION ||
+                             action == ZyraCommsThread::TASK_WRITE_MODE ||
+                             action == ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS;
+    if (stopRequested_ && changesUnit) {
+        stop();
+        return;
+    }
+    taskRunning_ = true;
+    runner_.run(action, [this](int reported, int status) {
+        taskRunning_ = false;
+        if (!stopped_)
+            onReport(reported, status);
+    });
+}
+
+void SettingsCommand::interrupt(int count)
+{
+    // The task's thread may be inside one storage write; nothing else is
+    // left to tidy.
+    if (count > 1)
+        std::_Exit(interruptedStatus);
+    reporter_.note(stoppingNote);
+    stopRequested_ = true;
+    if (!taskRunning_)
+        stop();
+}
+
+void SettingsCommand::stop()
+{
+    if (stopped_)
+        return;
+    stopped_ = true;
+    reporter_.error("Stopped before the change; the unit keeps its setting.", interruptedStatus);
+    emit ended(interruptedStatus);
 }
 
 int SettingsCommand::startRegion(const QStringList &arguments)

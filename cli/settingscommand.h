@@ -26,6 +26,9 @@ public:
     int startMode(const QStringList &arguments);
     int startInfo(const QStringList &arguments);
     int startChannels(const QStringList &arguments);
+    // Ctrl-C: the first lets the running task end and starts no further
+    // change (none at all before the first task), the next one leaves at once.
+    void interrupt(int count);
 
 signals:
     void ended(int status);
@@ -34,6 +37,7 @@ private:
     // A usage error; returns its exit status.
     int usage(const QString &text);
     void run(int action);
+    void stop();
     void onReport(int action, int status);
     void reportIdentity();
     void reportChannels();
@@ -58,4 +62,7 @@ private:
     // The change and its frequencies, made once the stored list has been read.
     ChannelChange change_ = ChannelChange::none;
     std::vector<uint16_t> named_;
+    bool taskRunning_ = false;
+    bool stopRequested_ = false;
+    bool stopped_ = false;
 };

@@ -32,6 +32,17 @@ public:
             zyra_.setStandardOutputFile(standardOutput);
         zyra_.start(ZYRA_CLI, bench.arguments(arguments));
     }
+    // zyra with a Ctrl-C already waiting as it starts: SIGINT is blocked and
+    // raised in the child before it runs zyra (a pending signal outlives
+    // exec), and zyra takes it once its handler is in place.
+    static void startInterrupted(Session *session, const Bench &bench, const QStringList &arguments,
+                                 const QString &side)
+    {
+        session->zyra_.ctrlCHeld = true;
+        session->zyra_.setProcessEnvironment(bench.environment(side));
+        session->zyra_.start(ZYRA_CLI, bench.arguments(arguments));
+    }
+    Session() = default;
     ~Session()
     {
         if (zyra_.state() != QProcess::NotRunning)
@@ -84,7 +95,24 @@ public:
     std::string stderrText() { return QString::fromLocal8Bit(zyra_.readAllStandardError()).toStdString(); }
 
 private:
-    QProcess zyra_;
+    class Process : public QProcess
+    {
+    public:
+        bool ctrlCHeld = false;
+
+    protected:
+        void setupChildProcess() override
+        {
+            if (!ctrlCHeld)
+                return;
+            sigset_t interrupt;
+            sigemptyset(&interrupt);
+            sigaddset(&interrupt, SIGINT);
+            sigprocmask(SIG_BLOCK, &interrupt, nullptr);
+            raise(SIGINT);
+        }
+    };
+    Process zyra_;
 };
 
 // The result of one short run, its events joined.
@@ -186,6 +214,14 @@ private:
     QByteArray output_;
 };
 
+// A 2K pairing's prompts, each with the unit attached before pressing Enter.
+const std::pair<QString, QByteArray> twoKPrompts[] = {
+    {"step: Step 1 of 3: attach the transmitter, then press Enter.", "tx\n"},
+    {"step: Step 2 of 3: attach the receiver, then press Enter.", "rx\n"},
+    {"step: The receiver waits for its transmitter; press Enter to confirm the pairing.", "rx\n"},
+    {"step: Step 3 of 3: attach the transmitter again, then press Enter.", "tx\n"},
+};
+
 TEST(ZyraPairing, TwoKReceiverOnATerminalWithTheUnitsSwappedBetweenSteps)
 {
     const Bench bench(false);
@@ -193,14 +229,7 @@ TEST(ZyraPairing, TwoKReceiverOnATerminalWithTheUnitsSwappedBetweenSteps)
     const Terminal terminal;
     ASSERT_TRUE(terminal.opened());
     Session pairing(bench, {"pair", "2k-rx", "--json"}, "none", terminal.slavePath());
-    // Each prompt, and the unit attached before pressing Enter.
-    const std::pair<QString, QByteArray> prompts[] = {
-        {"step: Step 1 of 3: attach the transmitter, then press Enter.", "tx\n"},
-        {"step: Step 2 of 3: attach the receiver, then press Enter.", "rx\n"},
-        {"step: The receiver waits for its transmitter; press Enter to confirm the pairing.", "rx\n"},
-        {"step: Step 3 of 3: attach the transmitter again, then press Enter.", "tx\n"},
-    };
-    for (const auto &[prompt, side] : prompts) {
+    for (const auto &[prompt, side] : twoKPrompts) {
         ASSERT_EQ(pairing.awaitEvent(prompt), prompt);
         bench.write("state/unit.side", side);
         terminal.pressEnter();
@@ -341,5 +370,89 @@ INSTANTIATE_TEST_SUITE_P(Interruptions, ZyraCtrlC,
                          testing::Values(Interruption{"once", "step: Updating Video Module", false},
                                          Interruption{"twice", "step: Updating Radio 1 of 2", true}),
                          RowName());
+
+// The first Ctrl-C's note of the settings and pairing commands.
+const QString stepStopNote = "note: Stopping after the current step; Ctrl-C again leaves at once.";
+
+// A command that changes the unit, with a Ctrl-C as it starts: it starts
+// no task, and the unit keeps its setting.
+struct SettingInterruption {
+    const char *name;
+    QStringList set;
+    QStringList get;
+    QString got;  // the setting read back afterwards
+};
+
+class ZyraSettingCtrlC : public testing::TestWithParam<SettingInterruption>
+{
+};
+
+TEST_P(ZyraSettingCtrlC, ChangesNothing)
+{
+    const SettingInterruption &row = GetParam();
+    const Bench bench(false);
+    Session session;
+    Session::startInterrupted(&session, bench, row.set + QStringList{"--json"}, "rx");
+    QStringList events;
+    EXPECT_EQ(session.finish(&events), 130) << session.stderrText();
+    EXPECT_EQ(events, (QStringList{stepStopNote, "error: 130"}));
+    EXPECT_EQ(runOnce(bench, row.get + QStringList{"--json"}, "rx"), row.got);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ZyraSettingCtrlC,
+    testing::Values(SettingInterruption{"region_set", {"region", "set", "japan"}, {"region", "get"}, "0 done: usa"},
+                    SettingInterruption{"mode_set", {"mode", "set", "broadcast"}, {"mode", "get"}, "0 done: unicast"},
+                    SettingInterruption{"channels_off",
+                                        {"channels", "off", "5190"},
+                                        {"channels", "get"},
+                                        "0 done: 5190 on, 5230 on, 5270 on DFS, 5310 on DFS, 5510 on DFS, 5550 on "
+                                        "DFS, 5670 off DFS, 5755 on, 5795 on"}),
+    RowName());
+
+// zyra pair on a terminal, stopped while it waits for Enter or while the
+// receiver's step runs: no further step, and the receiver keeps its region.
+struct PairInterruption {
+    const char *name;
+    int promptsAnswered;
+    QString atEvent;
+};
+
+class ZyraPairCtrlC : public testing::TestWithParam<PairInterruption>
+{
+};
+
+TEST_P(ZyraPairCtrlC, StopsWithStatus130)
+{
+    const PairInterruption &row = GetParam();
+    const Bench bench(false);
+    ASSERT_EQ(runOnce(bench, {"region", "set", "japan", "--json"}, "rx"), "0 done: japan");
+    const Terminal terminal;
+    ASSERT_TRUE(terminal.opened());
+    Session pairing(bench, {"pair", "2k-rx", "--json"}, "none", terminal.slavePath());
+    for (int answered = 0; answered < row.promptsAnswered; ++answered) {
+        const auto &[prompt, side] = twoKPrompts[answered];
+        ASSERT_EQ(pairing.awaitEvent(prompt), prompt);
+        bench.write("state/unit.side", side);
+        terminal.pressEnter();
+    }
+    ASSERT_EQ(pairing.awaitEvent(row.atEvent), row.atEvent);
+    pairing.interrupt();
+    QStringList events;
+    EXPECT_EQ(pairing.finish(&events), 130) << pairing.stderrText();
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_EQ(events.last(), "error: 130");
+    EXPECT_EQ(events.mid(std::max(0, events.indexOf(stepStopNote))).filter("step:").size(), 0)
+        << events.join(" | ").toStdString();
+    QFile::remove(bench.path("state/unit.side"));
+    EXPECT_EQ(runOnce(bench, {"region", "get", "--json"}, "rx"), "0 done: japan");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interruptions, ZyraPairCtrlC,
+    testing::Values(PairInterruption{"waiting_for_enter", 0,
+                                     "step: Step 1 of 3: attach the transmitter, then press Enter."},
+                    PairInterruption{"during_the_receivers_step", 2, "step: Pairing ZYRA"}),
+    RowName());
 
 }  // namespace
