@@ -37,6 +37,8 @@ public:
     // startTask with the texts of a task that reads from or prepares the unit.
     void startConnectingTask(int action);
     void closeProgress();
+    // A task is awaited or being cancelled.
+    bool busy() const { return awaitingReport || cancelling; }
     // Abandons the running task: no report will come for it. Waits in steps
     // of 500 ms; after 5 s leaves the task's thread behind (the next task
     // runs on a fresh one) and, every 15 s from 14.5 s on, offers to quit the

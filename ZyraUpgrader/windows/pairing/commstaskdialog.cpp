@@ -1,5 +1,6 @@
 #include "commstaskdialog.h"
 
+#include <QCloseEvent>
 #include <QProgressDialog>
 
 #include "commstaskhost.h"
@@ -15,6 +16,17 @@ CommsTaskDialog::CommsTaskDialog(QWidget *parent) : QDialog(parent), comms(new C
 CommsTaskDialog::~CommsTaskDialog()
 {
     delete comms;
+}
+
+void CommsTaskDialog::reject()
+{
+    if (!comms->busy())
+        goBack();
+}
+
+void CommsTaskDialog::closeEvent(QCloseEvent *event)
+{
+    event->setAccepted(!comms->busy());
 }
 
 void CommsTaskDialog::startConnectingTask(int action)

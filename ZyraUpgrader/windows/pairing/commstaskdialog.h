@@ -16,6 +16,14 @@ public:
     ~CommsTaskDialog() override;
 
 protected:
+    // Escape goes back a step; hiding the window, the only one shown, would
+    // end the program.
+    void reject() override;
+    virtual void goBack() = 0;
+    // Closing ends the program as the main window's close does, but never
+    // while a task runs (its progress dialog offers Cancel).
+    void closeEvent(QCloseEvent *event) override;
+
     // Shows "Attempting to Connect to Zyra Device..." and starts the task.
     void startConnectingTask(int action);
     virtual void taskSucceeded(int action) = 0;

@@ -32,6 +32,7 @@ private slots:
 
 private:
     void taskSucceeded(int action) override;
+    void goBack() override { on_backButton_clicked(); }
 
     Ui::Pair2KStep1Dialog *ui;
 };

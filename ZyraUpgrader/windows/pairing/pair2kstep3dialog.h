@@ -23,6 +23,8 @@ private slots:
 
 private:
     void taskSucceeded(int action) override;
+    // The pairing is done; Cancel leaves the transmitter as it is.
+    void goBack() override { on_cancelButton_clicked(); }
 
     Ui::Pair2KStep3Dialog *ui;
 };

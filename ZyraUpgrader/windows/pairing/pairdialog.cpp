@@ -1,5 +1,7 @@
 #include "pairdialog.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QMessageBox>
 #include <QMovie>
@@ -156,6 +158,49 @@ void PairDialog::quit()
         }
     }
     leaveTo(Screen::DeviceSelection);
+}
+
+void PairDialog::reject()
+{
+    if (pairing->stepRunning())
+        askToQuitAfterStep();
+    else
+        CommsTaskDialog::reject();
+}
+
+void PairDialog::closeEvent(QCloseEvent *event)
+{
+    if (!pairing->stepRunning()) {
+        CommsTaskDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    askToQuitAfterStep();
+}
+
+void PairDialog::goBack()
+{
+    if (ui->backButton->isEnabled())
+        back();
+}
+
+void PairDialog::askToQuitAfterStep()
+{
+    const auto answer = QMessageBox::question(this, "ZYRA Pairing Utility",
+                                              "A pairing step is in progress.\n\nDo you want to quit once it has "
+                                              "ended?",
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    // The windows go at once and the step's outcome shows nowhere; the
+    // program ends as the step lets go of the unit.
+    pairing->disconnect(this);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->hide();
+    if (pairing->stepRunning())
+        connect(pairing, &PairRun::stepEnded, qApp, &QCoreApplication::quit);
+    else
+        QCoreApplication::quit();
 }
 
 void PairDialog::taskSucceeded(int action)

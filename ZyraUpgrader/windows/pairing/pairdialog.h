@@ -48,8 +48,17 @@ private slots:
     void showLoader();
     void finishedPairing();
 
+protected:
+    // While a pairing step runs, Escape and closing ask, and the program
+    // ends only on Yes, once the step has ended: the receiver's storage may
+    // be between its restore and the user's settings written back.
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void taskSucceeded(int action) override;
+    void goBack() override;
+    void askToQuitAfterStep();
 
     int screen = 0;
     Ui::PairDialog *ui;

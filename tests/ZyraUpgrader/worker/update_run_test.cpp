@@ -42,6 +42,13 @@ TEST_P(UpdateRunReports, AreTheStepsOfTheWindow)
     QObject::connect(&run, &UpdateRun::succeeded, [&] { reports << "succeeded"; });
     QObject::connect(&run, &UpdateRun::stopped, [&] { reports << "stopped"; });
     QObject::connect(&run, &UpdateRun::threadFinished, &loop, &QEventLoop::quit);
+    // Queued as the window's reactions are: they see a run that has ended,
+    // though its thread may still be winding down.
+    bool inProgressAtItsEnd = true;
+    const auto atItsEnd = [&] { inProgressAtItsEnd = run.inProgress(); };
+    QObject::connect(&run, &UpdateRun::failed, &run, atItsEnd, Qt::QueuedConnection);
+    QObject::connect(&run, &UpdateRun::succeeded, &run, atItsEnd, Qt::QueuedConnection);
+    QObject::connect(&run, &UpdateRun::stopped, &run, atItsEnd, Qt::QueuedConnection);
 
     run.update(row.type, 2);
     if (row.stopAfterFirstStep)
@@ -50,6 +57,7 @@ TEST_P(UpdateRunReports, AreTheStepsOfTheWindow)
 
     EXPECT_EQ(reports, row.reports);
     EXPECT_FALSE(run.inProgress());
+    EXPECT_FALSE(inProgressAtItsEnd);
     if (!row.stopAfterFirstStep) {
         EXPECT_EQ(lastProgress, UpdateRun::progressTotal);
     }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "pairing/pair2kstep1dialog.h"
 #include "pairing/pair2kstep3dialog.h"
 #include "pairingtest.h"
 #include "settingstest.h"
@@ -47,6 +48,7 @@ private slots:
 
     void okOnATransmitterInBroadcastSucceedsWithoutARestart();
     void okWithoutAUnitShowsTheErrorAndStays();
+    void escapeGoesBackAStepAndCloseWaitsForTheTask();
 
 private:
     std::unique_ptr<Pair2KStep3Dialog> step3;
@@ -81,6 +83,35 @@ void Pair2KStep3Test::okWithoutAUnitShowsTheErrorAndStays()
     QCOMPARE(outcomeOf(step3.get(), "okButton", script), stays);
     QCOMPARE(script.boxes(), QStringList{connectionError});
     QVERIFY(step3->isVisible());
+}
+
+// Escape hid the only window shown, which ended the program.
+void Pair2KStep3Test::escapeGoesBackAStepAndCloseWaitsForTheTask()
+{
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    Pair2KStep1Dialog step1;
+    QSignalSpy back(&step1, SIGNAL(gotoBack()));
+    step1.show();
+    QTest::keyClick(&step1, Qt::Key_Escape);
+    QCOMPARE(back.count(), 1);
+
+    settingstest::ModalScript script;
+    script.answerBox("OK");
+    auto tx = plugIn(1, broadcast);
+    settingstest::CommandGate gate;
+    gate.install(*tx, settingstest::code::storageGet);
+    QSignalSpy next(step3.get(), SIGNAL(gotoNextScreen(int)));
+    step3->show();
+    click(step3.get(), "okButton");
+    QVERIFY(QTest::qWaitFor([&gate] { return gate.reached(); }, 10000));
+    QVERIFY2(!step3->close(), "closing waits for the task");
+    gate.release();
+    QVERIFY(QTest::qWaitFor([&next] { return !next.isEmpty(); }, 10000));
+    step3->show();
+    QTest::keyClick(step3.get(), Qt::Key_Escape);
+    QCOMPARE(next.count(), 2);
+    QCOMPARE(next.last().at(0).toInt(), 4);
+    QCOMPARE(lastClosed.count(), 0);
 }
 
 QTEST_MAIN(Pair2KStep3Test)

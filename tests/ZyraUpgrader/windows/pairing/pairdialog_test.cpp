@@ -53,6 +53,9 @@ private slots:
     void retryBringsTheDialogBackReady();
     void errorThatClosesTheSessionClosesItAfterTheWorker();
     void retryWhileTheStepGoesOnOffersNoSecondPairing();
+    void leavingDuringAStepAsksAndWaitsForIt_data();
+    void leavingDuringAStepAsksAndWaitsForIt();
+    void escapeAtRestGoesBackNotOut();
 
     void finishOnAnHdmiReceiverLeavesWithoutAQuestion();
     void finishOn2KWithTransmitterAlreadyInUnicastAsksNothing();
@@ -283,6 +286,68 @@ void PairDialogTest::retryWhileTheStepGoesOnOffersNoSecondPairing()
     QCOMPARE(screenState(), QString("connect ok back loading"));
     gate.release();
     QVERIFY(waitForScreen("connect OK BACK"));
+}
+
+void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("Escape, No") << true << "No";
+    QTest::newRow("close, No") << false << "No";
+    QTest::newRow("Escape, Yes") << true << "Yes";
+    QTest::newRow("close, Yes") << false << "Yes";
+}
+
+// Escape hid the only window and Qt ended the program, possibly between
+// the storage restore and the user's settings written back.
+void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt()
+{
+    QFETCH(bool, escape);
+    QFETCH(QString, answer);
+    auto unit = plugIn(2, broadcast);
+    settingstest::CommandGate gate;
+    gate.install(*unit, irCommand);
+    openFor(2);
+    click(dialog.get(), "connectButton");
+    QVERIFY(QTest::qWaitFor([&gate] { return gate.reached(); }, 10000));
+
+    constexpr int stillRunning = 42;
+    guitest::ModalAnswerer answerer(answer);
+    bool shownOnceAnswered = true;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        if (escape)
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        else
+            dialog->close();
+        shownOnceAnswered = dialog->isVisible();
+        gate.release();
+        if (answer == "No" && waitForScreen("connect OK BACK"))
+            QCoreApplication::exit(stillRunning);
+    });
+    QTimer failsafe;
+    failsafe.setSingleShot(true);
+    connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    failsafe.start(30000);
+    const int loopResult = QCoreApplication::exec();
+    failsafe.stop();
+
+    QVERIFY(answerer.answered());
+    QCOMPARE(answerer.seenText(), QString("A pairing step is in progress.\n\nDo you want to quit once it has ended?"));
+    QCOMPARE(shownOnceAnswered, answer == "No");
+    // Yes: the program's loop ends once the step has.
+    QCOMPARE(loopResult, answer == "No" ? stillRunning : 0);
+    QCOMPARE(unit->pairingStage(), zyra_sim::PairingStage::AwaitingConfirmation);
+    QVERIFY2(!errorWindow() || !errorWindow()->isVisible(), "nothing shows after Yes");
+}
+
+void PairDialogTest::escapeAtRestGoesBackNotOut()
+{
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    openFor(2);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QCOMPARE(leaving->count(), 1);
+    QCOMPARE(leaving->first().at(0).toInt(), 2);
+    QCOMPARE(lastClosed.count(), 0);
 }
 
 void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()
