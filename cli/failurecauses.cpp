@@ -37,8 +37,11 @@ QString causeOf(int errorCode, int deviceType)
     case workererrors::dfuProgrammerMissingForEeprom:
         return DeviceTypes::hasVideoModule(deviceType) ? flasherMissing : QString();
     case UpdateRun::noErrorCode:
-        return QString("A dfu-programmer run on the video module failed. ") + updateModeInstructions +
-               " Then run zyra update again.";
+    case workererrors::xmegaEraseFailed:
+    case workererrors::xmegaFlashFailed:
+    case workererrors::xmegaStartFailed:
+        return QString("A dfu-programmer run on the video module failed. If the unit no longer shows up: ") +
+               updateModeInstructions + " Then run zyra update again.";
     case workererrors::dumpFailed:
         return QString("No video module answered in its bootloader. ") + updateModeInstructions +
                " Then run the command again.";

@@ -30,8 +30,7 @@ int percentOf(int value, int total)
 
 // The worker's messages are paragraphs for a window: on a terminal they are
 // lines without blanks at their ends and without empty lines between them.
-// The code line is the exit status, so it is dropped for code 0 and for
-// a failure without a code (-1).
+// The code line is the exit status, so it is dropped for code 0.
 QString messageLines(const QString &message, int code)
 {
     const QString codeLine = QString("Error Code: %1").arg(code);
@@ -43,7 +42,7 @@ QString messageLines(const QString &message, int code)
             continue;
         if (text.startsWith("Error Code: ")) {
             codeShown = true;
-            if (code <= 0)
+            if (code == 0)
                 continue;
         }
         lines << text;

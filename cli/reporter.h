@@ -48,8 +48,8 @@ public:
     void doneWithList(const QString &key, const QJsonArray &items, const QStringList &lines);
     // Ends a run: the error's message, its code and below them its cause on
     // stderr, and with JSON its event. The message's own "Error Code: n"
-    // line is kept, added when missing, and left out for codes 0 and -1,
-    // which are no exit status.
+    // line is kept, added when missing (for a code above 0), and left out
+    // for code 0, which is no exit status.
     void error(const QString &message, int code, const QString &cause = QString());
     // A command line zyra does not understand: exit status 2.
     void usageError(const QString &message);

@@ -1,6 +1,7 @@
 #include "unitcommand.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 
 #include <cstdlib>
 
@@ -15,6 +16,15 @@
 #include "workererrors.h"
 
 namespace {
+
+// A failed dfu-programmer run comes without a code of its own; its message
+// may name one ("Error Code: 12"), which is then the failure's code.
+int codeOf(const QString &message, int errorCode)
+{
+    static const QRegularExpression codeLine("Error Code: (\\d+)$");
+    const QRegularExpressionMatch match = codeLine.match(message.trimmed());
+    return errorCode == UpdateRun::noErrorCode && match.hasMatch() ? match.captured(1).toInt() : errorCode;
+}
 
 // The worker's error code where it fits an exit status, else 1.
 int exitStatusOf(int errorCode)
@@ -154,8 +164,9 @@ void UnitCommand::reportStopped()
     updating_ = false;
 }
 
-void UnitCommand::onFailed(const QString &message, int errorCode)
+void UnitCommand::onFailed(const QString &message, int reportedCode)
 {
+    const int errorCode = codeOf(message, reportedCode);
     if (errorCode == workererrors::radio2UnitGone)
         handleUsable_ = false;
     closeUnit();

@@ -35,7 +35,7 @@ signals:
 
 private:
     void onDetected(const QString &version);
-    void onFailed(const QString &message, int errorCode);
+    void onFailed(const QString &message, int reportedCode);
     void onRecoveryRequested(int unitStatus);
     void recover();
     void onSucceeded();

@@ -194,6 +194,16 @@ INSTANTIATE_TEST_SUITE_P(
             0,
             videoModuleUpdate(),
             ""},
+        // The failed run's message names its code: the exit status and the event's code too.
+        Row{"update_with_a_failed_erase",
+            {"update", "sdi-tx", "--json"},
+            "tx",
+            {},
+            {"state/dfu.fail-at=erase 1\n"},
+            12,
+            {"detected: version 1.3, installs 1.4", video, progress, "error: 12"},
+            "Erasing the video module failed.\nRetry and update again: it is flashed anew.\nError Code: 12\nA "
+            "dfu-programmer run on the video module failed."},
         Row{"detect_without_dfu_programmer",
             {"detect", "sdi-tx", "--json"},
             "tx",
