@@ -82,6 +82,9 @@ public slots:
 private:
     // Names the waits of the update steps for waiting().
     std::unique_ptr<SignOfLife> signOfLife_;
+    // Set once a cell stayed unreadable through all its passes: the unit does
+    // not answer storage reads now, and later cells of the step get one pass.
+    bool cellsUnanswered_ = false;
 
     // Emits error() with the headline and the code as its last paragraph.
     void fail(const QString &headline, int errorCode);
@@ -95,7 +98,9 @@ private:
     QString namedImage(const QString &side, const QString &key, const QString &headline, int iniMissingCode,
                        int imageMissingCode);
     // Reads a user cell in up to eleven passes, reconnecting and pausing
-    // after each unreadable one; a value or an unset cell ends the reading.
+    // after each unreadable one; a value, an unset cell or an answer of the
+    // wrong length ends the reading, and so does a reconnect after which no
+    // pass can succeed. One pass only once a cell of the step went unanswered.
     usercells::Read readUserCell(uint16_t id, uint8_t *dest, size_t length);
     // Reads the saved values updateStorage needs and does not know yet;
     // false once one that cannot be read has been reported.

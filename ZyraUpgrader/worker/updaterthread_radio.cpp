@@ -94,6 +94,7 @@ void UpdaterThread::updateAPPFW()
     }
 
     uint8_t regionRead = 0;
+    cellsUnanswered_ = false;
     regionSaved = readUserCell(usercells::regionId, &regionRead, usercells::regionBytes);
     if (regionSaved == usercells::Read::value)
         region = usercells::regionCarriedOver(deviceType, regionRead);

@@ -26,17 +26,39 @@ const int storageProgress = 1500;
 const char configurationReadFailed[] = "Error reading device configuration";
 const char writeBackFailed[] = "Error writing back User configuration";
 
+// Reconnects between two passes of a retry loop; false once no later pass
+// can succeed: the unit did not come back (its handle is closed), or it came
+// back a second time without answering.
+class RetryReconnect
+{
+public:
+    explicit RetryReconnect(vx_zyra_t *handle) : handle_(handle) {}
+    bool reconnect()
+    {
+        if (vx_zyra_reconnect(handle_) == VX_ZYRA_OK)
+            return true;
+        qDebug() << "RECONNECT FAILED:" << handle_->error_msg;
+        return handle_->devh != nullptr && ++unanswered_ <= 1;
+    }
+
+private:
+    vx_zyra_t *handle_;
+    int unanswered_ = 0;
+};
+
 }  // namespace
 
 int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *value, size_t value_len)
 {
     int result = 0;
+    RetryReconnect retry(zyra);
     for (int attempt = 0; attempt < cellWriteAttempts; ++attempt) {
         result = vx_zyra_storage_set(zyra, key, value, value_len);
         if (result == VX_ZYRA_OK)
             return VX_ZYRA_OK;
         qDebug() << "STORAGE WRITE FAILED, id" << key << "result" << result;
-        vx_zyra_reconnect(zyra);
+        if (!retry.reconnect())
+            break;
         workerclock::sleepSeconds(cellWritePauseSeconds);
     }
     return result;
@@ -44,13 +66,18 @@ int UpdaterThread::modifyStorageCell(vx_zyra_t *zyra, uint16_t key, uint8_t *val
 
 usercells::Read UpdaterThread::readUserCell(uint16_t id, uint8_t *dest, size_t length)
 {
-    for (int pass = 0; pass < cellReadPasses; ++pass) {
-        const usercells::Read found = usercells::read(handle, id, dest, length);
-        if (found != usercells::Read::unreadable)
+    RetryReconnect retry(handle);
+    const int passes = cellsUnanswered_ ? 1 : cellReadPasses;
+    for (int pass = 0; pass < passes; ++pass) {
+        bool answered = false;
+        const usercells::Read found = usercells::read(handle, id, dest, length, &answered);
+        if (found != usercells::Read::unreadable || answered)
             return found;
-        vx_zyra_reconnect(handle);
+        if (pass + 1 == passes || !retry.reconnect())
+            break;
         workerclock::sleepSeconds(cellReadPauseSeconds);
     }
+    cellsUnanswered_ = true;
     return usercells::Read::unreadable;
 }
 
@@ -126,6 +153,7 @@ void UpdaterThread::failAfterWriteBack(uint8_t side, int errorCode)
 void UpdaterThread::updateStorage()
 {
     const Waiting waiting(*signOfLife_, stepmessages::waitingForUnit);
+    cellsUnanswered_ = false;
     const bool writeBackSaved = storagePending;
     storagePending = false;
     qDebug() << "UPDATING STORAGE...";

@@ -25,8 +25,10 @@ const size_t storageAnswerBytes = 64;
 
 }  // namespace
 
-Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
+Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool *answered)
 {
+    if (answered)
+        *answered = false;
     uint8_t answer[storageAnswerBytes] = {};
     size_t answerLength = length;
     vx_zyra_storage_get(handle, id, answer, &answerLength);
@@ -40,6 +42,8 @@ Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length)
     }
     if (answerLength != length) {
         qDebug() << "STORAGE CELL" << id << "ANSWERED" << answerLength << "BYTES, EXPECTED" << length;
+        if (answered)
+            *answered = true;
         return Read::unreadable;
     }
     std::memcpy(dest, answer, length);

@@ -30,8 +30,9 @@ enum class Read {
 // Reads a cell twice in a row, as every configuration read of this program
 // does; only the second read counts. value: dest holds exactly `length`
 // bytes; unset: dest is zeroed; unreadable (no answer, or another length,
-// which is logged): dest is untouched.
-Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length);
+// which is logged): dest is untouched. `answered`, when given, tells an
+// answer of another length, which reading again cannot change.
+Read read(vx_zyra_t *handle, uint16_t id, uint8_t *dest, size_t length, bool *answered = nullptr);
 
 // A 2K receiver reports regions 7 to 9 that an update carries over as 2 to 4.
 uint8_t regionCarriedOver(int deviceType, uint8_t region);

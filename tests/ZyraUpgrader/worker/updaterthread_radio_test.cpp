@@ -101,6 +101,28 @@ TEST_F(RadioStep, UpdateAppIgnoresAStoredValueOfTheWrongLength)
     worker->updateAPPFW();
     EXPECT_EQ(worker->region, 5);
     EXPECT_EQ(log.milestones(), QStringList{"finished"});
+    EXPECT_EQ(storageIds(*unit, storageGet), (std::vector<uint16_t>{1, 1})) << "an answer is not asked for again";
+}
+
+// A 2K unit whose cells go unanswered: the region gets its passes while the
+// unit comes back after each reconnect, the other cells one pass; a unit that
+// never comes back ends the reading at its first failed reconnect.
+TEST_F(RadioStep, UnansweredCellReadsStopWhenNoFurtherPassCanSucceed)
+{
+    for (const bool comesBack : {true, false}) {
+        SCOPED_TRACE(comesBack ? "comes back" : "gone for good");
+        auto unit = connectUnit(4);
+        unit->silenceCommand(storageGet);
+        if (!comesBack)
+            unit->dropOffBusAt(storageGet, neverBackMs);
+        const int64_t start = zyra_sim::Clock::instance().nowMs();
+        worker->updateAPPFW();
+        EXPECT_EQ(storageIds(*unit, storageGet).size(), comesBack ? 26u : 1u);
+        EXPECT_LT(zyra_sim::Clock::instance().nowMs() - start, (comesBack ? 10 : 5) * 60 * 1000);
+        if (handle.devh)
+            vx_zyra_disconnect(&handle);
+        zyra_sim::Bus::instance().detach();
+    }
 }
 
 TEST_F(RadioStep, RecoveryWritesTheSidesRecoveryImageExceptOn2KUnits)
