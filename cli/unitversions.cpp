@@ -6,15 +6,27 @@
 
 namespace unitversions {
 
+namespace {
+
+// A version the unit did not tell (its answer missing or short) stays all
+// zeros in the handle: it is no version to print.
+const char untold[] = "unknown";
+
+}  // namespace
+
 QString application(const vx_zyra_t &unit)
 {
     const auto &app = unit.version.app;
+    if (app.major == 0 && app.minor == 0 && app.debug == 0)
+        return untold;
     return QString("%1.%2.%3").arg(app.major).arg(app.minor).arg(app.debug);
 }
 
 QString radio(const vx_zyra_t &unit)
 {
     const auto &mac = unit.version.mac;
+    if (mac.major == 0 && mac.minor == 0 && mac.debug == 0 && mac.build == 0)
+        return untold;
     return QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build);
 }
 

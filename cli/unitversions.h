@@ -7,9 +7,10 @@
 
 namespace unitversions {
 
-// The radio's application firmware, as the unit reported it (major.minor.debug).
+// The radio's application firmware, as the unit reported it (major.minor.debug);
+// "unknown" when it told none.
 QString application(const vx_zyra_t &unit);
-// The radio's MAC firmware (major.minor.debug.build).
+// The radio's MAC firmware (major.minor.debug.build), or "unknown".
 QString radio(const vx_zyra_t &unit);
 // The video module's version as its flash image carries it ("v1.3" -> "1.3").
 QString withoutPrefix(const QString &version);
