@@ -20,8 +20,11 @@
  *   family                     on failure returns             sets in the handle
  *   -------------------------  -----------------------------  ----------------------------
  *   session: connect,          VX_ZYRA_FAILED                 error_msg, error =
- *     disconnect, reconnect,                                    VX_ZYRA_SESSION_*
- *     get_info
+ *     connect_port, disconnect,                                 VX_ZYRA_SESSION_*
+ *     reconnect, get_info
+ *   port_path                  VX_ZYRA_FAILED                 nothing
+ *   list_units                 negative libusb error; else    no handle
+ *                              the number of units
  *   get_side                   VX_ZYRA_FAILED                 nothing
  *   control: restarts,         VX_ZYRA_FAILED                 error_msg, error =
  *     key presses, pairing                                      VX_ZYRA_CONTROL_* (a restart:
@@ -112,8 +115,13 @@ enum vx_zyra_session_error {
     VX_ZYRA_SESSION_NOT_FOUND = 2,    /* connect, reconnect: no unit on the bus */
     VX_ZYRA_SESSION_CLAIM_FAILED = 3, /* connect, reconnect: interface not claimed */
     VX_ZYRA_SESSION_RELEASE_FAILED = 4,
-    VX_ZYRA_SESSION_NO_SIDE = 5 /* get_info: the unit's side stayed unknown */
+    VX_ZYRA_SESSION_NO_SIDE = 5,   /* get_info: the unit's side stayed unknown */
+    VX_ZYRA_SESSION_OTHER_UNIT = 6 /* reconnect: another serial at the port; closed */
 };
+
+/* Room for a port path, BUS-PORT[.PORT...] as Linux writes it (such as
+ * "1-2.3"), with its NUL: a bus number and seven tiers of ports. */
+#define VX_ZYRA_PORT_PATH_SIZE 32
 
 /* Step codes of the control commands (restarts, key presses, registration). */
 enum vx_zyra_control_error {
@@ -226,19 +234,35 @@ VX_ZYRA_EXPORT uint8_t vx_zyra_read_hex_byte(const char *pos);
 
 /* ---- Session and identity ----------------------------------------------- */
 
-/* Opens and claims the unit; a record still open from an earlier connect
- * is closed first. VX_ZYRA_OK, or
+/* Opens and claims the first unit on the bus; a record still open from an
+ * earlier connect is closed first. VX_ZYRA_OK, or
  * VX_ZYRA_FAILED with VX_ZYRA_SESSION_SETUP_FAILED, _NOT_FOUND or
  * _CLAIM_FAILED. */
 VX_ZYRA_EXPORT int vx_zyra_connect(vx_zyra_t *h);
+/* As vx_zyra_connect, but only the unit at port_path (in, NUL-terminated;
+ * NULL gives _NOT_FOUND): with several units attached, the one to work on. */
+VX_ZYRA_EXPORT int vx_zyra_connect_port(vx_zyra_t *h, const char *port_path);
+/* Writes the port path of h's open unit into path (out,
+ * VX_ZYRA_PORT_PATH_SIZE bytes). VX_ZYRA_OK, or VX_ZYRA_FAILED when h is
+ * not connected (h and path may be NULL then). */
+VX_ZYRA_EXPORT int vx_zyra_port_path(const vx_zyra_t *h, char *path);
+/* The attached units' port paths, in the bus's order: the first capacity of
+ * them written to paths (out; NULL only with capacity 0). Returns how many
+ * units are attached, which may exceed capacity, or a negative libusb error.
+ * Sets libusb up and ends it again; opens no unit. */
+VX_ZYRA_EXPORT int vx_zyra_list_units(char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity);
 /* Releases and closes. VX_ZYRA_OK, or VX_ZYRA_FAILED with
  * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same).
  * h may be NULL (VX_ZYRA_FAILED, nothing set). */
 VX_ZYRA_EXPORT int vx_zyra_disconnect(vx_zyra_t *h);
-/* Resets, waits up to about three minutes for the unit, reopens and reads
- * the identity. VX_ZYRA_OK, or VX_ZYRA_FAILED with VX_ZYRA_SESSION_INVALID,
- * _NOT_FOUND or _CLAIM_FAILED (the unit is gone, the handle closed) or
- * _UNREADABLE (open, but its identity could not be read).
+/* Resets, waits up to about three minutes for the unit to come back at its
+ * port path (never another unit's), reopens and reads the identity; a board
+ * serial read before the reset is read again and must match (a bootloader,
+ * which cannot tell it, keeps the one read before). VX_ZYRA_OK,
+ * or VX_ZYRA_FAILED with VX_ZYRA_SESSION_INVALID, _NOT_FOUND or
+ * _CLAIM_FAILED (the unit is gone, the handle closed), _OTHER_UNIT (another
+ * serial at the port, the handle closed) or _UNREADABLE (open, but its
+ * identity could not be read).
  * h may be NULL (VX_ZYRA_FAILED, nothing set). */
 VX_ZYRA_EXPORT int vx_zyra_reconnect(vx_zyra_t *h);
 /* Reads side, versions and signature. VX_ZYRA_OK, or VX_ZYRA_FAILED with

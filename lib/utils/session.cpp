@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
 #include "internal/clock.h"
 #include "internal/commands.h"
 #include "internal/error.h"
+#include "internal/port_path.h"
 #include "vx_zyra.h"
 
 namespace {
@@ -26,9 +28,12 @@ constexpr int64_t IDENTITY_SETTLE_MS = 5000;
 std::mutex open_handles_lock;
 std::vector<libusb_device_handle *> open_handles;
 
-libusb_device_handle *open_unit()
+// Opens the unit at port_path, or the first one on the bus without one.
+libusb_device_handle *open_unit(const char *port_path = nullptr)
 {
-    libusb_device_handle *devh = libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
+    libusb_device_handle *devh =
+        port_path != nullptr ? zyra::open_at_port(port_path)
+                             : libusb_open_device_with_vid_pid(nullptr, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
     if (devh != nullptr) {
         std::lock_guard<std::mutex> lock(open_handles_lock);
         open_handles.push_back(devh);
@@ -80,11 +85,7 @@ int claim(vx_zyra_t *h)
     return 0;
 }
 
-}  // namespace
-
-extern "C" {
-
-int vx_zyra_connect(vx_zyra_t *h)
+int connect_at(vx_zyra_t *h, const char *port_path)
 {
     // A record still open would keep its handle and the claimed interface,
     // and the claim below would then fail: close it first.
@@ -93,10 +94,56 @@ int vx_zyra_connect(vx_zyra_t *h)
     if (libusb_init(nullptr) != 0)
         return zyra::fail(h, VX_ZYRA_SESSION_SETUP_FAILED, "Failed to setup USB interface");
     clear_record(h);
-    h->devh = open_unit();
+    h->devh = open_unit(port_path);
     if (h->devh == nullptr)
         return end_session(h, VX_ZYRA_SESSION_NOT_FOUND, "Failed to connect to ZYRA device");
     return claim(h);
+}
+
+bool serial_read(const vx_zyra_t &h)
+{
+    return std::any_of(std::begin(h.serial), std::end(h.serial), [](char c) { return c != 0; });
+}
+
+// After a restart, the unit at the port must still be the one the run
+// started on: a serial read before must read back the same. A bootloader
+// reads no radio register (its radio version stayed unread) and so cannot
+// tell its serial either; the record keeps the one read before, so that the
+// restart back into the application still compares.
+int check_same_unit(vx_zyra_t *h, const char (&serial_before)[sizeof vx_zyra_t::serial])
+{
+    const bool radio_read = h->version.mac.major != 0 || h->version.mac.minor != 0 || h->version.mac.debug != 0 ||
+                            h->version.mac.build != 0;
+    if (!radio_read || vx_zyra_board_serial(h) != 0) {
+        std::memcpy(h->serial, serial_before, sizeof serial_before);
+        return 0;
+    }
+    if (std::memcmp(h->serial, serial_before, sizeof serial_before) != 0)
+        return end_session(h, VX_ZYRA_SESSION_OTHER_UNIT, "Another ZYRA device is at the unit's port");
+    return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int vx_zyra_connect(vx_zyra_t *h)
+{
+    return connect_at(h, nullptr);
+}
+
+int vx_zyra_connect_port(vx_zyra_t *h, const char *port_path)
+{
+    if (port_path == nullptr)
+        return zyra::fail(h, VX_ZYRA_SESSION_NOT_FOUND, "Failed to connect to ZYRA device");
+    return connect_at(h, port_path);
+}
+
+int vx_zyra_port_path(const vx_zyra_t *h, char *path)
+{
+    if (h == nullptr || path == nullptr || !still_open(h))
+        return 1;
+    return zyra::port_path(libusb_get_device(h->devh), path, VX_ZYRA_PORT_PATH_SIZE) ? 0 : 1;
 }
 
 int vx_zyra_disconnect(vx_zyra_t *h)
@@ -116,6 +163,14 @@ int vx_zyra_reconnect(vx_zyra_t *h)
 {
     if (h == nullptr || h->devh == nullptr)
         return h == nullptr ? 1 : invalid_connection(h);
+    // Only the unit at this port may continue the run, never another one
+    // that happens to be first on the bus.
+    char port[VX_ZYRA_PORT_PATH_SIZE];
+    if (!zyra::port_path(libusb_get_device(h->devh), port, sizeof port))
+        return end_session(h, VX_ZYRA_SESSION_NOT_FOUND, "Failed to connect to ZYRA device");
+    char serial_before[sizeof h->serial];
+    std::memcpy(serial_before, h->serial, sizeof serial_before);
+    const bool had_serial = serial_read(*h);
     // The unit is going away: these may fail, and nothing depends on them.
     libusb_release_interface(h->devh, zyra::USB_INTERFACE);
     libusb_reset_device(h->devh);
@@ -124,7 +179,7 @@ int vx_zyra_reconnect(vx_zyra_t *h)
 
     clear_record(h);
     for (int attempt = 0; attempt < REOPEN_ATTEMPTS && h->devh == nullptr; ++attempt) {
-        h->devh = open_unit();
+        h->devh = open_unit(port);
         if (h->devh == nullptr)
             zyra::clock_sleep_ms(REOPEN_INTERVAL_MS);
     }
@@ -136,7 +191,7 @@ int vx_zyra_reconnect(vx_zyra_t *h)
     zyra::clock_sleep_ms(IDENTITY_SETTLE_MS);
     if (vx_zyra_get_info(h) != 0)
         return zyra::fail(h, VX_ZYRA_SESSION_UNREADABLE, "Unable to read from ZYRA device");
-    return 0;
+    return had_serial ? check_same_unit(h, serial_before) : 0;
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "zyra_sim/bus.h"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -24,11 +25,18 @@ Bus::State &Bus::state()
     return *state_;
 }
 
-void Bus::attach(std::shared_ptr<VirtualUnit> unit)
+void Bus::attach(std::shared_ptr<VirtualUnit> unit, const std::string &hub)
 {
     ModelLock lock = lockModel();
     state_->unit = std::move(unit);
+    state_->unitHub = hub;
     state_->attachedByCode = true;
+}
+
+void Bus::attachAnother(std::shared_ptr<VirtualUnit> unit, const std::string &hub)
+{
+    ModelLock lock = lockModel();
+    state_->others.push_back({hub, std::move(unit)});
 }
 
 void Bus::detach()
@@ -123,6 +131,9 @@ void Bus::reset()
     ModelLock lock = lockModel();
     State &state = *state_;
     state.unit.reset();
+    state.unitHub = firstHub;
+    state.others.clear();
+    state.enumerations.clear();
     state.attachedByCode = false;
     state.sideUnits[0].reset();
     state.sideUnits[1].reset();
@@ -197,10 +208,10 @@ bool Bus::State::radioAllowed(int64_t nowMs)
 
 void Bus::State::radioLostPower()
 {
-    ++busEpoch;
     if (!unit)
         return;
     VirtualUnit::Impl &radio = unit->impl();
+    ++radio.generation;  // its handles go stale; it enumerates anew
     radio.in.clear();
     radio.radioLosesPower();
 }
@@ -213,8 +224,54 @@ bool Bus::State::bootloaderOnBus() const
 
 bool Bus::State::stale(const UsbHandle &handle) const
 {
-    return handle.busEpoch != busEpoch || !unit || handle.unit.get() != &unit->impl() ||
-           handle.unitGeneration != handle.unit->generation || !handle.unit->onBus;
+    const std::vector<BusPort> units = attached();
+    const bool onThisBus = std::any_of(
+        units.begin(), units.end(), [&handle](const BusPort &port) { return &port.unit->impl() == handle.unit.get(); });
+    return handle.busEpoch != busEpoch || !onThisBus || handle.unitGeneration != handle.unit->generation ||
+           !handle.unit->onBus;
+}
+
+namespace {
+
+// A port path's numbers, bus first, for ordering: 1-2 before 1-10.
+std::vector<int> portNumbers(const std::string &path)
+{
+    std::vector<int> numbers;
+    int value = 0;
+    for (char c : path) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+        } else {
+            numbers.push_back(value);
+            value = 0;
+        }
+    }
+    numbers.push_back(value);
+    return numbers;
+}
+
+}  // namespace
+
+std::vector<BusPort> Bus::State::attached() const
+{
+    std::vector<BusPort> units;
+    if (unit)
+        units.push_back({unitHub, unit});
+    units.insert(units.end(), others.begin(), others.end());
+    std::stable_sort(units.begin(), units.end(),
+                     [](const BusPort &a, const BusPort &b) { return portNumbers(a.hub) < portNumbers(b.hub); });
+    return units;
+}
+
+uint8_t Bus::State::addressAt(const std::string &path, const void *device, uint64_t generation)
+{
+    Enumeration &last = enumerations[path];
+    if (last.address == 0 || last.device != device || last.generation != generation) {
+        // Linux hands out 1 to 127 in turn; 1 is the root hub's.
+        lastAddress = static_cast<uint8_t>(lastAddress >= 127 ? 2 : lastAddress + 1);
+        last = {device, generation, lastAddress};
+    }
+    return last.address;
 }
 
 }  // namespace zyra_sim

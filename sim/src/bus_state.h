@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "unit_impl.h"
 #include "zyra_sim/bus.h"
@@ -19,12 +21,32 @@ struct UsbHandle {
     std::shared_ptr<VirtualUnit::Impl> unit;
     uint64_t unitGeneration = 0;
     uint64_t busEpoch = 0;
+    std::string path;  // the port path and address it was opened at
+    uint8_t address = 0;
     bool open = true;
     bool claimed = false;
 };
 
+// A unit on the bus: the port of its own hub, behind which its radio sits at
+// port 1 and its video module at port 2 (see Bus::radioPort).
+struct BusPort {
+    std::string hub;
+    std::shared_ptr<VirtualUnit> unit;
+};
+
 struct Bus::State {
     std::shared_ptr<VirtualUnit> unit;
+    std::string unitHub = "1-1";
+    std::vector<BusPort> others;  // every other unit on the bus
+    // The device address of each port path's last enumeration: a device
+    // that comes back gets a new one, as from the host's hub driver.
+    struct Enumeration {
+        const void *device = nullptr;
+        uint64_t generation = 0;
+        uint8_t address = 0;
+    };
+    std::map<std::string, Enumeration> enumerations;
+    uint8_t lastAddress = 1;
     bool attachedByCode = false;  // since the last reset
     // The units the state directory's unit.side chooses from, by side - 1.
     std::shared_ptr<VirtualUnit> sideUnits[2];
@@ -54,6 +76,12 @@ struct Bus::State {
 
     void noteModuleFoundRunning();
     bool libusbActive() const { return initCount > exitCount; }
+    // Every attached unit, the state directory's own included, in the
+    // order of their port paths (the order libusb lists them in).
+    std::vector<BusPort> attached() const;
+    // The address of what is at this port path now; device and generation
+    // tell a re-enumeration.
+    uint8_t addressAt(const std::string &path, const void *device, uint64_t generation);
     // Whether the video module lets the radio unit onto the bus.
     bool radioAllowed(int64_t nowMs);
     // Whether the video module waits in its bootloader, on the bus itself.

@@ -3,9 +3,13 @@
 // the real ones.
 #include <libusb.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <vector>
 
+#include "bus_state.h"
 #include "environment.h"
 #include "usb_port.h"
 
@@ -16,7 +20,7 @@ struct libusb_context {
     int unused;
 };
 
-// A device of a list: which of the two the bus may show.
+// A device of a list: what the bus showed at one port path and address.
 struct libusb_device {
     zyra_sim::usb::DeviceId id;
 };
@@ -24,14 +28,20 @@ struct libusb_device {
 namespace {
 
 libusb_context defaultContext{};
-// The unit and its bootloader; a list points to these, so they need no
-// reference counts.
-libusb_device unitDevice{{zyra_sim::usb::vendorId, zyra_sim::usb::productId}};
-libusb_device bootloaderDevice{{zyra_sim::usb::bootloaderVendorId, zyra_sim::usb::bootloaderProductId}};
+
+// Every device any list showed, kept for the process: a list, and a handle's
+// libusb_get_device, point to these, so they need no reference counts.
+std::mutex devicesLock;
+std::deque<libusb_device> devices;
 
 libusb_device *deviceOf(const zyra_sim::usb::DeviceId &id)
 {
-    return id.vendor == zyra_sim::usb::vendorId ? &unitDevice : &bootloaderDevice;
+    std::lock_guard<std::mutex> lock(devicesLock);
+    for (libusb_device &device : devices) {
+        if (device.id.vendor == id.vendor && device.id.path == id.path && device.id.address == id.address)
+            return &device;
+    }
+    return &devices.emplace_back(libusb_device{id});
 }
 
 zyra_sim::UsbHandle *model(libusb_device_handle *handle)
@@ -89,10 +99,38 @@ ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_get_device_descriptor(libusb_device *dev,
 ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_open(libusb_device *dev, libusb_device_handle **dev_handle)
 {
     zyra_sim::UsbHandle *handle = nullptr;
-    const int result = zyra_sim::usb::open(dev->id.vendor, dev->id.product, &handle);
+    const int result = zyra_sim::usb::open(dev->id, &handle);
     if (result == 0)
         *dev_handle = reinterpret_cast<libusb_device_handle *>(handle);
     return result;
+}
+
+ZYRA_SIM_EXPORT libusb_device *LIBUSB_CALL libusb_get_device(libusb_device_handle *dev_handle)
+{
+    const zyra_sim::UsbHandle *handle = model(dev_handle);
+    return deviceOf({zyra_sim::usb::vendorId, zyra_sim::usb::productId, handle->path, handle->address});
+}
+
+ZYRA_SIM_EXPORT uint8_t LIBUSB_CALL libusb_get_bus_number(libusb_device *dev)
+{
+    return static_cast<uint8_t>(std::atoi(dev->id.path.c_str()));
+}
+
+ZYRA_SIM_EXPORT uint8_t LIBUSB_CALL libusb_get_device_address(libusb_device *dev)
+{
+    return dev->id.address;
+}
+
+ZYRA_SIM_EXPORT int LIBUSB_CALL libusb_get_port_numbers(libusb_device *dev, uint8_t *port_numbers, int port_numbers_len)
+{
+    const std::string &path = dev->id.path;
+    int count = 0;
+    for (size_t at = path.find('-'); at != std::string::npos; at = path.find('.', at + 1)) {
+        if (count >= port_numbers_len)
+            return LIBUSB_ERROR_OVERFLOW;
+        port_numbers[count++] = static_cast<uint8_t>(std::atoi(path.c_str() + at + 1));
+    }
+    return count;
 }
 
 ZYRA_SIM_EXPORT libusb_device_handle *LIBUSB_CALL libusb_open_device_with_vid_pid(libusb_context *, uint16_t vendor_id,

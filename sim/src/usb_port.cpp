@@ -127,6 +127,60 @@ void exit()
     ++bus().exitCount;
 }
 
+namespace {
+
+// The radio at this port while libusb would list it; the state directory's
+// video module keeps its own unit's radio off the bus while it is not running.
+bool listable(Bus::State &state, const BusPort &port)
+{
+    return (port.unit != state.unit || state.radioAllowed(now())) && port.unit->impl().presentNow(now());
+}
+
+DeviceId radioDevice(Bus::State &state, const BusPort &port)
+{
+    VirtualUnit::Impl &radio = port.unit->impl();
+    const std::string path = Bus::radioPort(port.hub);
+    return {vendorId, productId, path, state.addressAt(path, &radio, radio.generation)};
+}
+
+int openUnit(Bus::State &state, const BusPort &port, UsbHandle **handle)
+{
+    VirtualUnit::Impl &unit = port.unit->impl();
+    if (state.accessRefused)
+        return LIBUSB_ERROR_ACCESS;
+    const DeviceId device = radioDevice(state, port);
+    UsbHandle &opened = state.handles.emplace_back();
+    opened.unit = unit.self.lock();
+    opened.unitGeneration = unit.generation;
+    opened.busEpoch = state.busEpoch;
+    opened.path = device.path;
+    opened.address = device.address;
+    state.known.insert(&opened);
+    *handle = &opened;
+    return 0;
+}
+
+// Counts an open attempt; a libusb error code once libusb is not set up.
+int startOpen(Bus::State &state)
+{
+    ++state.openAttempts;
+    if (!state.libusbActive()) {
+        ++state.misuses;
+        return LIBUSB_ERROR_OTHER;
+    }
+    Clock::instance().runDue();
+    return 0;
+}
+
+int openBootloader(const Bus::State &state)
+{
+    if (!state.bootloaderOnBus())
+        return LIBUSB_ERROR_NO_DEVICE;
+    return state.accessRefused ? LIBUSB_ERROR_ACCESS : LIBUSB_ERROR_NOT_SUPPORTED;
+}
+
+}  // namespace
+
 int list(std::vector<DeviceId> *devices)
 {
     ModelLock lock = lockModel();
@@ -137,10 +191,14 @@ int list(std::vector<DeviceId> *devices)
     }
     Clock::instance().runDue();
     devices->clear();
-    if (state.unit && state.radioAllowed(now()) && state.unit->impl().presentNow(now()))
-        devices->push_back({vendorId, productId});
-    if (state.bootloaderOnBus())
-        devices->push_back({bootloaderVendorId, bootloaderProductId});
+    for (const BusPort &port : state.attached()) {
+        if (listable(state, port))
+            devices->push_back(radioDevice(state, port));
+    }
+    if (state.bootloaderOnBus()) {
+        const std::string path = Bus::modulePort(state.unitHub);
+        devices->push_back({bootloaderVendorId, bootloaderProductId, path, state.addressAt(path, nullptr, 0)});
+    }
     return 0;
 }
 
@@ -148,33 +206,33 @@ int open(uint16_t vendor, uint16_t product, UsbHandle **handle)
 {
     ModelLock lock = lockModel();
     Bus::State &state = bus();
-    ++state.openAttempts;
-    if (!state.libusbActive()) {
-        ++state.misuses;
-        return LIBUSB_ERROR_OTHER;
-    }
-    Clock::instance().runDue();
-    if (vendor == bootloaderVendorId && product == bootloaderProductId) {
-        if (!state.bootloaderOnBus())
-            return LIBUSB_ERROR_NO_DEVICE;
-        return state.accessRefused ? LIBUSB_ERROR_ACCESS : LIBUSB_ERROR_NOT_SUPPORTED;
-    }
+    if (int fault = startOpen(state))
+        return fault;
+    if (vendor == bootloaderVendorId && product == bootloaderProductId)
+        return openBootloader(state);
     if (vendor != vendorId || product != productId)
         return LIBUSB_ERROR_NOT_FOUND;
-    if (!state.unit || !state.radioAllowed(now()))
-        return LIBUSB_ERROR_NO_DEVICE;
-    VirtualUnit::Impl &unit = state.unit->impl();
-    if (!unit.tryOpen(now()))
-        return LIBUSB_ERROR_NO_DEVICE;
-    if (state.accessRefused)
-        return LIBUSB_ERROR_ACCESS;
-    UsbHandle &opened = state.handles.emplace_back();
-    opened.unit = unit.self.lock();
-    opened.unitGeneration = unit.generation;
-    opened.busEpoch = state.busEpoch;
-    state.known.insert(&opened);
-    *handle = &opened;
-    return 0;
+    for (const BusPort &port : state.attached()) {
+        if ((port.unit != state.unit || state.radioAllowed(now())) && port.unit->impl().tryOpen(now()))
+            return openUnit(state, port, handle);
+    }
+    return LIBUSB_ERROR_NO_DEVICE;
+}
+
+int open(const DeviceId &device, UsbHandle **handle)
+{
+    ModelLock lock = lockModel();
+    Bus::State &state = bus();
+    if (int fault = startOpen(state))
+        return fault;
+    if (device.vendor == bootloaderVendorId && device.product == bootloaderProductId)
+        return openBootloader(state);
+    for (const BusPort &port : state.attached()) {
+        if (Bus::radioPort(port.hub) == device.path && listable(state, port) &&
+            radioDevice(state, port).address == device.address)
+            return openUnit(state, port, handle);
+    }
+    return LIBUSB_ERROR_NO_DEVICE;
 }
 
 int claim(UsbHandle *handle, int interfaceNumber)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace zyra_sim {
@@ -23,17 +24,23 @@ constexpr uint16_t bootloaderProductId = 0x2FDE;
 struct DeviceId {
     uint16_t vendor;
     uint16_t product;
+    std::string path;  // BUS-PORT[.PORT...]
+    uint8_t address;
 };
 
 int init();
 void exit();
-// The devices on the bus now: the unit while an open would find it (without
-// counting as an open attempt), the bootloader while the video module waits
-// in it. A libusb error code before libusb_init.
+// The devices on the bus now, by port path: each unit while an open would
+// find it (without counting as an open attempt), the bootloader while the
+// video module waits in it. A libusb error code before libusb_init.
 int list(std::vector<DeviceId> *devices);
-// A libusb error code; *handle is set on success only. The bootloader opens
-// with LIBUSB_ERROR_NOT_SUPPORTED unless access is refused.
+// Opens the first unit on the bus with these ids. A libusb error code;
+// *handle is set on success only. The bootloader opens with
+// LIBUSB_ERROR_NOT_SUPPORTED unless access is refused.
 int open(uint16_t vendor, uint16_t product, UsbHandle **handle);
+// Opens the device a list gave: LIBUSB_ERROR_NO_DEVICE once it has left the
+// bus, even when it is back at the same port (with another address).
+int open(const DeviceId &device, UsbHandle **handle);
 int claim(UsbHandle *handle, int interfaceNumber);
 int release(UsbHandle *handle, int interfaceNumber);
 void close(UsbHandle *handle);

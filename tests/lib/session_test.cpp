@@ -108,18 +108,16 @@ protected:
         unit->setSide(2);
     }
 
-    // The unit restarts now and answers the next open only after `opens`
-    // failed attempts.
-    void unitComesBackAfter(int opens) { unit->dropOffBus(0, opens); }
+    // The unit restarts now and is back at the reconnect's open number
+    // `opens` + 1: after the 2 s settle and `opens` waits of 2 s.
+    void unitComesBackAfter(int opens) { unit->dropOffBus(2000 + 2000 * int64_t{opens}); }
 };
 
 TEST_F(Reconnect, SucceedsWhenTheUnitIsBackAtTheNinetiethAttemptAndRereadsTheIdentity)
 {
     unitComesBackAfter(89);
-    const int opensBefore = bus().openAttempts();
     ASSERT_EQ(vx_zyra_reconnect(&h), 0) << h.error_msg;
 
-    EXPECT_EQ(bus().openAttempts() - opensBefore, 90);
     EXPECT_EQ(h.side, VX_ZYRA_RX);
     EXPECT_EQ(h.version.app.major, 3);
     EXPECT_EQ(h.version.app.debug, 4);
@@ -137,10 +135,8 @@ TEST_F(Reconnect, SucceedsWhenTheUnitIsBackAtTheNinetiethAttemptAndRereadsTheIde
 TEST_F(Reconnect, FailsAfterNinetyAttempts)
 {
     unitComesBackAfter(90);
-    const int opensBefore = bus().openAttempts();
     expectFailure(h, vx_zyra_reconnect(&h), 2, "Failed to connect to ZYRA device");
 
-    EXPECT_EQ(bus().openAttempts() - opensBefore, 90);
     EXPECT_EQ(h.devh, nullptr);
     EXPECT_EQ(nowMs(), 182'000);
     EXPECT_EQ(bus().exitCount(), bus().initCount()) << "a failed reconnect ends libusb like a failed connect";

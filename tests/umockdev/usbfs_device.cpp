@@ -14,12 +14,13 @@
 namespace zyra_umockdev {
 namespace {
 
-constexpr const char *kSysPath = "/sys/devices/zyra1";
+// At port 1 of bus 1, as Linux names it.
+constexpr const char *kSysPath = "/sys/devices/usb1/1-1";
 constexpr const char *kDevNode = "/dev/bus/usb/001/001";
 
 // A full-speed unit 0x22CA:0x1111 with one configuration holding interface
 // 0 and its two bulk endpoints, 0x02 OUT and 0x81 IN.
-constexpr const char *kDevice = "P: /devices/zyra1\n"
+constexpr const char *kDevice = "P: /devices/usb1/1-1\n"
                                 "N: bus/usb/001/001\n"
                                 "E: SUBSYSTEM=usb\n"
                                 "E: DEVTYPE=usb_device\n"

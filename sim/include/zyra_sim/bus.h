@@ -1,7 +1,12 @@
-// The USB bus as the libusb drop-in sees it: at most one attached unit
-// (0x22CA:0x1111), its video module's bootloader (0x03EB:0x2FDE) while the
-// state directory's xmega.mode says "dfu", plus counters of what the host
-// did with libusb.
+// The USB bus as the libusb drop-in sees it: the attached units
+// (0x22CA:0x1111), the video module's bootloader (0x03EB:0x2FDE) of the unit
+// of attach() while the state directory's xmega.mode says "dfu", plus
+// counters of what the host did with libusb.
+//
+// Port paths are written as Linux writes them, BUS-PORT[.PORT...]. Each unit
+// sits behind a hub of its own: its radio at port 1 of that hub, its video
+// module at port 2. A device that leaves the bus comes back at the same port
+// path with a new device address.
 #pragma once
 
 #include <memory>
@@ -16,8 +21,16 @@ class Bus
 public:
     static Bus &instance();
 
-    void attach(std::shared_ptr<VirtualUnit> unit);
+    static constexpr const char *firstHub = "1-1";
+    static std::string radioPort(const std::string &hub) { return hub + ".1"; }
+    static std::string modulePort(const std::string &hub) { return hub + ".2"; }
+
+    // The unit whose video module the state directory holds.
+    void attach(std::shared_ptr<VirtualUnit> unit, const std::string &hub = firstHub);
     void detach();
+    // Another unit on the same bus, at a hub of its own; until the next
+    // reset(). Listed by port path with the unit of attach().
+    void attachAnother(std::shared_ptr<VirtualUnit> unit, const std::string &hub);
     std::shared_ptr<VirtualUnit> unit() const;
 
     // libusb_init fails with LIBUSB_ERROR_OTHER while set.
