@@ -131,8 +131,8 @@ const RunRow kRuns[] = {
     {"IntoTheBootloaderAndBack", nullptr, intoTheBootloaderAndBack, 0, 0, 2},
     {"AnotherSerialAtThePort", [](zyra_sim::VirtualUnit &u) { u.setBoardSerial(serialOf('X')); },
      vx_zyra_system_restart, 1, VX_ZYRA_SESSION_OTHER_UNIT, 1},
-    {"UnpluggedMidRun", [](zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, intoTheBootloaderAndBack,
-     1, VX_ZYRA_SESSION_NOT_FOUND, 1},
+    {"UnpluggedMidRun", [](zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, intoTheBootloaderAndBack, 1,
+     VX_ZYRA_SESSION_NOT_FOUND, 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(TwoUnits, RunOnTheChosenUnit, ::testing::ValuesIn(kRuns),
