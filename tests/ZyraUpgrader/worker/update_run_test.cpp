@@ -4,6 +4,7 @@
 #include "updaterun.h"
 #include "worker_fixture.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 
 namespace {
@@ -54,6 +55,8 @@ TEST_P(UpdateRunReports, AreTheStepsOfTheWindow)
     if (row.stopAfterFirstStep)
         run.stopAfterCurrentStep();
     loop.exec();
+    // The thread may end before the queued reactions are delivered.
+    QCoreApplication::sendPostedEvents();
 
     EXPECT_EQ(reports, row.reports);
     EXPECT_FALSE(run.inProgress());
