@@ -7,7 +7,12 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 
@@ -19,6 +24,9 @@ const char executableName[] = "dfu-programmer";
 
 // A killed child must be reaped before the process object is reused.
 const int reapWaitMs = 5000;
+
+// The process id of the flasher child while one runs, else 0.
+std::atomic<qint64> runningChild{0};
 
 }  // namespace
 
@@ -43,12 +51,14 @@ DfuProgrammer::Run DfuProgrammer::run(const QStringList &arguments)
 {
     Run result;
     process_.start(program_, QStringList{"atxmega128a4u"} + arguments, QIODevice::ReadWrite);
+    runningChild = process_.processId();
     const bool finished = process_.waitForFinished(workerclock::processWaitMs());
     if (!finished && process_.state() != QProcess::NotRunning) {
         qDebug() << "dfu-programmer did not finish in time; stopping it";
         process_.kill();
         process_.waitForFinished(reapWaitMs);
     }
+    runningChild = 0;
     result.standardOutput = process_.readAllStandardOutput();
     const QByteArray standardError = process_.readAllStandardError();
     if (finished && process_.exitStatus() == QProcess::NormalExit)
@@ -57,4 +67,13 @@ DfuProgrammer::Run DfuProgrammer::run(const QStringList &arguments)
     qDebug() << "stdout:" << result.standardOutput.size() << "bytes" << result.standardOutput.left(200);
     qDebug() << "stderr:" << standardError;
     return result;
+}
+
+void DfuProgrammer::endRunningChild()
+{
+#ifdef Q_OS_UNIX
+    const qint64 child = runningChild.exchange(0);
+    if (child > 0)
+        ::kill(static_cast<pid_t>(child), SIGTERM);
+#endif
 }

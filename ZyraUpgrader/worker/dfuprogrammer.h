@@ -29,6 +29,11 @@ public:
     // counts as failed, as does one that crashed or could not start.
     Run run(const QStringList &arguments);
 
+    // Ends the flasher child still running, if any, for a program that has
+    // to leave without its worker: the child would otherwise go on alone
+    // with nobody to read its result. Safe from any thread.
+    static void endRunningChild();
+
 private:
     QString program_;
     QProcess process_;

@@ -1,5 +1,7 @@
 #include "workerexit.h"
 
+#include "dfuprogrammer.h"
+
 #include <QDebug>
 #include <QThread>
 
@@ -24,6 +26,7 @@ void releaseWorkerOnExit(QThread *thread, QObject *worker, const char *stillRunn
     thread->quit();
     if (!thread->wait(exitGraceMs)) {
         qWarning() << stillRunningWarning;
+        DfuProgrammer::endRunningChild();
         std::_Exit(exitStatus);
     }
     delete worker;

@@ -1,10 +1,12 @@
 // Leaving the program: closing asks first while a run is going on, and the
 // program never hangs on exit whatever the worker is doing.
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 #include "commandgate.h"
@@ -30,6 +32,7 @@ private slots:
     void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
     void closingAtRestAsksNothing();
+    void quittingDuringARunEndsPromptly_data();
     void quittingDuringARunEndsPromptly();
 
 private:
@@ -134,8 +137,28 @@ void ClosingTest::closingAtRestAsksNothing()
     QVERIFY(!flow->window()->isVisible());
 }
 
+void ClosingTest::quittingDuringARunEndsPromptly_data()
+{
+    QTest::addColumn<QString>("stuckIn");
+    QTest::newRow("radio restart") << QString();
+    QTest::newRow("flasher run") << QString("flasher");
+}
+
+// The processes whose program is the given path.
+static QList<qint64> processesOf(const QByteArray &program)
+{
+    QList<qint64> found;
+    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile commandLine("/proc/" + entry + "/cmdline");
+        if (commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().split('\0').value(0) == program)
+            found << entry.toLongLong();
+    }
+    return found;
+}
+
 void ClosingTest::quittingDuringARunEndsPromptly()
 {
+    QFETCH(QString, stuckIn);
     QProcess child;
     child.setProcessChannelMode(QProcess::SeparateChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -143,15 +166,25 @@ void ClosingTest::quittingDuringARunEndsPromptly()
     child.setProcessEnvironment(environment);
     QElapsedTimer clock;
     clock.start();
-    child.start(QCoreApplication::applicationDirPath() + "/quit_during_update", QStringList());
+    child.start(QCoreApplication::applicationDirPath() + "/quit_during_update",
+                stuckIn.isEmpty() ? QStringList() : QStringList{stuckIn});
     QVERIFY(child.waitForStarted());
     QVERIFY2(child.waitForFinished(30000), "the program should not hang on exit");
     const QByteArray errors = child.readAllStandardError();
+    const QByteArray flasher = child.readAllStandardOutput().trimmed();
 
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QVERIFY2(errors.contains("LEAVING WHILE THE UNIT IS STILL BEING UPDATED"), errors.right(2000).constData());
     QCOMPARE(child.exitCode(), EXIT_FAILURE);
     QVERIFY2(clock.elapsed() < 20000, "leaving should take the grace time, not the worker's minutes");
+    if (flasher.isEmpty())
+        return;
+    // The ended flasher may take a moment to go; one left behind is ended
+    // here, so that a failure leaves no process running.
+    const bool ended = QTest::qWaitFor([&] { return processesOf(flasher).isEmpty(); }, 5000);
+    for (const qint64 orphan : processesOf(flasher))
+        ::kill(static_cast<pid_t>(orphan), SIGKILL);
+    QVERIFY2(ended, "the hung dfu-programmer should be ended with the program");
 }
 
 QTEST_MAIN(ClosingTest)
