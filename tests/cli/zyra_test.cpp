@@ -65,32 +65,18 @@ const QString radio2 = "step: Updating Radio 2 of 2";
 const QString configuration = "step: Updating device configuration";
 const QString progress = "progress";
 
+const QStringList radioSteps{radio1, progress, radio2, progress, configuration, progress, "done"};
+
 // installs: the package's XMEGA_VERSION, 2.4 in firmware2k.
 QStringList videoModuleUpdate(const QString &installs = "1.4")
 {
-    return {"detected: version 1.3, installs " + installs,
-            video,
-            progress,
-            radio1,
-            progress,
-            radio2,
-            progress,
-            configuration,
-            progress,
-            "done"};
+    return QStringList{"detected: version 1.3, installs " + installs, video, progress} + radioSteps;
 }
 
 // Without a video module the unit's own versions, not the library's.
 QStringList radioUpdate(const QString &installs = "1.4")
 {
-    return {"detected: application 1.2.3, radio 4.5.6.7, installs " + installs,
-            radio1,
-            progress,
-            radio2,
-            progress,
-            configuration,
-            progress,
-            "done"};
+    return QStringList{"detected: application 1.2.3, radio 4.5.6.7, installs " + installs} + radioSteps;
 }
 
 const QString standInAgents = "LD_LIBRARY_PATH=" ZYRA_STAND_IN_AGENTS_LIB_DIR;
