@@ -34,6 +34,11 @@ bool PairRun::setsBroadcastBack(int deviceType, uint8_t txModeBefore)
     return hasTransmitterSteps(deviceType) && txModeBefore != transmissionmode::unicast;
 }
 
+void PairRun::setUnitPort(const QString &portPath)
+{
+    unitPort_ = portPath;
+}
+
 void PairRun::prepare(int deviceType)
 {
     deviceType_ = deviceType;
@@ -62,6 +67,7 @@ void PairRun::runStep(const char *slot, void (UpdaterThread::*done)())
     auto *worker = new UpdaterThread;
     worker->handle = &handle_;
     worker->deviceType = deviceType_;
+    worker->setUnitPort(unitPort_);
     QThread *thread = workerthread::adopt(worker);
     worker_ = worker;
     thread_ = thread;

@@ -39,6 +39,10 @@ public:
     // mode the transmitter had before the first step.
     static bool setsBroadcastBack(int deviceType, uint8_t txModeBefore);
 
+    // The receiver to pair, by its port path; empty: the first unit on the
+    // bus (see UpdaterThread::setUnitPort).
+    void setUnitPort(const QString &portPath);
+
     // Prepares the receiver of deviceType attached; awaitingConfirmation()
     // follows once its step has ended.
     void prepare(int deviceType);
@@ -64,6 +68,7 @@ private:
     void closeSession();
 
     int deviceType_ = 0;
+    QString unitPort_;
     vx_zyra_t handle_{};
     // A step's thread deletes itself when it ends; the guards tell whether
     // it still exists.

@@ -4,12 +4,20 @@
 
 #include <QDebug>
 
-int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds, const char *retryTrace)
+int connectUnit(vx_zyra_t *handle, const QString &portPath)
+{
+    if (portPath.isEmpty())
+        return vx_zyra_connect(handle);
+    return vx_zyra_connect_port(handle, portPath.toLatin1().constData());
+}
+
+int connectWithPauses(vx_zyra_t *handle, const QString &portPath, int attempts, int pauseSeconds,
+                      const char *retryTrace)
 {
     int result = VX_ZYRA_FAILED;
     for (int attempt = 0; attempt < attempts && result != VX_ZYRA_OK; ++attempt) {
-        qDebug() << (retryTrace ? retryTrace : "trying to connect");
-        result = vx_zyra_connect(handle);
+        qDebug() << (retryTrace ? retryTrace : "trying to connect") << portPath;
+        result = connectUnit(handle, portPath);
         qDebug() << result;
         workerclock::sleepSeconds(pauseSeconds);
     }

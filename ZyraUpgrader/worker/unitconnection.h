@@ -3,8 +3,15 @@
 
 #include "vx_zyra.h"
 
-// Up to `attempts` connects, each followed by a pause of `pauseSeconds`
-// (also the one that succeeds, giving the unit time to settle). Returns the
-// last connect's result. Each attempt is logged under retryTrace, if given,
-// followed by its result.
-int connectWithPauses(vx_zyra_t *handle, int attempts, int pauseSeconds, const char *retryTrace = nullptr);
+#include <QString>
+
+// Opens the unit at portPath (as Linux names it, "1-2.1"), or, when no unit
+// has been chosen (empty), the first unit on the bus.
+int connectUnit(vx_zyra_t *handle, const QString &portPath);
+
+// Up to `attempts` connects to the unit at portPath (see connectUnit), each
+// followed by a pause of `pauseSeconds` (also the one that succeeds, giving
+// the unit time to settle). Returns the last connect's result. Each attempt
+// is logged under retryTrace, if given, followed by its result.
+int connectWithPauses(vx_zyra_t *handle, const QString &portPath, int attempts, int pauseSeconds,
+                      const char *retryTrace = nullptr);

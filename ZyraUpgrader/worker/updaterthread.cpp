@@ -78,6 +78,11 @@ UpdaterThread::UpdaterThread(QObject *parent)
 
 UpdaterThread::~UpdaterThread() = default;
 
+void UpdaterThread::setUnitPort(const QString &portPath)
+{
+    unitPort_ = portPath;
+}
+
 void UpdaterThread::fail(const QString &headline, int errorCode)
 {
     fail(headline, errorCode, errorCode);
@@ -116,7 +121,7 @@ void UpdaterThread::detectDevice()
 
 void UpdaterThread::detectOverUsb()
 {
-    if (connectWithPauses(handle, usbConnectAttempts, 1) != VX_ZYRA_OK) {
+    if (connectWithPauses(handle, unitPort_, usbConnectAttempts, 1) != VX_ZYRA_OK) {
         fail(noDeviceOverUsb, workererrors::noDeviceOverUsb);
         return;
     }

@@ -25,6 +25,10 @@ public:
     explicit UpdaterThread(QObject *parent = nullptr);
     ~UpdaterThread() override;
 
+    // The unit to work on, by its port path ("1-2.1"); empty when none was
+    // chosen: then the first unit on the bus. Every open goes to it.
+    void setUnitPort(const QString &portPath);
+
     // Lent by the creator; the worker opens it but never frees or replaces it.
     vx_zyra_t *handle;
     // Fan-control setting that flashEEPROM writes (update runs only).
@@ -80,6 +84,7 @@ public slots:
     void confirmPair();
 
 private:
+    QString unitPort_;
     // Names the waits of the update steps for waiting().
     std::unique_ptr<SignOfLife> signOfLife_;
     // Set once a cell stayed unreadable through all its passes: the unit does

@@ -80,7 +80,7 @@ void UpdaterThread::pairDevice()
 
 void UpdaterThread::confirmPair()
 {
-    if (vx_zyra_connect(handle) == VX_ZYRA_OK) {
+    if (connectUnit(handle, unitPort_) == VX_ZYRA_OK) {
         qDebug() << "SENDING CONFIRMATION 0";
         vx_zyra_rx_confirm_pairing(handle);
         vx_zyra_disconnect(handle);
@@ -92,10 +92,10 @@ void UpdaterThread::confirmPair()
 bool UpdaterThread::connectForPairing()
 {
     qDebug() << "CONNECTING TO ZYRA";
-    if (vx_zyra_connect(handle) == VX_ZYRA_OK)
+    if (connectUnit(handle, unitPort_) == VX_ZYRA_OK)
         return true;
-    return connectWithPauses(handle, connectRetries, connectRetryPauseSeconds, "CONNECTING TO ZYRA (RETRY)") ==
-           VX_ZYRA_OK;
+    return connectWithPauses(handle, unitPort_, connectRetries, connectRetryPauseSeconds,
+                             "CONNECTING TO ZYRA (RETRY)") == VX_ZYRA_OK;
 }
 
 bool UpdaterThread::receiverAttached()

@@ -60,7 +60,7 @@ void UpdaterThread::reconnect2Device()
 {
     const Waiting waiting(*signOfLife_, stepmessages::waitingForUnitBack);
     qDebug() << "trying to reconnect";
-    if (connectWithPauses(handle, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
+    if (connectWithPauses(handle, unitPort_, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
         emit startRecoveryMode(workererrors::recoveryUnitUnreachable);
         return;
     }

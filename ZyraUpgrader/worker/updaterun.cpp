@@ -35,6 +35,11 @@ UpdateRun::UpdateRun(vx_zyra_t *handle, QObject *parent) : QObject(parent), hand
 
 UpdateRun::~UpdateRun() = default;
 
+void UpdateRun::setUnitPort(const QString &portPath)
+{
+    unitPort_ = portPath;
+}
+
 void UpdateRun::createRun(Kind kind, int deviceType)
 {
     detecting_ = kind == Kind::Detection;
@@ -45,6 +50,7 @@ void UpdateRun::createRun(Kind kind, int deviceType)
     worker_ = new UpdaterThread(nullptr);
     thread_ = workerthread::adopt(worker_);
     worker_->handle = handle_;
+    worker_->setUnitPort(unitPort_);
     worker_->deviceType = deviceType;
     worker_->recoveryMode = recovering_;
     if (kind == Kind::Update) {

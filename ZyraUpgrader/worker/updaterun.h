@@ -36,6 +36,10 @@ public:
     explicit UpdateRun(vx_zyra_t *handle, QObject *parent = nullptr);
     ~UpdateRun() override;
 
+    // The unit the next runs work on, by its port path; empty: the first
+    // unit on the bus (see UpdaterThread::setUnitPort).
+    void setUnitPort(const QString &portPath);
+
     // Each starts a run; only one runs at a time.
     void detect(int deviceType);
     // fanControlMode is the value the video module's EEPROM gets (0 none,
@@ -115,6 +119,7 @@ private:
     void endRun();
 
     vx_zyra_t *handle_;
+    QString unitPort_;
     eeprom_settings eepromSettings_{};
     // A run's thread deletes itself when it ends; the guards tell whether
     // it still exists.

@@ -1,6 +1,7 @@
 #include "zyracommsthread.h"
 
 #include "transmissionmode.h"
+#include "unitconnection.h"
 #include "usercells.h"
 #include "workererrors.h"
 
@@ -12,6 +13,11 @@ using workererrors::commsTaskOk;
 
 ZyraCommsThread::ZyraCommsThread(QObject *parent) : QObject(parent)
 {
+}
+
+void ZyraCommsThread::setUnitPort(const QString &portPath)
+{
+    unitPort = portPath;
 }
 
 void ZyraCommsThread::startTask(int action)
@@ -61,7 +67,7 @@ void ZyraCommsThread::threadTask()
         vx_zyra_disconnect(&handle);
 
     int status = commsTaskFailed;
-    if (vx_zyra_connect(&handle) == VX_ZYRA_OK) {
+    if (connectUnit(&handle, unitPort) == VX_ZYRA_OK) {
         status = runAction(action);
         vx_zyra_disconnect(&handle);
     }

@@ -8,6 +8,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 
@@ -31,6 +32,10 @@ public:
     };
 
     explicit ZyraCommsThread(QObject *parent = nullptr);
+
+    // The unit the next tasks work on, by its port path; empty: the first
+    // unit on the bus (see UpdaterThread::setUnitPort). Never while a task runs.
+    void setUnitPort(const QString &portPath);
 
     // Ignored while a task runs.
     void startTask(int action);
@@ -76,6 +81,7 @@ private:
     bool loadRegion();
 
     int taskAction = 0;
+    QString unitPort;
     vx_zyra_t handle{};
     bool busy = false;
     bool cancelRequested = false;

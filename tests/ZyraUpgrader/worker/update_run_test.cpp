@@ -105,3 +105,60 @@ TEST_F(UpdateRunRelease, LeavingAsTheRunStopsDeletesTheWorkerOnce)
 }
 
 }  // namespace
+
+// Two units on the bus, the other one listed first: detection and update
+// given the chosen unit's port work on it alone, every restart coming back
+// to it, and leave the other one byte for byte as it was.
+struct ChosenUnitCase {
+    const char *name;
+    int type;
+    const char *port;  // chosen: the radio's, or the module's in its bootloader
+    QStringList reports;
+};
+
+class UpdateRunOnTheChosenUnit : public WorkerFixture, public testing::WithParamInterface<ChosenUnitCase>
+{
+};
+
+TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
+{
+    const ChosenUnitCase &row = GetParam();
+    useDeviceType(row.type);
+    auto unit = std::make_shared<zyra_sim::VirtualUnit>(sideOf(row.type));
+    auto other = std::make_shared<zyra_sim::VirtualUnit>(sideOf(row.type));
+    other->setStorage(0x0101, {0x42});
+    zyra_sim::Bus::instance().attach(unit, "1-2");
+    zyra_sim::Bus::instance().attachAnother(other, "1-1");
+    const auto otherFlash = other->flashSegments();
+
+    UpdateRun run(&handle);
+    run.setUnitPort(row.port);
+    QStringList reports;
+    QEventLoop loop;
+    QObject::connect(&run, &UpdateRun::detected, [&](const QString &version) { reports << "detected " + version; });
+    QObject::connect(&run, &UpdateRun::failed, [&](const QString &message, int code) {
+        reports << QString("failed %1: %2").arg(code).arg(message);
+    });
+    QObject::connect(&run, &UpdateRun::succeeded, [&] { reports << "succeeded"; });
+    QObject::connect(&run, &UpdateRun::threadFinished, &loop, &QEventLoop::quit);
+    run.detect(row.type);
+    loop.exec();
+    run.update(row.type, 2);
+    loop.exec();
+    QCoreApplication::sendPostedEvents();
+
+    EXPECT_EQ(reports, row.reports);
+    EXPECT_FALSE(unit->framesWithCode(wire::UPDATE_MAC_START).empty()) << "the chosen unit was updated";
+    EXPECT_TRUE(other->frames().empty()) << other->frames().size() << " frames reached the other unit";
+    EXPECT_EQ(other->restartCount(), 0);
+    EXPECT_EQ(other->storage(0x0101), zyra_sim::Bytes{0x42});
+    EXPECT_EQ(other->flashSegments(), otherFlash);
+}
+
+const QString apiVersion =
+    QString("%1.%2.%3").arg(VX_ZYRA_API_MAJOR_VERSION).arg(VX_ZYRA_API_MINOR_VERSION).arg(VX_ZYRA_API_BUILD_VERSION);
+
+INSTANTIATE_TEST_SUITE_P(TwoUnits, UpdateRunOnTheChosenUnit,
+                         testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
+                                         ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}}),
+                         [](const testing::TestParamInfo<ChosenUnitCase> &row) { return std::string(row.param.name); });
