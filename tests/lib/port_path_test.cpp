@@ -125,10 +125,20 @@ int intoTheBootloaderAndBack(vx_zyra_t *h)
     return vx_zyra_bootloader_restart(h) != 0 ? 1 : vx_zyra_system_restart(h);
 }
 
+// A whole application update: into the bootloader, erase, one data record,
+// back into the application.
+int wholeApplicationUpdate(vx_zyra_t *h)
+{
+    const std::string image = ":020000040800F2\n:105C0000020705A3A4A5A6A7A8A9AAABACADAEAFF1\n:00000001FF\n";
+    return vx_zyra_update_app_array(h, reinterpret_cast<const uint8_t *>(image.data()),
+                                    static_cast<uint32_t>(image.size()), nullptr, nullptr);
+}
+
 const RunRow kRuns[] = {
     {"SystemRestart", nullptr, vx_zyra_system_restart, 0, 0, 1},
     {"BootloaderRestart", nullptr, vx_zyra_bootloader_restart, 0, 0, 1},
     {"IntoTheBootloaderAndBack", nullptr, intoTheBootloaderAndBack, 0, 0, 2},
+    {"WholeApplicationUpdate", nullptr, wholeApplicationUpdate, 0, 0, 2},
     {"AnotherSerialAtThePort", [](zyra_sim::VirtualUnit &u) { u.setBoardSerial(serialOf('X')); },
      vx_zyra_system_restart, 1, VX_ZYRA_SESSION_OTHER_UNIT, 1},
     {"UnpluggedMidRun", [](zyra_sim::VirtualUnit &u) { u.setRestartTimeMs(kNeverBackMs); }, intoTheBootloaderAndBack, 1,

@@ -160,5 +160,9 @@ const QString apiVersion =
 
 INSTANTIATE_TEST_SUITE_P(TwoUnits, UpdateRunOnTheChosenUnit,
                          testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
-                                         ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}}),
+                                         ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}},
+                                         ChosenUnitCase{"HdmiTx", 0, "1-2.1", {"detected v1.3", "succeeded"}},
+                                         ChosenUnitCase{"SdiTx", 1, "1-2.1", {"detected v1.3", "succeeded"}},
+                                         ChosenUnitCase{"SdiRx", 3, "1-2.1", {"detected v1.3", "succeeded"}},
+                                         ChosenUnitCase{"TwoKTx", 4, "1-2.1", {"detected v1.3", "succeeded"}}),
                          [](const testing::TestParamInfo<ChosenUnitCase> &row) { return std::string(row.param.name); });
