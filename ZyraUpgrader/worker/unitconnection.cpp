@@ -1,5 +1,6 @@
 #include "unitconnection.h"
 
+#include "unitbench.h"
 #include "workerclock.h"
 
 #include <QDebug>
@@ -8,7 +9,10 @@ int connectUnit(vx_zyra_t *handle, const QString &portPath)
 {
     if (portPath.isEmpty())
         return vx_zyra_connect(handle);
-    return vx_zyra_connect_port(handle, portPath.toLatin1().constData());
+    // The radio behind the chosen unit's hub, which may be the chosen port
+    // itself, or the one that came up after the unit's video module started.
+    const QString radio = UnitBench::attached().radioOf(portPath);
+    return vx_zyra_connect_port(handle, (radio.isEmpty() ? portPath : radio).toLatin1().constData());
 }
 
 int connectWithPauses(vx_zyra_t *handle, const QString &portPath, int attempts, int pauseSeconds,

@@ -5,8 +5,9 @@
 
 #include <QString>
 
-// Opens the unit at portPath (as Linux names it, "1-2.1"), or, when no unit
-// has been chosen (empty), the first unit on the bus.
+// Opens the radio of the unit chosen by portPath (as Linux names it,
+// "1-2.1": its radio's port or its video module's, see UnitBench), or, when
+// no unit has been chosen (empty), the first unit on the bus.
 int connectUnit(vx_zyra_t *handle, const QString &portPath);
 
 // Up to `attempts` connects to the unit at portPath (see connectUnit), each

@@ -6,6 +6,7 @@
 #include "packagefaults.h"
 #include "signoflife.h"
 #include "stepmessages.h"
+#include "unitbench.h"
 #include "unitconnection.h"
 #include "workerclock.h"
 #include "workererrors.h"
@@ -103,6 +104,16 @@ bool UpdaterThread::packageIsSound(bool withXmegaImage, bool withRecoveryImages)
     return false;
 }
 
+bool UpdaterThread::chosenUnitIsSound(bool unitMayBeAway, bool pairingStep)
+{
+    const UnitBench::Fault fault = UnitBench::attached().fault(unitPort_, unitMayBeAway);
+    if (!fault.headline)
+        return true;
+    qDebug() << "NOT WORKING ON THE UNIT CHOSEN AS" << unitPort_ << fault.errorCode;
+    fail(fault.headline, fault.errorCode, pairingStep ? workererrors::pairingKeepsSession : fault.errorCode);
+    return false;
+}
+
 void UpdaterThread::closeLostUnit()
 {
     if (handle->devh)
@@ -111,6 +122,8 @@ void UpdaterThread::closeLostUnit()
 
 void UpdaterThread::detectDevice()
 {
+    if (!chosenUnitIsSound())
+        return;
     const Waiting waiting(*signOfLife_, DeviceTypes::hasVideoModule(deviceType) ? stepmessages::waitingForVideoModule
                                                                                 : stepmessages::waitingForUnit);
     if (DeviceTypes::hasVideoModule(deviceType))

@@ -119,6 +119,10 @@ private:
     // Writes the saved values back after a failure past the restore and
     // reports errorCode, or 48 when the write-back failed too.
     void failAfterWriteBack(uint8_t side, int errorCode);
+    // Whether the run may work on the chosen unit (UnitBench::fault), else
+    // reports why before anything is written. A pairing step signals
+    // workererrors::pairingKeepsSession; its message shows the code.
+    bool chosenUnitIsSound(bool unitMayBeAway = false, bool pairingStep = false);
     void detectOverUsb();
     void detectInDfuMode();
     // Closes the handle of a unit that is gone, so that reporting it as

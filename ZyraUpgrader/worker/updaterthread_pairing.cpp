@@ -31,6 +31,8 @@ void UpdaterThread::pairDevice()
         emit error(connectReceiver, workererrors::pairingKeepsSession);
         return;
     }
+    if (!chosenUnitIsSound(false, true))
+        return;
     if (!connectForPairing()) {
         emit error("Error while connecting to ZYRA", workererrors::pairingKeepsSession);
         qDebug() << "ERROR CONNECTING TO ZYRA";
@@ -80,6 +82,8 @@ void UpdaterThread::pairDevice()
 
 void UpdaterThread::confirmPair()
 {
+    if (!chosenUnitIsSound(false, true))
+        return;
     if (connectUnit(handle, unitPort_) == VX_ZYRA_OK) {
         qDebug() << "SENDING CONFIRMATION 0";
         vx_zyra_rx_confirm_pairing(handle);

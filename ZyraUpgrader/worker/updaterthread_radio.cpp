@@ -58,6 +58,10 @@ QString UpdaterThread::namedImage(const QString &side, const QString &key, const
 
 void UpdaterThread::reconnect2Device()
 {
+    // The unit is still to come back after its video module started, or
+    // after the recovery procedure.
+    if (!chosenUnitIsSound(true))
+        return;
     const Waiting waiting(*signOfLife_, stepmessages::waitingForUnitBack);
     qDebug() << "trying to reconnect";
     if (connectWithPauses(handle, unitPort_, reconnectAttempts, reconnectPauseSeconds) != VX_ZYRA_OK) {
@@ -74,6 +78,8 @@ void UpdaterThread::reconnect2Device()
 
 void UpdaterThread::updateAPPFW()
 {
+    if (!chosenUnitIsSound())
+        return;
     const FirmwarePackage package(deviceType);
     const bool writesRecoveryImage = recoveryMode && !DeviceTypes::is2K(deviceType);
     if (!packageIsSound(false, writesRecoveryImage))
@@ -89,7 +95,8 @@ void UpdaterThread::updateAPPFW()
         qDebug() << "ERROR READING ZYRA INFO";
     const QString side = sideText(handle->side);
     if (side.isEmpty()) {
-        emit startRecoveryMode(workererrors::recoveryUnitOpen);
+        // A unit that did not come back from the restart has its handle closed.
+        emit startRecoveryMode(handle->devh ? workererrors::recoveryUnitOpen : workererrors::recoveryUnitUnreachable);
         return;
     }
 

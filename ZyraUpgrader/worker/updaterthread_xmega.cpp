@@ -54,6 +54,8 @@ bool writeEepromHex(const QString &rawImage, QTemporaryFile *hexImage)
 
 void UpdaterThread::updateZYRA()
 {
+    if (!chosenUnitIsSound())
+        return;
     const Waiting waiting(*signOfLife_, stepmessages::waitingForVideoModule);
     const QString program = DfuProgrammer::locate();
     if (program.isEmpty()) {

@@ -13,6 +13,12 @@ constexpr int dfuProgrammerMissingForDetection = 1;
 constexpr int dumpFileUnavailable = 2;
 constexpr int dumpFailed = 3;
 
+// The unit to work on, checked before anything is written: several units
+// (or video modules) attached and none chosen, or two radios or modules
+// behind the chosen unit's hub; the chosen unit not attached.
+constexpr int severalUnits = 50;
+constexpr int chosenUnitAway = 51;
+
 // Video module (XMEGA).
 constexpr int dfuProgrammerMissing = 10;
 // firmware.hex missing or unsound.
@@ -69,7 +75,8 @@ constexpr int pairingClosesSession = 1;
 constexpr int recoveryUnitOpen = 0;
 constexpr int recoveryUnitUnreachable = 1;
 
-// ZyraCommsThread: any status but commsTaskOk is shown as a connection error.
+// ZyraCommsThread: any status but commsTaskOk is shown as a connection error;
+// severalUnits and chosenUnitAway (above) tell why no unit was opened.
 constexpr int commsTaskOk = 0;
 constexpr int commsTaskFailed = 1;
 

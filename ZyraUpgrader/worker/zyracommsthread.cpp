@@ -1,6 +1,7 @@
 #include "zyracommsthread.h"
 
 #include "transmissionmode.h"
+#include "unitbench.h"
 #include "unitconnection.h"
 #include "usercells.h"
 #include "workererrors.h"
@@ -67,7 +68,11 @@ void ZyraCommsThread::threadTask()
         vx_zyra_disconnect(&handle);
 
     int status = commsTaskFailed;
-    if (connectUnit(&handle, unitPort) == VX_ZYRA_OK) {
+    const UnitBench::Fault fault = UnitBench::attached().fault(unitPort);
+    if (fault.headline) {
+        qDebug() << fault.headline;
+        status = fault.errorCode;
+    } else if (connectUnit(&handle, unitPort) == VX_ZYRA_OK) {
         status = runAction(action);
         vx_zyra_disconnect(&handle);
     }

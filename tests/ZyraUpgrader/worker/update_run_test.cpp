@@ -114,6 +114,7 @@ struct ChosenUnitCase {
     int type;
     const char *port;  // chosen: the radio's, or the module's in its bootloader
     QStringList reports;
+    bool unpluggedMidRun = false;  // the chosen unit never comes back from a restart
 };
 
 class UpdateRunOnTheChosenUnit : public WorkerFixture, public testing::WithParamInterface<ChosenUnitCase>
@@ -130,6 +131,8 @@ TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
     zyra_sim::Bus::instance().attach(unit, "1-2");
     zyra_sim::Bus::instance().attachAnother(other, "1-1");
     const auto otherFlash = other->flashSegments();
+    if (row.unpluggedMidRun)
+        unit->setRestartTimeMs(60LL * 60 * 1000);
 
     UpdateRun run(&handle);
     run.setUnitPort(row.port);
@@ -140,6 +143,8 @@ TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
         reports << QString("failed %1: %2").arg(code).arg(message);
     });
     QObject::connect(&run, &UpdateRun::succeeded, [&] { reports << "succeeded"; });
+    QObject::connect(&run, &UpdateRun::recoveryRequested,
+                     [&](int status) { reports << QString("recovery %1").arg(status); });
     QObject::connect(&run, &UpdateRun::threadFinished, &loop, &QEventLoop::quit);
     run.detect(row.type);
     loop.exec();
@@ -148,21 +153,27 @@ TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
     QCoreApplication::sendPostedEvents();
 
     EXPECT_EQ(reports, row.reports);
-    EXPECT_FALSE(unit->framesWithCode(wire::UPDATE_MAC_START).empty()) << "the chosen unit was updated";
+    const bool updated = reports.last() == "succeeded";
+    EXPECT_EQ(unit->framesWithCode(wire::UPDATE_MAC_START).empty(), !updated);
+    EXPECT_EQ(unit->restartCount() > 0, updated || row.unpluggedMidRun);
     EXPECT_TRUE(other->frames().empty()) << other->frames().size() << " frames reached the other unit";
     EXPECT_EQ(other->restartCount(), 0);
     EXPECT_EQ(other->storage(0x0101), zyra_sim::Bytes{0x42});
     EXPECT_EQ(other->flashSegments(), otherFlash);
 }
 
+const QString severalUnits = "failed 50: Error, more than one ZYRA unit detected.\n\nPlease choose the unit to work "
+                             "on, or attach only one\n\nError Code: 50";
+const QString chosenAway =
+    "failed 51: Error, the chosen ZYRA unit is not attached.\n\nPlease check your USB connection\n\nError Code: 51";
 const QString apiVersion =
     QString("%1.%2.%3").arg(VX_ZYRA_API_MAJOR_VERSION).arg(VX_ZYRA_API_MINOR_VERSION).arg(VX_ZYRA_API_BUILD_VERSION);
 
-INSTANTIATE_TEST_SUITE_P(TwoUnits, UpdateRunOnTheChosenUnit,
-                         testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
-                                         ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}},
-                                         ChosenUnitCase{"HdmiTx", 0, "1-2.1", {"detected v1.3", "succeeded"}},
-                                         ChosenUnitCase{"SdiTx", 1, "1-2.1", {"detected v1.3", "succeeded"}},
-                                         ChosenUnitCase{"SdiRx", 3, "1-2.1", {"detected v1.3", "succeeded"}},
-                                         ChosenUnitCase{"TwoKTx", 4, "1-2.1", {"detected v1.3", "succeeded"}}),
-                         [](const testing::TestParamInfo<ChosenUnitCase> &row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    TwoUnits, UpdateRunOnTheChosenUnit,
+    testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
+                    ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}},
+                    ChosenUnitCase{"NoneChosen", 2, "", {severalUnits, severalUnits}},
+                    ChosenUnitCase{"NothingAtThePort", 2, "1-3.1", {chosenAway, chosenAway}},
+                    ChosenUnitCase{"UnpluggedMidRun", 5, "1-2.1", {"detected " + apiVersion, "recovery 1"}, true}),
+    [](const testing::TestParamInfo<ChosenUnitCase> &row) { return std::string(row.param.name); });
