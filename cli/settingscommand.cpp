@@ -279,7 +279,7 @@ void SettingsCommand::reportIdentity()
                                            : "unknown"},
         {"application", unitversions::application(unit)},
         {"radio", unitversions::radio(unit)},
-        {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
+        {"serial", unitversions::serial(unit)},
         {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
         {"boot_agents", bootAgentsCarried()},
     });
