@@ -45,6 +45,11 @@ SettingsCommand::SettingsCommand(Reporter &reporter, bool confirmed, QObject *pa
 {
 }
 
+void SettingsCommand::setUnitPort(const QString &port)
+{
+    port_ = port;
+}
+
 int SettingsCommand::usage(const QString &text)
 {
     reporter_.usageError("usage: " + text);
@@ -274,6 +279,7 @@ void SettingsCommand::reportIdentity()
 {
     const vx_zyra_t &unit = *comms_.deviceHandle();
     reporter_.doneWith({
+        {"port", port_.isEmpty() ? QString("unknown") : port_},
         {"side", unit.side == VX_ZYRA_TX   ? "tx"
                  : unit.side == VX_ZYRA_RX ? "rx"
                                            : "unknown"},
