@@ -72,7 +72,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
-    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
+    const QCommandLineOption unitOption("unit", "The unit to work on, by its port path or serial (see zyra list).",
+                                        "PORT|SERIAL");
+    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption});
     parser.addPositionalArgument("command",
                                  "detect, update, pair, package, region, mode, channels, info or list (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
@@ -119,7 +121,7 @@ int main(int argc, char *argv[])
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         interrupts.deliverPending();
-        const unitchoice::Choice choice = unitchoice::choose(reporter, QString());
+        const unitchoice::Choice choice = unitchoice::choose(reporter, parser.value(unitOption));
         if (choice.refusedStatus >= 0)
             return choice.refusedStatus;
         settings.setUnitPort(choice.port);
@@ -141,13 +143,17 @@ int main(int argc, char *argv[])
     if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
         return usageError("--fan-control is for zyra update sdi-rx only");
     const bool askTheUser = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
-    const unitchoice::Choice choice = unitchoice::choose(reporter, QString());
+    const unitchoice::Choice choice = unitchoice::choose(reporter, parser.value(unitOption));
     if (choice.refusedStatus >= 0)
         return choice.refusedStatus;
+    // Without --unit a run finds its unit as with one attached: the video
+    // module first, its radio once started, or the 2K pairing's units in turn.
+    const QString chosenPort = parser.isSet(unitOption) ? choice.port : QString();
     if (command == "pair") {
         if (DeviceTypes::isTransmitter(type))
             return usageError("zyra pair takes a receiver type: hdmi-rx, sdi-rx or 2k-rx");
         PairCommand pairCommand(type, reporter, askTheUser);
+        pairCommand.setUnitPort(chosenPort);
         Interrupts interrupts;
         QObject::connect(&interrupts, &Interrupts::interrupted, &pairCommand, &PairCommand::interrupt);
         QObject::connect(&pairCommand, &PairCommand::ended, &application, &QCoreApplication::exit,
@@ -160,6 +166,7 @@ int main(int argc, char *argv[])
         return usageError(QString("unknown fan control %1").arg(parser.value(fanOption)));
 
     UnitCommand unitCommand(type, reporter, askTheUser);
+    unitCommand.setUnitPort(chosenPort);
     Interrupts interrupts;
     QObject::connect(&interrupts, &Interrupts::interrupted, &unitCommand, &UnitCommand::interrupt);
     QObject::connect(&unitCommand, &UnitCommand::ended, &application, &QCoreApplication::exit, Qt::QueuedConnection);

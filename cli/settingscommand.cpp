@@ -48,6 +48,7 @@ SettingsCommand::SettingsCommand(Reporter &reporter, bool confirmed, QObject *pa
 void SettingsCommand::setUnitPort(const QString &port)
 {
     port_ = port;
+    comms_.setUnitPort(port);
 }
 
 int SettingsCommand::usage(const QString &text)

@@ -21,6 +21,7 @@ public:
     SettingsCommand(Reporter &reporter, bool confirmed, QObject *parent = nullptr);
 
     // The unit to work on, by its port path; empty for the first one found.
+    // Settings need the radio on the bus, so the only unit's port holds too.
     void setUnitPort(const QString &port);
     // The exit status of arguments that are no setting (nothing started),
     // or -1 once the task has started; ended() follows then.
