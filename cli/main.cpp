@@ -15,6 +15,7 @@
 #include "paircommand.h"
 #include "reporter.h"
 #include "settingscommand.h"
+#include "unitchoice.h"
 #include "unitcommand.h"
 #include "vx_zyra_version.h"
 
@@ -37,6 +38,10 @@ const char commandsHelp[] = "Commands:\n"
                             "                       ones given (at most 14) and on all others\n"
                             "  info                 side, application and radio versions, serial, signature,\n"
                             "                       and which boot agents this build carries\n"
+                            "  list                 every attached unit and video module in its bootloader:\n"
+                            "                       port, state, side, serial, application and radio versions\n"
+                            "With several units attached, a command that works on a unit is refused\n"
+                            "unless --unit names one.\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx, in any case.";
 
 // --fan-control: where the window offers the choice (SDI RX); elsewhere the
@@ -67,9 +72,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
-    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
+    const QCommandLineOption unitOption("unit", "The unit to work on, by its port path or serial (see zyra list).",
+                                        "PORT|SERIAL");
+    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption});
     parser.addPositionalArgument("command",
-                                 "detect, update, pair, package, region, mode, channels or info (see Commands).");
+                                 "detect, update, pair, package, region, mode, channels, info or list (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     const bool understood = parser.parse(QCoreApplication::arguments());
     // --json is looked for even in a command line that is not understood,
@@ -104,6 +111,8 @@ int main(int argc, char *argv[])
         return usageError(QString("no package folder %1").arg(folder));
     if (command == "package")
         return checkPackage(reporter);
+    if (command == "list")
+        return arguments.size() == 1 ? unitchoice::list(reporter) : usageError("usage: zyra list");
 
     if (command == "region" || command == "mode" || command == "channels" || command == "info") {
         SettingsCommand settings(reporter, parser.isSet(yesOption));
@@ -112,6 +121,10 @@ int main(int argc, char *argv[])
         QObject::connect(&settings, &SettingsCommand::ended, &application, &QCoreApplication::exit,
                          Qt::QueuedConnection);
         interrupts.deliverPending();
+        const unitchoice::Choice choice = unitchoice::choose(reporter, parser.value(unitOption));
+        if (choice.refusedStatus >= 0)
+            return choice.refusedStatus;
+        settings.setUnitPort(choice.port);
         const QStringList settingArguments = arguments.mid(1);
         const int status = command == "region"     ? settings.startRegion(settingArguments)
                            : command == "mode"     ? settings.startMode(settingArguments)
@@ -130,10 +143,17 @@ int main(int argc, char *argv[])
     if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
         return usageError("--fan-control is for zyra update sdi-rx only");
     const bool askTheUser = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
+    const unitchoice::Choice choice = unitchoice::choose(reporter, parser.value(unitOption));
+    if (choice.refusedStatus >= 0)
+        return choice.refusedStatus;
+    // Without --unit a run finds its unit as with one attached: the video
+    // module first, its radio once started, or the 2K pairing's units in turn.
+    const QString chosenPort = parser.isSet(unitOption) ? choice.port : QString();
     if (command == "pair") {
         if (DeviceTypes::isTransmitter(type))
             return usageError("zyra pair takes a receiver type: hdmi-rx, sdi-rx or 2k-rx");
         PairCommand pairCommand(type, reporter, askTheUser);
+        pairCommand.setUnitPort(chosenPort);
         Interrupts interrupts;
         QObject::connect(&interrupts, &Interrupts::interrupted, &pairCommand, &PairCommand::interrupt);
         QObject::connect(&pairCommand, &PairCommand::ended, &application, &QCoreApplication::exit,
@@ -146,6 +166,7 @@ int main(int argc, char *argv[])
         return usageError(QString("unknown fan control %1").arg(parser.value(fanOption)));
 
     UnitCommand unitCommand(type, reporter, askTheUser);
+    unitCommand.setUnitPort(chosenPort);
     Interrupts interrupts;
     QObject::connect(&interrupts, &Interrupts::interrupted, &unitCommand, &UnitCommand::interrupt);
     QObject::connect(&unitCommand, &UnitCommand::ended, &application, &QCoreApplication::exit, Qt::QueuedConnection);

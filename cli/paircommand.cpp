@@ -37,6 +37,11 @@ PairCommand::PairCommand(int deviceType, Reporter &reporter, bool askBetweenStep
 
 PairCommand::~PairCommand() = default;
 
+void PairCommand::setUnitPort(const QString &port)
+{
+    pairing_.setUnitPort(port);
+}
+
 void PairCommand::start()
 {
     if (!PairRun::hasTransmitterSteps(deviceType_)) {

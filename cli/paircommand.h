@@ -21,6 +21,9 @@ public:
     PairCommand(int deviceType, Reporter &reporter, bool askBetweenSteps, QObject *parent = nullptr);
     ~PairCommand() override;
 
+    // The receiver to pair, by its port path; empty for the only one
+    // attached. A 2K pairing's transmitter steps take the unit attached then.
+    void setUnitPort(const QString &port);
     void start();
     // Ctrl-C: the first lets the running step end and starts no further one
     // (at once while waiting for Enter), the next one leaves at once.

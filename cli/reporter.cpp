@@ -18,11 +18,6 @@ void writeLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-void writeJson(const QJsonObject &object)
-{
-    writeLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-}
-
 int percentOf(int value, int total)
 {
     return total > 0 ? qBound(0, value * 100 / total, 100) : 0;
@@ -64,6 +59,40 @@ Reporter::Style Reporter::styleFor(bool json)
     if (json)
         return Style::Json;
     return isatty(STDOUT_FILENO) ? Style::Terminal : Style::Plain;
+}
+
+void Reporter::writeJson(QJsonObject object) const
+{
+    for (auto field = unit_.begin(); field != unit_.end(); ++field)
+        object.insert(field.key(), field.value());
+    writeLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
+void Reporter::setUnit(const QString &port, const QString &serial)
+{
+    unit_ = {{"port", port}, {"serial", serial}};
+}
+
+void Reporter::listed(const QList<QPair<QString, QString>> &fields, const QString &line, FILE *plainStream)
+{
+    if (style_ != Style::Json) {
+        if (plainStream)
+            writeLine(plainStream, line);
+        return;
+    }
+    if (fields.isEmpty())
+        return;
+    QJsonObject object{{"event", "unit"}};
+    for (const auto &field : fields)
+        object.insert(field.first, field.second);
+    writeJson(object);
+}
+
+void Reporter::refusal(const QString &message, const QStringList &lines)
+{
+    writeLine(stderr, (QStringList{"zyra: " + message} + lines).join('\n'));
+    if (style_ == Style::Json)
+        writeJson({{"event", "error"}, {"code", usageStatus}, {"message", message}});
 }
 
 void Reporter::json(const char *event, const QString &key, const QString &value)

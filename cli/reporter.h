@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -26,6 +27,16 @@ public:
     // Json with --json, else Terminal when stdout is one, else Plain.
     static Style styleFor(bool json);
 
+    // The unit a run works on: from now on every JSON event names its port
+    // and serial.
+    void setUnit(const QString &port, const QString &serial);
+    // One attached unit of a list: a "unit" event with the named values, or
+    // its line on plainStream (none: the line is told by other means); a
+    // line without fields, such as a heading, is no event.
+    void listed(const QList<QPair<QString, QString>> &fields, const QString &line, FILE *plainStream);
+    // A command refused before it touches any unit, exit status 2: the
+    // message and below it lines on stderr, and with JSON its event.
+    void refusal(const QString &message, const QStringList &lines);
     // A step's text, as a line of its own when it starts; the progress
     // line under it names the step.
     void step(const QString &text);
@@ -56,6 +67,7 @@ public:
     void done(const QString &summary);
 
 private:
+    void writeJson(QJsonObject object) const;
     void json(const char *event, const QString &key, const QString &value);
     // The event in JSON, otherwise its value as a line of plainStream.
     void tell(const char *event, const QString &key, const QString &value, FILE *plainStream);
@@ -70,4 +82,6 @@ private:
     QString step_;
     int percent_ = 0;
     QElapsedTimer elapsed_;
+    // The port and serial of the unit every event names; empty before setUnit().
+    QJsonObject unit_;
 };

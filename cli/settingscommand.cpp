@@ -45,6 +45,12 @@ SettingsCommand::SettingsCommand(Reporter &reporter, bool confirmed, QObject *pa
 {
 }
 
+void SettingsCommand::setUnitPort(const QString &port)
+{
+    port_ = port;
+    comms_.setUnitPort(port);
+}
+
 int SettingsCommand::usage(const QString &text)
 {
     reporter_.usageError("usage: " + text);
@@ -274,12 +280,13 @@ void SettingsCommand::reportIdentity()
 {
     const vx_zyra_t &unit = *comms_.deviceHandle();
     reporter_.doneWith({
+        {"port", port_.isEmpty() ? QString("unknown") : port_},
         {"side", unit.side == VX_ZYRA_TX   ? "tx"
                  : unit.side == VX_ZYRA_RX ? "rx"
                                            : "unknown"},
         {"application", unitversions::application(unit)},
         {"radio", unitversions::radio(unit)},
-        {"serial", QString::fromLatin1(unit.serial, qstrnlen(unit.serial, sizeof unit.serial)).trimmed()},
+        {"serial", unitversions::serial(unit)},
         {"signature", QString::fromLatin1(unit.signature, qstrnlen(unit.signature, sizeof unit.signature))},
         {"boot_agents", bootAgentsCarried()},
     });

@@ -20,6 +20,9 @@ public:
     // confirmed: --yes, which zyra channels set needs to write its plan.
     SettingsCommand(Reporter &reporter, bool confirmed, QObject *parent = nullptr);
 
+    // The unit to work on, by its port path; empty for the first one found.
+    // Settings need the radio on the bus, so the only unit's port holds too.
+    void setUnitPort(const QString &port);
     // The exit status of arguments that are no setting (nothing started),
     // or -1 once the task has started; ended() follows then.
     int startRegion(const QStringList &arguments);
@@ -58,6 +61,7 @@ private:
     Reporter &reporter_;
     bool confirmed_;
     CommsRunner runner_;
+    QString port_;
     ZyraCommsThread &comms_;
     // The change and its frequencies, made once the stored list has been read.
     ChannelChange change_ = ChannelChange::none;

@@ -88,6 +88,11 @@ UnitCommand::~UnitCommand()
     closeUnit();
 }
 
+void UnitCommand::setUnitPort(const QString &port)
+{
+    run_->setUnitPort(port);
+}
+
 void UnitCommand::detect()
 {
     run_->detect(deviceType_);

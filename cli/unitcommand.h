@@ -24,6 +24,8 @@ public:
     UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecovery, QObject *parent = nullptr);
     ~UnitCommand() override;
 
+    // The unit to work on, by its port path; empty for the only one attached.
+    void setUnitPort(const QString &port);
     void detect();
     void update(uint8_t fanControlMode);
     // First: stop after the current step; next: leave at once.

@@ -81,6 +81,9 @@ void addEvent(const QByteArray &line, Outcome &outcome)
     const QJsonObject event = QJsonDocument::fromJson(line).object();
     const QString name = event.value("event").toString();
     EXPECT_FALSE(name.isEmpty()) << "not a JSON event: " << line.constData();
+    const QString unit = event.value("port").toString() + " " + event.value("serial").toString().left(14);
+    if (name != "unit" && event.contains("port") && !outcome.units.contains(unit))
+        outcome.units << unit;
     if (name == "step")
         outcome.events << "step: " + event.value("text").toString();
     else if (name == "detected") {
@@ -89,10 +92,16 @@ void addEvent(const QByteArray &line, Outcome &outcome)
             if (event.contains(key))
                 found << QString("%1 %2").arg(key, event.value(key).toString());
         outcome.events << "detected: " + found.join(", ");
+    } else if (name == "unit") {
+        QStringList fields;
+        for (const char *key : {"port", "state", "side", "serial", "app_version", "mac_version"})
+            fields << event.value(key).toString().left(14);
+        outcome.events << "unit: " + fields.join(' ');
     } else if (name == "done" && event.contains("side"))
-        outcome.events << QString("done: %1, %2, serial %3, boot agents %4")
-                              .arg(event.value("side").toString(), event.value("signature").toString(),
-                                   event.value("serial").toString().left(14), event.value("boot_agents").toString());
+        outcome.events << QString("done: %1 %2, %3, serial %4, boot agents %5")
+                              .arg(event.value("port").toString(), event.value("side").toString(),
+                                   event.value("signature").toString(), event.value("serial").toString().left(14),
+                                   event.value("boot_agents").toString());
     else if (name == "done" && event.contains("channels")) {
         QStringList channels;
         for (const QJsonValue &item : event.value("channels").toArray()) {

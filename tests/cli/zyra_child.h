@@ -20,6 +20,8 @@ struct Outcome {
     // life apart, as "<for>, <seconds>".
     QStringList events;
     QStringList waits;
+    // Each unit the events name, as "<port> <serial>" (serial cut to 14), once.
+    QStringList units;
     QString standardError;
 };
 

@@ -24,6 +24,8 @@ struct Row {
     QString inStandardError;
     // A sign of life among the "waiting" events, as "<for>, <seconds>".
     QString waited{};
+    // The unit every event names, as "<port> <serial>" (serial cut to 14).
+    QString unit{};
 };
 
 void PrintTo(const Row &row, std::ostream *out)
@@ -41,7 +43,8 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
     // The radio settings are those of a unit whose radio is on the bus at once.
     const bool videoModule = !row.arguments.contains("hdmi-rx") && !row.arguments.contains("2k-rx") &&
                              !row.arguments.contains("region") && !row.arguments.contains("mode") &&
-                             !row.arguments.contains("info") && !row.arguments.contains("channels");
+                             !row.arguments.contains("info") && !row.arguments.contains("channels") &&
+                             !row.arguments.contains("list");
     Bench bench(videoModule);
     for (const QString &change : row.changed) {
         const QString file = bench.path(change.section('=', 0, 0));
@@ -57,6 +60,8 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
     EXPECT_EQ(outcome.events, row.events) << outcome.events.join(" | ").toStdString();
     EXPECT_TRUE(outcome.standardError.contains(row.inStandardError)) << outcome.standardError.toStdString();
     EXPECT_TRUE(row.waited.isEmpty() || outcome.waits.contains(row.waited)) << outcome.waits.join(" | ").toStdString();
+    EXPECT_TRUE(row.unit.isEmpty() || outcome.units == QStringList{row.unit})
+        << outcome.units.join(" | ").toStdString();
 }
 
 const QString video = "step: Updating Video Module";
@@ -96,7 +101,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Row{"update_hdmi_tx", {"update", "hdmi-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
         Row{"update_sdi_tx", {"update", "sdi-tx", "--json"}, "tx", {}, {}, 0, videoModuleUpdate(), ""},
-        Row{"update_hdmi_rx", {"update", "hdmi-rx", "--json"}, "rx", {}, {}, 0, radioUpdate(), ""},
+        Row{"update_hdmi_rx",
+            {"update", "hdmi-rx", "--json"},
+            "rx",
+            {},
+            {},
+            0,
+            radioUpdate(),
+            "",
+            "",
+            "1-1.1 ZYRA-VU-SERIAL"},
         Row{"update_sdi_rx_no_fan_control",
             {"update", "sdi-rx", "--json", "--fan-control", "none"},
             "rx",
@@ -206,7 +220,35 @@ INSTANTIATE_TEST_SUITE_P(
             3,
             {"error: 3"},
             "No video module answered in its bootloader. Start the unit in update mode"},
-        Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, ""},
+        Row{"region_get", {"region", "get", "--json"}, "rx", {}, {}, 0, {"done: usa"}, "", "", "1-1.1 ZYRA-VU-SERIAL"},
+        Row{"list_one_unit",
+            {"list", "--json"},
+            "tx",
+            {},
+            {},
+            0,
+            {"unit: 1-1.1 application tx ZYRA-VU-SERIAL 1.2.3 4.5.6.7", "done"},
+            ""},
+        Row{"region_get_by_serial",
+            {"region", "--unit", "ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-0123456789ABCDE", "--json"},
+            "rx",
+            {},
+            {},
+            0,
+            {"done: usa"},
+            "",
+            "",
+            "1-1.1 ZYRA-VU-SERIAL"},
+        // Nothing starts: the list instead of a run on the unit that is there.
+        Row{"update_at_a_port_without_unit",
+            {"update", "hdmi-rx", "--unit", "1-9.1", "--json"},
+            "rx",
+            {},
+            {},
+            2,
+            {"unit: 1-1.1 application rx ZYRA-VU-SERIAL 1.2.3 4.5.6.7", "error: 2"},
+            "zyra: No ZYRA unit is attached at the port 1-9.1.\nPORT   STATE        SIDE  SERIAL"},
+        Row{"list_without_unit", {"list", "--json"}, "none", {}, {}, 0, {"done"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {"error: 2"}, "usage: zyra region"},
         Row{"unknown_option", {"update", "sdi-tx", "--jsno"}, "tx", {}, {}, 2, {}, "Try 'zyra --help'"},
         Row{"unknown_type", {"detect", "sdi", "--json"}, "tx", {}, {}, 2, {"error: 2"}, "hdmi-tx, sdi-tx, hdmi-rx"},
@@ -217,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
             {standInAgents},
             {},
             0,
-            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents stand-ins for tests (never for a "
+            {"done: 1-1.1 tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents stand-ins for tests (never for "
+             "a "
              "unit)"},
             ""},
         Row{"info_without_agents",
@@ -226,7 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
             {withoutAgents},
             {},
             0,
-            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader up to "
+            {"done: 1-1.1 tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader "
+             "up to "
              "2.0.5 are refused)"},
             ""},
         // The library refuses before the erase; the unit keeps its application.
@@ -278,7 +322,8 @@ INSTANTIATE_TEST_SUITE_P(
             {withoutAgents},
             {"state/xmega.mode=running 1\n"},
             0,
-            {"done: tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader up to "
+            {"done: 1-1.1 tx, ZYRA TX VIRTUAL UNIT, serial ZYRA-VU-SERIAL, boot agents none (units with a bootloader "
+             "up to "
              "2.0.5 are refused)"},
             ""},
         Row{"pair_receiver",

@@ -30,6 +30,11 @@ QString radio(const vx_zyra_t &unit)
     return QString("%1.%2.%3.%4").arg(mac.major).arg(mac.minor).arg(mac.debug).arg(mac.build);
 }
 
+QString serial(const vx_zyra_t &unit)
+{
+    return QString::fromLatin1(unit.serial, static_cast<int>(qstrnlen(unit.serial, sizeof unit.serial))).trimmed();
+}
+
 QString withoutPrefix(const QString &version)
 {
     const QString text = version.trimmed();
