@@ -10,6 +10,7 @@
 #include "bootagents.h"
 #include "devicetypenames.h"
 #include "devicetypes.h"
+#include "history.h"
 #include "interrupts.h"
 #include "packagecheck.h"
 #include "paircommand.h"
@@ -37,6 +38,8 @@ const char commandsHelp[] = "Commands:\n"
                             "                       ones given (at most 14) and on all others\n"
                             "  info                 side, application and radio versions, serial, signature,\n"
                             "                       and which boot agents this build carries\n"
+                            "  history              what zyra did to which unit: every update, recovery,\n"
+                            "                       pairing and setting change, oldest first\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx, in any case.";
 
 // --fan-control: where the window offers the choice (SDI RX); elsewhere the
@@ -67,9 +70,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
-    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption});
-    parser.addPositionalArgument("command",
-                                 "detect, update, pair, package, region, mode, channels or info (see Commands).");
+    const QCommandLineOption csvOption("csv", "zyra history: comma-separated values with a header line.");
+    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, csvOption});
+    parser.addPositionalArgument(
+        "command", "detect, update, pair, package, region, mode, channels, info or history (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     const bool understood = parser.parse(QCoreApplication::arguments());
     // --json is looked for even in a command line that is not understood,
@@ -91,6 +95,16 @@ int main(int argc, char *argv[])
     if (arguments.isEmpty())
         return usageError("no command given");
     const QString command = arguments.first();
+    if (parser.isSet(csvOption) && (command != "history" || parser.isSet(jsonOption)))
+        return usageError("--csv is for zyra history, without --json");
+    if (command == "history") {
+        if (arguments.size() != 1)
+            return usageError("usage: zyra history [--json | --csv]");
+        return history::print(parser.isSet(csvOption)    ? history::Format::Csv
+                              : parser.isSet(jsonOption) ? history::Format::Json
+                                                         : history::Format::Table,
+                              reporter);
+    }
 
     QString folder = parser.value(packageOption);
     if (command == "package") {

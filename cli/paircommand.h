@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "commsrunner.h"
+#include "history.h"
 #include "pairrun.h"
 
 class Reporter;
@@ -58,4 +59,5 @@ private:
     bool commsTaskRunning_ = false;
     bool stopRequested_ = false;
     bool stopped_ = false;
+    HistoryEntry history_;
 };
