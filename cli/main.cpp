@@ -10,6 +10,7 @@
 #include "bootagents.h"
 #include "devicetypenames.h"
 #include "devicetypes.h"
+#include "history.h"
 #include "interrupts.h"
 #include "packagecheck.h"
 #include "paircommand.h"
@@ -40,6 +41,8 @@ const char commandsHelp[] = "Commands:\n"
                             "                       and which boot agents this build carries\n"
                             "  list                 every attached unit and video module in its bootloader:\n"
                             "                       port, state, side, serial, application and radio versions\n"
+                            "  history              what zyra did to which unit: every update, recovery,\n"
+                            "                       pairing and setting change, oldest first\n"
                             "With several units attached, a command that works on a unit is refused\n"
                             "unless --unit names one.\n"
                             "TYPE is one of hdmi-tx sdi-tx hdmi-rx sdi-rx 2k-tx 2k-rx, in any case.";
@@ -74,9 +77,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
     const QCommandLineOption unitOption("unit", "The unit to work on, by its port path or serial (see zyra list).",
                                         "PORT|SERIAL");
-    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption});
-    parser.addPositionalArgument("command",
-                                 "detect, update, pair, package, region, mode, channels, info or list (see Commands).");
+    const QCommandLineOption csvOption("csv", "zyra history: comma-separated values with a header line.");
+    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption, csvOption});
+    parser.addPositionalArgument(
+        "command", "detect, update, pair, package, region, mode, channels, info, list or history (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
     const bool understood = parser.parse(QCoreApplication::arguments());
     // --json is looked for even in a command line that is not understood,
@@ -98,6 +102,16 @@ int main(int argc, char *argv[])
     if (arguments.isEmpty())
         return usageError("no command given");
     const QString command = arguments.first();
+    if (parser.isSet(csvOption) && (command != "history" || parser.isSet(jsonOption)))
+        return usageError("--csv is for zyra history, without --json");
+    if (command == "history") {
+        if (arguments.size() != 1)
+            return usageError("usage: zyra history [--json | --csv]");
+        return history::print(parser.isSet(csvOption)    ? history::Format::Csv
+                              : parser.isSet(jsonOption) ? history::Format::Json
+                                                         : history::Format::Table,
+                              reporter);
+    }
 
     QString folder = parser.value(packageOption);
     if (command == "package") {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "devicetypenames.h"
 #include "enterkey.h"
 #include "interrupts.h"
 #include "reporter.h"
@@ -33,6 +34,10 @@ PairCommand::PairCommand(int deviceType, Reporter &reporter, bool askBetweenStep
     connect(&pairing_, &PairRun::awaitingConfirmation, this, &PairCommand::onAwaitingConfirmation);
     connect(&pairing_, &PairRun::paired, this, &PairCommand::finishPairing);
     connect(&pairing_, &PairRun::stepEnded, this, &PairCommand::onStepEnded);
+    connect(this, &PairCommand::ended, this, [this](int status) {
+        history_.noteUnit(*runner_.comms().deviceHandle());
+        history_.end(status, status, reporter_);
+    });
 }
 
 PairCommand::~PairCommand() = default;
@@ -69,8 +74,10 @@ void PairCommand::ask(const QString &instructions, std::function<void()> next)
 void PairCommand::interrupt(int count)
 {
     // Leaving at once, as closing the pairing window does mid-step.
-    if (count > 1)
+    if (count > 1) {
+        history_.leave(interruptedStatus, reporter_);
         std::_Exit(interruptedStatus);
+    }
     reporter_.note(stoppingNote);
     stopRequested_ = true;
     if (!pairing_.stepRunning() && !commsTaskRunning_)
@@ -96,6 +103,7 @@ void PairCommand::stop()
 
 void PairCommand::pairReceiver()
 {
+    history_.begin("pair", deviceTypeName(deviceType_));
     reporter_.step("Pairing ZYRA");
     pairing_.prepare(deviceType_);
 }
@@ -143,6 +151,7 @@ void PairCommand::finishPairing()
 void PairCommand::runCommsTask(int action, uint8_t mode, std::function<void()> next)
 {
     runner_.comms().transmissionMode = mode;
+    history_.begin("pair", deviceTypeName(deviceType_));
     commsTaskRunning_ = true;
     runner_.run(action, [this, next](int, int status) {
         commsTaskRunning_ = false;

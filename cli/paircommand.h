@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "commsrunner.h"
+#include "history.h"
 #include "pairrun.h"
 
 class Reporter;
@@ -61,4 +62,5 @@ private:
     bool commsTaskRunning_ = false;
     bool stopRequested_ = false;
     bool stopped_ = false;
+    HistoryEntry history_;
 };

@@ -43,6 +43,7 @@ int regionCode(const QString &name)
 SettingsCommand::SettingsCommand(Reporter &reporter, bool confirmed, QObject *parent)
     : QObject(parent), reporter_(reporter), confirmed_(confirmed), comms_(runner_.comms())
 {
+    connect(this, &SettingsCommand::ended, this, [this](int status) { history_.end(status, status, reporter_); });
 }
 
 void SettingsCommand::setUnitPort(const QString &port)
@@ -50,6 +51,24 @@ void SettingsCommand::setUnitPort(const QString &port)
     port_ = port;
     comms_.setUnitPort(port);
 }
+
+namespace {
+
+QString settingOf(int action)
+{
+    switch (action) {
+    case ZyraCommsThread::TASK_WRITE_REGION:
+        return "region";
+    case ZyraCommsThread::TASK_WRITE_MODE:
+        return "mode";
+    case ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS:
+        return "channels";
+    default:
+        return {};
+    }
+}
+
+}  // namespace
 
 int SettingsCommand::usage(const QString &text)
 {
@@ -59,16 +78,18 @@ int SettingsCommand::usage(const QString &text)
 
 void SettingsCommand::run(int action)
 {
-    const bool changesUnit = action == ZyraCommsThread::TASK_WRITE_REGION ||
-                             action == ZyraCommsThread::TASK_WRITE_MODE ||
-                             action == ZyraCommsThread::TASK_WRITE_FREQUENCY_CHANNELS;
-    if (stopRequested_ && changesUnit) {
+    const QString setting = settingOf(action);
+    if (stopRequested_ && !setting.isEmpty()) {
         stop();
         return;
     }
+    if (!setting.isEmpty())
+        history_.begin(setting, QString());
     taskRunning_ = true;
     runner_.run(action, [this](int reported, int status) {
         taskRunning_ = false;
+        if (!settingOf(reported).isEmpty())
+            history_.noteUnit(*comms_.deviceHandle());
         if (!stopped_)
             onReport(reported, status);
     });
@@ -78,8 +99,10 @@ void SettingsCommand::interrupt(int count)
 {
     // The task's thread may be inside one storage write; nothing else is
     // left to tidy.
-    if (count > 1)
+    if (count > 1) {
+        history_.leave(interruptedStatus, reporter_);
         std::_Exit(interruptedStatus);
+    }
     reporter_.note(stoppingNote);
     stopRequested_ = true;
     if (!taskRunning_)

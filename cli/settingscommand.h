@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commsrunner.h"
+#include "history.h"
 
 class Reporter;
 
@@ -69,4 +70,5 @@ private:
     bool taskRunning_ = false;
     bool stopRequested_ = false;
     bool stopped_ = false;
+    HistoryEntry history_;
 };

@@ -71,6 +71,8 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
             const auto fanControl = static_cast<uint8_t>(pendingFanControl_);
             pendingFanControl_ = -1;
             updating_ = true;
+            history_.begin("update", deviceTypeName(deviceType_));
+            history_.setVersions(versionBefore_, QString());
             run_->update(deviceType_, fanControl);
             return;
         }
@@ -79,6 +81,9 @@ UnitCommand::UnitCommand(int deviceType, Reporter &reporter, bool askBeforeRecov
         if (status_ == 0 && !updated_)
             reporter_.done(QString());
         end(status_);
+    });
+    connect(this, &UnitCommand::ended, this, [this](int status) {
+        history_.end(status, status == 0 || errorCode_ == 0 ? status : errorCode_, reporter_);
     });
 }
 
@@ -125,8 +130,10 @@ void UnitCommand::interrupt(int count)
         run_->stopAfterCurrentStep();
         return;
     }
-    if (run_->inProgress() && !run_->detecting())
+    if (run_->inProgress() && !run_->detecting()) {
         reportLeftEarly();
+        history_.leave(stoppedStatus, reporter_);
+    }
     // As closing the window: let go of the worker, then leave.
     run_->releaseWorkerOnExit("LEAVING WHILE THE UNIT IS STILL BEING UPDATED", stoppedStatus);
     closeUnit();
@@ -142,6 +149,8 @@ void UnitCommand::onDetected(const QString &version)
         found = {{"version", unitversions::withoutPrefix(version)}};
     else
         found = {{"application", unitversions::application(handle_)}, {"radio", unitversions::radio(handle_)}};
+    history_.noteUnit(handle_);
+    versionBefore_ = versionsNow(version);
     const QString installed = unitversions::inPackage(deviceType_);
     if (pendingFanControl_ >= 0 && !installed.isEmpty())
         found.append({"installs", installed});
@@ -174,6 +183,8 @@ void UnitCommand::onFailed(const QString &message, int reportedCode)
     const int errorCode = codeOf(message, reportedCode);
     if (errorCode == workererrors::radio2UnitGone)
         handleUsable_ = false;
+    history_.noteUnit(handle_);
+    errorCode_ = errorCode;
     closeUnit();
     const QString explained = usbaccess::explainedFailure(message);
     // A unit this user may not open explains the failure by itself.
@@ -185,6 +196,7 @@ void UnitCommand::onFailed(const QString &message, int reportedCode)
 
 void UnitCommand::onRecoveryRequested(int unitStatus)
 {
+    history_.setAction("recovery");
     if (unitStatus != workererrors::recoveryUnitUnreachable)
         closeUnit();
     if (!askBeforeRecovery_ && ++recoveryRounds_ > unattendedRecoveries) {
@@ -214,6 +226,10 @@ void UnitCommand::recover()
 
 void UnitCommand::onSucceeded()
 {
+    history_.noteUnit(handle_);
+    // A unit without a video module has told its new versions on its last connect.
+    history_.setVersions(versionBefore_, DeviceTypes::hasVideoModule(deviceType_) ? unitversions::inPackage(deviceType_)
+                                                                                  : versionsNow(QString()));
     closeUnit();
     QString summary = "ZYRA firmware update successful!";
     if (DeviceTypes::isTransmitter(deviceType_))
@@ -226,6 +242,13 @@ void UnitCommand::end(int status)
 {
     closeUnit();
     emit ended(status);
+}
+
+QString UnitCommand::versionsNow(const QString &detected) const
+{
+    if (DeviceTypes::hasVideoModule(deviceType_))
+        return unitversions::withoutPrefix(detected);
+    return unitversions::application(handle_) + " / " + unitversions::radio(handle_);
 }
 
 void UnitCommand::closeUnit()

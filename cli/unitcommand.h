@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "history.h"
 #include "vx_zyra.h"
 
 class Reporter;
@@ -46,6 +47,9 @@ private:
     void reportLeftEarly();
     void end(int status);
     void closeUnit();
+    // The versions as the history keeps them: the video module's, or the
+    // radio's application and MAC firmware.
+    QString versionsNow(const QString &detected) const;
 
     int deviceType_;
     Reporter &reporter_;
@@ -59,6 +63,10 @@ private:
     // The fan control of the update that follows the detection; -1 for none.
     int pendingFanControl_ = -1;
     int status_ = 0;
+    // The worker's code of the failure that ended the run.
+    int errorCode_ = 0;
+    QString versionBefore_;
+    HistoryEntry history_;
     // The update's steps so far, for a user who leaves early.
     QStringList startedSteps_;
     // Recovery runs started without asking the user.

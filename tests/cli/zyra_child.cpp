@@ -47,6 +47,8 @@ QProcessEnvironment Bench::environment(const QString &side, const QStringList &v
     env.insert("ZYRA_SIM_SIDE", side);
     env.insert("ZYRA_SIM_STATE_DIR", path("state"));
     env.insert("ZYRA_SIM_REALTIME", "0");
+    // The history goes to the bench, never to the user's own.
+    env.insert("XDG_STATE_HOME", path("state-home"));
     env.insert("QT_LOGGING_RULES", "*.debug=false");
     for (const QString &variable : variables)
         env.insert(variable.section('=', 0, 0), variable.section('=', 1));

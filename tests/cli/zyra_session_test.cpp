@@ -1,8 +1,12 @@
 // zyra sessions of several runs, or of one run driven while it goes: the
 // virtual unit keeps its settings from one run to the next, a 2K pairing on a
 // terminal waits for Enter while the units are swapped, Ctrl-C stops an update.
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -456,3 +460,52 @@ INSTANTIATE_TEST_SUITE_P(
     RowName());
 
 }  // namespace
+
+namespace {
+
+// One history line as "action type result code before -> after".
+QString historyEntry(const QJsonObject &record)
+{
+    return QString("%1 %2 %3 %4 %5 -> %6")
+        .arg(record.value("action").toString(), record.value("type").toString(), record.value("result").toString())
+        .arg(record.value("code").toInt())
+        .arg(record.value("version_before").toString(), record.value("version_after").toString());
+}
+
+}  // namespace
+
+TEST(ZyraHistory, KeepsEveryRunThatChangedAUnitAfterATornLine)
+{
+    const Bench bench(true);
+    QDir().mkpath(bench.path("state-home/zyra"));
+    bench.write("state-home/zyra/history.jsonl", "{\"action\":\"upd");
+    ASSERT_EQ(bench.run({"update", "sdi-tx", "--json"}, "tx").status, 0);
+    ASSERT_EQ(bench.run({"region", "get", "--json"}, "tx").status, 0);
+    ASSERT_EQ(bench.run({"region", "set", "japan", "--json"}, "tx").status, 0);
+    bench.write("state/dfu.fail-at", "erase 2\n");
+    bench.write("state/xmega.mode", "dfu\n");
+    ASSERT_EQ(bench.run({"update", "sdi-tx", "--json"}, "tx").status, 12);
+
+    QProcess history;
+    history.setProcessEnvironment(bench.environment("none"));
+    QStringList entries;
+    history.start(ZYRA_CLI, {"history", "--json"});
+    ASSERT_TRUE(history.waitForFinished(10000));
+    EXPECT_EQ(history.exitCode(), 0);
+    EXPECT_TRUE(history.readAllStandardError().contains("1 line(s)"));
+    for (const QByteArray &line : history.readAllStandardOutput().trimmed().split('\n')) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        EXPECT_EQ(record.value("package").toString(), QDir(bench.path(".")).canonicalPath());
+        EXPECT_TRUE(QDateTime::fromString(record.value("time").toString(), Qt::ISODate).isValid());
+        entries << historyEntry(record);
+    }
+    EXPECT_EQ(entries, (QStringList{"update sdi-tx success 0 1.3 -> 1.4", "region  success 0  -> ",
+                                    "update sdi-tx failed 12 1.4 -> "}));
+
+    history.start(ZYRA_CLI, {"history", "--csv"});
+    ASSERT_TRUE(history.waitForFinished(10000));
+    const QList<QByteArray> lines = history.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.first(), "time,action,type,port,serial,version_before,version_after,result,code,package");
+    EXPECT_TRUE(lines.last().contains(",update,sdi-tx,")) << lines.last().constData();
+}
