@@ -108,6 +108,7 @@ private:
     vx_zyra_t deviceHandle{};
     QString xmegaVersion;
     QString appVersion;
+    QString aboutVersion;
 
     UpdateRun *updateRun = nullptr;
     int deviceType = 0;
