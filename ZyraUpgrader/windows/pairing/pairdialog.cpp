@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QMessageBox>
-#include <QMovie>
 
 #include "commstaskhost.h"
 #include "devicetypes.h"
@@ -12,6 +11,7 @@
 #include "pairerrordialog.h"
 #include "pairrun.h"
 #include "screens.h"
+#include "spinner.h"
 #include "ui_pairdialog.h"
 #include "zyracommsthread.h"
 
@@ -43,13 +43,10 @@ Placement placementFor(int deviceType)
 }  // namespace
 
 PairDialog::PairDialog(QWidget *parent)
-    : CommsTaskDialog(parent),
-      ui(new Ui::PairDialog),
-      errorDialog(new PairErrorDialog),
-      loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this)),
-      pairing(new PairRun(this))
+    : CommsTaskDialog(parent), ui(new Ui::PairDialog), errorDialog(new PairErrorDialog), pairing(new PairRun(this))
 {
     ui->setupUi(this);
+    loadingSpinner = new Spinner(ui->loadingIcon);
     connect(ui->connectButton, SIGNAL(clicked()), this, SLOT(startPairProcess()));
     connect(ui->OKButton, SIGNAL(clicked()), this, SLOT(confirmPair()));
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(back()));
@@ -96,7 +93,7 @@ void PairDialog::setScreen(int processStatus)
     if (processStatus == screenPairing) {
         showLoader();
     } else {
-        loadingMovie->stop();
+        loadingSpinner->stop();
         ui->loadingIcon->hide();
     }
 }
@@ -104,8 +101,7 @@ void PairDialog::setScreen(int processStatus)
 void PairDialog::showLoader()
 {
     ui->loadingIcon->setVisible(true);
-    ui->loadingIcon->setMovie(loadingMovie);
-    loadingMovie->start();
+    loadingSpinner->start();
 }
 
 void PairDialog::startPairProcess()

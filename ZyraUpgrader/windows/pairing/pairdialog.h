@@ -12,7 +12,7 @@ class PairDialog;
 }
 class PairErrorDialog;
 class PairRun;
-class QMovie;
+class Spinner;
 
 // Pairs a receiver through a PairRun: Pair prepares the unit, OK confirms
 // once the unit waits, Finish leaves, for a 2K
@@ -63,6 +63,6 @@ private:
     int screen = 0;
     Ui::PairDialog *ui;
     PairErrorDialog *errorDialog;
-    QMovie *loadingMovie;
+    Spinner *loadingSpinner = nullptr;
     PairRun *pairing;
 };

@@ -2,7 +2,6 @@
 // screens of a whole pairing, Back, errors and RETRY, and Finish with the
 // question about broadcast mode.
 #include <QLabel>
-#include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -14,6 +13,7 @@
 #include "pairing/pairerrordialog.h"
 #include "pairingtest.h"
 #include "settingstest.h"
+#include "spinner.h"
 #include "workspace.h"
 #include "zyra_sim/bus.h"
 
@@ -46,7 +46,7 @@ private slots:
     void pictureAndButtonsFollowTheDeviceType();
 
     void wholePairingWalksTheScreensAndPairsTheUnit();
-    void loadingAnimationIsOneMovieForEveryPairing();
+    void loadingAnimationIsOneSpinnerForEveryPairing();
     void backWhileWaitingLeavesTheUnitInPairing();
 
     void errorThatKeepsTheSessionShowsTheErrorWindowOnly();
@@ -194,18 +194,19 @@ void PairDialogTest::wholePairingWalksTheScreensAndPairsTheUnit()
     QVERIFY(!errorWindow() || !errorWindow()->isVisible());
 }
 
-void PairDialogTest::loadingAnimationIsOneMovieForEveryPairing()
+void PairDialogTest::loadingAnimationIsOneSpinnerForEveryPairing()
 {
     plugIn(2, broadcast);
     openFor(2);
-    auto *loader = dialog->findChild<QLabel *>("loadingIcon");
+    auto *loader = dialog->findChild<Spinner *>();
+    QVERIFY(loader);
     QVERIFY(pairAndConfirm());
     click(dialog.get(), "connectButton");
-    QVERIFY(loader->movie());
-    QCOMPARE(loader->movie()->state(), QMovie::Running);
+    QVERIFY(loader->isSpinning());
+    QVERIFY(!dialog->findChild<QLabel *>("loadingIcon")->pixmap(Qt::ReturnByValue).isNull());
     QVERIFY(waitForScreen("connect OK BACK"));
-    QVERIFY2(loader->movie()->state() == QMovie::NotRunning, "the hidden loader stops");
-    QCOMPARE(dialog->findChildren<QMovie *>().size(), 1);
+    QVERIFY2(!loader->isSpinning(), "the hidden loader stops");
+    QCOMPARE(dialog->findChildren<Spinner *>().size(), 1);
 }
 
 void PairDialogTest::backWhileWaitingLeavesTheUnitInPairing()
