@@ -52,6 +52,7 @@ PairDialog::PairDialog(QWidget *parent)
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(back()));
     connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
     connect(errorDialog, SIGNAL(retry()), this, SLOT(showPairDialog()));
+    errorDialog->installEventFilter(this);
     connect(pairing, SIGNAL(failed(QString, int)), this, SLOT(showError(QString, int)));
     connect(pairing, SIGNAL(awaitingConfirmation()), this, SLOT(waiting4Confirmation()));
     connect(pairing, SIGNAL(paired()), this, SLOT(finishedPairing()));
@@ -172,6 +173,15 @@ void PairDialog::closeEvent(QCloseEvent *event)
     }
     event->ignore();
     askToQuitAfterStep();
+}
+
+bool PairDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != errorDialog || event->type() != QEvent::Close || !pairing->stepRunning())
+        return CommsTaskDialog::eventFilter(watched, event);
+    event->ignore();
+    askToQuitAfterStep();
+    return true;
 }
 
 void PairDialog::goBack()

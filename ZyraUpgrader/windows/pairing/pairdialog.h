@@ -54,6 +54,8 @@ protected:
     // be between its restore and the user's settings written back.
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
+    // The same for the error window, shown while its step may go on.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void taskSucceeded(int action) override;
