@@ -1,8 +1,9 @@
 # Pictures of the ZyraUpgrader program.
 #
 # The SVG files beside this one are the sources; this file renders them at build
-# time into the build tree (PNG at 1x and 2x, the animated loading.gif, the
-# icon's .ico and .icns) and writes the Qt resource file that lists them.
+# time into the build tree (PNG at 1x and 2x, the icon's .ico and .icns) and
+# writes the Qt resource file that lists them. The busy indicator is painted
+# by the program (windows/spinner.h).
 #
 # Use it from the program's CMakeLists.txt with include() (not add_subdirectory):
 #
@@ -52,43 +53,11 @@ set(_ZYRA_IMAGES_PICTURES
   hdmi_rx_pairing sdi_rx_pairing sdi_2k_rx_pairing
   sdi_2k_rx_pairing_s1 sdi_2k_rx_pairing_s2)
 
-# The drawing of loading.svg is rotated by this step for each frame; it has as
-# many spokes as frames, so the loop closes without a jump.
-set(_ZYRA_IMAGES_SPINNER_FRAMES 12)
-set(_ZYRA_IMAGES_SPINNER_SIZE 28)
-# Frame colour behind half-transparent edges: GIF has only on/off transparency,
-# so edges are blended with the window colour of the default Qt style.
-set(_ZYRA_IMAGES_SPINNER_MATTE "#efefef")
-
 function(_zyra_images_add_rendering output source)
   add_custom_command(OUTPUT "${output}"
     COMMAND "${ZYRA_RSVG_CONVERT}" --format=png ${ARGN} --output "${output}" "${source}"
     DEPENDS "${source}" ${_ZYRA_IMAGES_SHARED}
     COMMENT "Rendering ${output}"
-    VERBATIM)
-endfunction()
-
-function(_zyra_images_add_spinner output_dir work_dir)
-  set(drawing "${work_dir}/loading-4x.png")
-  _zyra_images_add_rendering("${drawing}" "${_ZYRA_IMAGES_SOURCE_DIR}/loading.svg" --zoom=4)
-
-  math(EXPR step "360 / ${_ZYRA_IMAGES_SPINNER_FRAMES}")
-  math(EXPR last "${_ZYRA_IMAGES_SPINNER_FRAMES} - 1")
-  set(size "${_ZYRA_IMAGES_SPINNER_SIZE}x${_ZYRA_IMAGES_SPINNER_SIZE}")
-  set(frames)
-  foreach(index RANGE ${last})
-    math(EXPR angle "${index} * ${step}")
-    list(APPEND frames
-      "(" "${drawing}" -virtual-pixel none -distort SRT ${angle} -resize ${size}
-        "(" +clone -alpha extract -threshold 35% ")"
-        "(" -clone 0 -background "${_ZYRA_IMAGES_SPINNER_MATTE}" -alpha remove -alpha off ")"
-        -delete 0 +swap -compose CopyOpacity -composite ")")
-  endforeach()
-  add_custom_command(OUTPUT "${output_dir}/loading.gif"
-    COMMAND "${ZYRA_IMAGEMAGICK_CONVERT}" ${frames}
-            -set delay 8 -set dispose Background -loop 0 "${output_dir}/loading.gif"
-    DEPENDS "${drawing}"
-    COMMENT "Animating ${output_dir}/loading.gif"
     VERBATIM)
 endfunction()
 
@@ -159,8 +128,6 @@ function(_zyra_images_define)
     _zyra_images_add_rendering("${output_dir}/${name}@2x.png" "${_ZYRA_IMAGES_SOURCE_DIR}/${name}.svg" --zoom=2)
     list(APPEND pictures "${name}.png" "${name}@2x.png")
   endforeach()
-  _zyra_images_add_spinner("${output_dir}" "${work_dir}")
-  list(APPEND pictures loading.gif)
   _zyra_images_add_icon("${output_dir}" "${work_dir}")
   set(icons appIcon.png appIcon@2x.png appIcon.ico appIcon.icns)
 

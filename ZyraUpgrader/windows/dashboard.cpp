@@ -60,6 +60,9 @@ DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoar
         dialog->setWindowFlags(plainWindowFlags);
 
     setAppVersion();
+    // The about box keeps the package read at start-up; the labels of an
+    // update follow the chosen type's package.
+    aboutVersion = QString("%1.%2").arg(xmegaVersion, appVersion);
     loadLayoutPictures();
 
     ui->noFanControlButton->hide();
@@ -223,7 +226,7 @@ void DashBoard::showInstructionsDialog()
 
 void DashBoard::showAboutBox()
 {
-    aboutDialog->setVersion(QString("%1.%2").arg(xmegaVersion, appVersion));
+    aboutDialog->setVersion(aboutVersion);
     aboutDialog->exec();
 }
 

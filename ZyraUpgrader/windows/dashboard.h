@@ -19,8 +19,8 @@ class Pair2KStep3Dialog;
 class PairDialog;
 class TxRxDialog;
 class UpdateRun;
+class Spinner;
 class modeSelectionDialog;
-class QMovie;
 
 // Main window and hub of the program: owns every dialog, routes between
 // them and runs the firmware update of the chosen unit step by step.
@@ -96,7 +96,7 @@ private:
     AboutDialog *aboutDialog;
     Pair2KStep1Dialog *pair2KStep1Dialog;
     Pair2KStep3Dialog *pair2KStep3Dialog;
-    QMovie *loadingAnimation = nullptr;
+    Spinner *detectionSpinner = nullptr;
     // Decoded when the window opens: decoding one when a run's step ends
     // held up the window for 10-20 ms.
     QPixmap updatePicture;
@@ -108,6 +108,7 @@ private:
     vx_zyra_t deviceHandle{};
     QString xmegaVersion;
     QString appVersion;
+    QString aboutVersion;
 
     UpdateRun *updateRun = nullptr;
     int deviceType = 0;

@@ -4,10 +4,10 @@
 
 #include <QDebug>
 #include <QLabel>
-#include <QMovie>
 
 #include "dashboard_shared.h"
 #include "devicetypes.h"
+#include "spinner.h"
 #include "ui_dashboard.h"
 #include "updaterun.h"
 #include "workererrors.h"
@@ -104,12 +104,9 @@ void DashBoard::detectDevice()
 
     ui->scanningLabel->show();
     ui->scanninImageLabel->show();
-    if (!loadingAnimation) {
-        loadingAnimation = new QMovie(":/myresources/Images/loading.gif", QByteArray(), this);
-        ui->scanninImageLabel->setMovie(loadingAnimation);
-    }
-    loadingAnimation->stop();
-    loadingAnimation->start();
+    if (!detectionSpinner)
+        detectionSpinner = new Spinner(ui->scanninImageLabel);
+    detectionSpinner->start();
     updateScreen();
 }
 

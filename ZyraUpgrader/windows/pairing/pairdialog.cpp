@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QMessageBox>
-#include <QMovie>
 
 #include "commstaskhost.h"
 #include "devicetypes.h"
@@ -12,6 +11,7 @@
 #include "pairerrordialog.h"
 #include "pairrun.h"
 #include "screens.h"
+#include "spinner.h"
 #include "ui_pairdialog.h"
 #include "zyracommsthread.h"
 
@@ -43,18 +43,16 @@ Placement placementFor(int deviceType)
 }  // namespace
 
 PairDialog::PairDialog(QWidget *parent)
-    : CommsTaskDialog(parent),
-      ui(new Ui::PairDialog),
-      errorDialog(new PairErrorDialog),
-      loadingMovie(new QMovie(":/myresources/Images/loading.gif", QByteArray(), this)),
-      pairing(new PairRun(this))
+    : CommsTaskDialog(parent), ui(new Ui::PairDialog), errorDialog(new PairErrorDialog), pairing(new PairRun(this))
 {
     ui->setupUi(this);
+    loadingSpinner = new Spinner(ui->loadingIcon);
     connect(ui->connectButton, SIGNAL(clicked()), this, SLOT(startPairProcess()));
     connect(ui->OKButton, SIGNAL(clicked()), this, SLOT(confirmPair()));
     connect(ui->backButton, SIGNAL(clicked()), this, SLOT(back()));
     connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
     connect(errorDialog, SIGNAL(retry()), this, SLOT(showPairDialog()));
+    errorDialog->installEventFilter(this);
     connect(pairing, SIGNAL(failed(QString, int)), this, SLOT(showError(QString, int)));
     connect(pairing, SIGNAL(awaitingConfirmation()), this, SLOT(waiting4Confirmation()));
     connect(pairing, SIGNAL(paired()), this, SLOT(finishedPairing()));
@@ -96,7 +94,7 @@ void PairDialog::setScreen(int processStatus)
     if (processStatus == screenPairing) {
         showLoader();
     } else {
-        loadingMovie->stop();
+        loadingSpinner->stop();
         ui->loadingIcon->hide();
     }
 }
@@ -104,8 +102,7 @@ void PairDialog::setScreen(int processStatus)
 void PairDialog::showLoader()
 {
     ui->loadingIcon->setVisible(true);
-    ui->loadingIcon->setMovie(loadingMovie);
-    loadingMovie->start();
+    loadingSpinner->start();
 }
 
 void PairDialog::startPairProcess()
@@ -176,6 +173,15 @@ void PairDialog::closeEvent(QCloseEvent *event)
     }
     event->ignore();
     askToQuitAfterStep();
+}
+
+bool PairDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != errorDialog || event->type() != QEvent::Close || !pairing->stepRunning())
+        return CommsTaskDialog::eventFilter(watched, event);
+    event->ignore();
+    askToQuitAfterStep();
+    return true;
 }
 
 void PairDialog::goBack()

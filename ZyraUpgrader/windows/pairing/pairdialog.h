@@ -12,7 +12,7 @@ class PairDialog;
 }
 class PairErrorDialog;
 class PairRun;
-class QMovie;
+class Spinner;
 
 // Pairs a receiver through a PairRun: Pair prepares the unit, OK confirms
 // once the unit waits, Finish leaves, for a 2K
@@ -54,6 +54,8 @@ protected:
     // be between its restore and the user's settings written back.
     void reject() override;
     void closeEvent(QCloseEvent *event) override;
+    // The same for the error window, shown while its step may go on.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void taskSucceeded(int action) override;
@@ -63,6 +65,6 @@ private:
     int screen = 0;
     Ui::PairDialog *ui;
     PairErrorDialog *errorDialog;
-    QMovie *loadingMovie;
+    Spinner *loadingSpinner = nullptr;
     PairRun *pairing;
 };

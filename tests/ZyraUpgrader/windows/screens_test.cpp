@@ -100,6 +100,10 @@ void ScreensTest::updateScreens()
 
     flow->click("nextPushButton");
     shootMain("06-detecting", "scanningLabel");
+    // The busy indicator is drawn for the screen, as sharp as the pictures.
+    const QPixmap spinner = flow->widget<QLabel>("scanninImageLabel")->pixmap(Qt::ReturnByValue);
+    QCOMPARE(spinner.size(), QSize(28, 28) * qApp->devicePixelRatio());
+    QCOMPARE(spinner.devicePixelRatio(), qApp->devicePixelRatio());
     QVERIFY(flow->waitForRest());
     shootMain("07-update-layout-fan-choice", "fanControlLabel");
 

@@ -1,6 +1,6 @@
-// The last step of a 2K receiver's pairing on its own: Ok against a
-// transmitter already in broadcast and without a unit. The whole procedure
-// is walked in tst_pairingflow.
+// The steps of a 2K receiver's pairing on their own: the last step's Ok
+// against a transmitter already in broadcast and without a unit, and leaving
+// the first and last step. The whole procedure is walked in pairingflow_test.
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -48,6 +48,7 @@ private slots:
 
     void okOnATransmitterInBroadcastSucceedsWithoutARestart();
     void okWithoutAUnitShowsTheErrorAndStays();
+    void escapeGoesBackAStepAndCloseWaitsForTheTask_data();
     void escapeGoesBackAStepAndCloseWaitsForTheTask();
 
 private:
@@ -85,33 +86,50 @@ void Pair2KStep3Test::okWithoutAUnitShowsTheErrorAndStays()
     QVERIFY(step3->isVisible());
 }
 
-// Escape hid the only window shown, which ended the program.
+void Pair2KStep3Test::escapeGoesBackAStepAndCloseWaitsForTheTask_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("screenAfterTask");
+    QTest::newRow("step 1, Next") << 1 << "nextButton" << 0;
+    QTest::newRow("step 3, OK") << 3 << "okButton" << 4;
+}
+
+// Escape hid the only window shown, which ended the program: at rest it goes
+// back a step; closing never leaves while the task runs (its progress
+// dialog offers Cancel).
 void Pair2KStep3Test::escapeGoesBackAStepAndCloseWaitsForTheTask()
 {
-    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QFETCH(int, step);
+    QFETCH(QString, button);
+    QFETCH(int, screenAfterTask);
     Pair2KStep1Dialog step1;
+    QDialog *window = step == 1 ? static_cast<QDialog *>(&step1) : step3.get();
     QSignalSpy back(&step1, SIGNAL(gotoBack()));
-    step1.show();
-    QTest::keyClick(&step1, Qt::Key_Escape);
-    QCOMPARE(back.count(), 1);
+    QSignalSpy next(window, SIGNAL(gotoNextScreen(int)));
 
     settingstest::ModalScript script;
-    script.answerBox("OK");
+    if (step == 3)
+        script.answerBox("OK");
     auto tx = plugIn(1, broadcast);
     settingstest::CommandGate gate;
     gate.install(*tx, settingstest::code::storageGet);
-    QSignalSpy next(step3.get(), SIGNAL(gotoNextScreen(int)));
-    step3->show();
-    click(step3.get(), "okButton");
+    window->show();
+    click(window, qPrintable(button));
     QVERIFY(QTest::qWaitFor([&gate] { return gate.reached(); }, 10000));
-    QVERIFY2(!step3->close(), "closing waits for the task");
+    QVERIFY2(!window->close(), "closing waits for the task");
     gate.release();
     QVERIFY(QTest::qWaitFor([&next] { return !next.isEmpty(); }, 10000));
-    step3->show();
-    QTest::keyClick(step3.get(), Qt::Key_Escape);
-    QCOMPARE(next.count(), 2);
-    QCOMPARE(next.last().at(0).toInt(), 4);
-    QCOMPARE(lastClosed.count(), 0);
+    QCOMPARE(next.first().at(0).toInt(), screenAfterTask);
+
+    window->show();
+    QTest::keyClick(window, Qt::Key_Escape);
+    if (step == 1) {
+        QCOMPARE(back.count(), 1);
+    } else {
+        QCOMPARE(next.count(), 2);
+        QCOMPARE(next.last().at(0).toInt(), 4);
+    }
 }
 
 QTEST_MAIN(Pair2KStep3Test)

@@ -2,7 +2,6 @@
 // screens of a whole pairing, Back, errors and RETRY, and Finish with the
 // question about broadcast mode.
 #include <QLabel>
-#include <QMovie>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -14,6 +13,7 @@
 #include "pairing/pairerrordialog.h"
 #include "pairingtest.h"
 #include "settingstest.h"
+#include "spinner.h"
 #include "workspace.h"
 #include "zyra_sim/bus.h"
 
@@ -46,7 +46,7 @@ private slots:
     void pictureAndButtonsFollowTheDeviceType();
 
     void wholePairingWalksTheScreensAndPairsTheUnit();
-    void loadingAnimationIsOneMovieForEveryPairing();
+    void loadingAnimationIsOneSpinnerForEveryPairing();
     void backWhileWaitingLeavesTheUnitInPairing();
 
     void errorThatKeepsTheSessionShowsTheErrorWindowOnly();
@@ -194,18 +194,19 @@ void PairDialogTest::wholePairingWalksTheScreensAndPairsTheUnit()
     QVERIFY(!errorWindow() || !errorWindow()->isVisible());
 }
 
-void PairDialogTest::loadingAnimationIsOneMovieForEveryPairing()
+void PairDialogTest::loadingAnimationIsOneSpinnerForEveryPairing()
 {
     plugIn(2, broadcast);
     openFor(2);
-    auto *loader = dialog->findChild<QLabel *>("loadingIcon");
+    auto *loader = dialog->findChild<Spinner *>();
+    QVERIFY(loader);
     QVERIFY(pairAndConfirm());
     click(dialog.get(), "connectButton");
-    QVERIFY(loader->movie());
-    QCOMPARE(loader->movie()->state(), QMovie::Running);
+    QVERIFY(loader->isSpinning());
+    QVERIFY(!dialog->findChild<QLabel *>("loadingIcon")->pixmap(Qt::ReturnByValue).isNull());
     QVERIFY(waitForScreen("connect OK BACK"));
-    QVERIFY2(loader->movie()->state() == QMovie::NotRunning, "the hidden loader stops");
-    QCOMPARE(dialog->findChildren<QMovie *>().size(), 1);
+    QVERIFY2(!loader->isSpinning(), "the hidden loader stops");
+    QCOMPARE(dialog->findChildren<Spinner *>().size(), 1);
 }
 
 void PairDialogTest::backWhileWaitingLeavesTheUnitInPairing()
@@ -292,10 +293,14 @@ void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt_data()
 {
     QTest::addColumn<bool>("escape");
     QTest::addColumn<QString>("answer");
-    QTest::newRow("Escape, No") << true << "No";
-    QTest::newRow("close, No") << false << "No";
-    QTest::newRow("Escape, Yes") << true << "Yes";
-    QTest::newRow("close, Yes") << false << "Yes";
+    QTest::addColumn<bool>("fromErrorWindow");
+    QTest::newRow("Escape, No") << true << "No" << false;
+    QTest::newRow("close, No") << false << "No" << false;
+    QTest::newRow("Escape, Yes") << true << "Yes" << false;
+    QTest::newRow("close, Yes") << false << "Yes" << false;
+    // A storage error shows while its step goes on.
+    QTest::newRow("error window, close, No") << false << "No" << true;
+    QTest::newRow("error window, close, Yes") << false << "Yes" << true;
 }
 
 // Escape hid the only window and Qt ended the program, possibly between
@@ -304,22 +309,28 @@ void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt()
 {
     QFETCH(bool, escape);
     QFETCH(QString, answer);
+    QFETCH(bool, fromErrorWindow);
     auto unit = plugIn(2, broadcast);
+    if (fromErrorWindow)
+        unit->silenceCommand(storageRestore);
     settingstest::CommandGate gate;
     gate.install(*unit, irCommand);
     openFor(2);
     click(dialog.get(), "connectButton");
     QVERIFY(QTest::qWaitFor([&gate] { return gate.reached(); }, 10000));
+    if (fromErrorWindow)
+        QVERIFY(QTest::qWaitFor([this] { return errorWindow() && errorWindow()->isVisible(); }, 10000));
+    QWidget *window = fromErrorWindow ? static_cast<QWidget *>(errorWindow()) : dialog.get();
 
     constexpr int stillRunning = 42;
     guitest::ModalAnswerer answerer(answer);
     bool shownOnceAnswered = true;
-    QTimer::singleShot(0, dialog.get(), [&] {
+    QTimer::singleShot(0, window, [&] {
         if (escape)
-            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            QTest::keyClick(window, Qt::Key_Escape);
         else
-            dialog->close();
-        shownOnceAnswered = dialog->isVisible();
+            window->close();
+        shownOnceAnswered = window->isVisible();
         gate.release();
         if (answer == "No" && waitForScreen("connect OK BACK"))
             QCoreApplication::exit(stillRunning);
@@ -337,7 +348,8 @@ void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt()
     // Yes: the program's loop ends once the step has.
     QCOMPARE(loopResult, answer == "No" ? stillRunning : 0);
     QCOMPARE(unit->pairingStage(), zyra_sim::PairingStage::AwaitingConfirmation);
-    QVERIFY2(!errorWindow() || !errorWindow()->isVisible(), "nothing shows after Yes");
+    QVERIFY2((errorWindow() && errorWindow()->isVisible()) == (fromErrorWindow && answer == "No"),
+             "nothing shows after Yes; No keeps the error window");
 }
 
 void PairDialogTest::escapeAtRestGoesBackNotOut()
