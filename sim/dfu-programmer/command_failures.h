@@ -1,6 +1,6 @@
 // Failures scripted by command instead of by run number, for tests that do
 // not know how many runs come before the one they mean: the file
-// dfu.fail-at in the video module's state directory, one failure a line,
+// dfu.fail-at in the state directory, one failure a line,
 // "<command> <occurrence>" ("erase 2": the second erase), occurrences
 // counted from 1 over the lines of dfu.log. That run finds no device.
 #pragma once

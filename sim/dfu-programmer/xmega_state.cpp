@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include <unistd.h>
+
 namespace zyra_dfu {
 
 namespace {
@@ -42,7 +44,22 @@ const char *faultName(Fault fault)
 
 }  // namespace
 
-XmegaState::XmegaState(std::string directory) : directory_(std::move(directory))
+void writeFileAtomically(const std::string &path, const std::string &content)
+{
+    // One temporary name per process: two processes may write the same file.
+    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << content;
+        if (!out.flush())
+            return;
+    }
+    std::rename(temporary.c_str(), path.c_str());
+}
+
+XmegaState::XmegaState(std::string directory, std::string moduleDirectory)
+    : directory_(std::move(directory)),
+      moduleDirectory_(moduleDirectory.empty() ? directory_ : std::move(moduleDirectory))
 {
 }
 
@@ -59,15 +76,19 @@ std::string XmegaState::path(const char *name) const
     return directory_ + "/" + name;
 }
 
-void XmegaState::writeFile(const char *name, const std::string &content, bool append) const
+std::string XmegaState::modulePath(const char *name) const
 {
-    std::ofstream out(path(name), std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    out << content;
+    return moduleDirectory_ + "/" + name;
+}
+
+void XmegaState::appendFile(const char *name, const std::string &content) const
+{
+    std::ofstream(path(name), std::ios::binary | std::ios::app) << content;
 }
 
 Mode XmegaState::mode() const
 {
-    std::ifstream in(path(modeFile));
+    std::ifstream in(modulePath(modeFile));
     std::string word;
     if (!(in >> word))
         return Mode::Absent;
@@ -81,18 +102,19 @@ Mode XmegaState::mode() const
 void XmegaState::setMode(Mode mode)
 {
     if (mode == Mode::Absent) {
-        std::remove(path(modeFile).c_str());
+        std::remove(modulePath(modeFile).c_str());
         return;
     }
     int starts = startCount();
     if (mode == Mode::Running && this->mode() != Mode::Running)
         ++starts;
-    writeFile(modeFile, (mode == Mode::Dfu ? "dfu " : "running ") + std::to_string(starts) + "\n");
+    writeFileAtomically(modulePath(modeFile),
+                        (mode == Mode::Dfu ? "dfu " : "running ") + std::to_string(starts) + "\n");
 }
 
 int XmegaState::startCount() const
 {
-    std::ifstream in(path(modeFile));
+    std::ifstream in(modulePath(modeFile));
     std::string word;
     int starts = 0;
     in >> word >> starts;
@@ -101,7 +123,7 @@ int XmegaState::startCount() const
 
 std::vector<uint8_t> XmegaState::memory(const char *name, size_t size) const
 {
-    const std::string stored = readFile(path(name));
+    const std::string stored = readFile(modulePath(name));
     std::vector<uint8_t> content(size, 0xFF);
     for (size_t i = 0; i < stored.size() && i < size; ++i)
         content[i] = static_cast<uint8_t>(stored[i]);
@@ -115,7 +137,7 @@ std::vector<uint8_t> XmegaState::flash() const
 
 void XmegaState::setFlash(const std::vector<uint8_t> &content)
 {
-    writeFile(flashFile, std::string(content.begin(), content.end()));
+    writeFileAtomically(modulePath(flashFile), std::string(content.begin(), content.end()));
 }
 
 std::vector<uint8_t> XmegaState::eeprom() const
@@ -125,7 +147,7 @@ std::vector<uint8_t> XmegaState::eeprom() const
 
 void XmegaState::setEeprom(const std::vector<uint8_t> &content)
 {
-    writeFile(eepromFile, std::string(content.begin(), content.end()));
+    writeFileAtomically(modulePath(eepromFile), std::string(content.begin(), content.end()));
 }
 
 std::vector<std::string> XmegaState::runs() const
@@ -139,7 +161,7 @@ std::vector<std::string> XmegaState::runs() const
 
 int XmegaState::recordRun(const std::string &arguments)
 {
-    writeFile(logFile, arguments + "\n", true);
+    appendFile(logFile, arguments + "\n");
     return static_cast<int>(runs().size());
 }
 
@@ -153,7 +175,7 @@ bool XmegaState::eepromReadBack() const
 void XmegaState::setEepromReadBack(bool fromEeprom)
 {
     if (fromEeprom)
-        writeFile(readBackFile, "eeprom\n");
+        writeFileAtomically(path(readBackFile), "eeprom\n");
     else
         std::remove(path(readBackFile).c_str());
 }
@@ -182,9 +204,8 @@ Fault XmegaState::faultOfRun(int run) const
 
 void XmegaState::addFault(Fault fault, int firstRun, int lastRun)
 {
-    writeFile(faultFile,
-              std::string(faultName(fault)) + " " + std::to_string(firstRun) + "-" + std::to_string(lastRun) + "\n",
-              true);
+    appendFile(faultFile,
+               std::string(faultName(fault)) + " " + std::to_string(firstRun) + "-" + std::to_string(lastRun) + "\n");
 }
 
 }  // namespace zyra_dfu

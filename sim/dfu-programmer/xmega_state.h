@@ -2,7 +2,12 @@
 // atxmega128a4u whose state lives in files of a directory shared between
 // processes (the stand-in runs as a child of the program under test, the
 // virtual radio unit runs inside it). The directory is named by the
-// environment variable ZYRA_SIM_STATE_DIR; its files:
+// environment variable ZYRA_SIM_STATE_DIR. The xmega.* files are the
+// module's own and live in its folder (bench_modules.h: the state folder
+// itself for one unit alone, STATE/HUB/ for each unit of a bench); the
+// others are the stand-in's and live in the state folder. Every file another
+// process reads is replaced whole (a temporary file renamed), never seen
+// half written. The files:
 //   xmega.mode    "dfu" or "running", a blank, the number of times the
 //                 application was started, and a line feed: the XMEGA waits in
 //                 its DFU bootloader, or runs its application (and then the
@@ -52,10 +57,15 @@ enum class Fault {
     EmptyDump
 };
 
+// Writes content to path through a temporary file and a rename.
+void writeFileAtomically(const std::string &path, const std::string &content);
+
 class XmegaState
 {
 public:
-    explicit XmegaState(std::string directory);
+    // The stand-in's files in directory, the module's in moduleDirectory
+    // (the same folder when empty).
+    explicit XmegaState(std::string directory, std::string moduleDirectory = {});
     // From ZYRA_SIM_STATE_DIR; empty when it is not set.
     static std::optional<XmegaState> fromEnvironment();
 
@@ -80,10 +90,12 @@ public:
 
 private:
     std::string path(const char *name) const;
+    std::string modulePath(const char *name) const;
     std::vector<uint8_t> memory(const char *name, size_t size) const;
-    void writeFile(const char *name, const std::string &content, bool append = false) const;
+    void appendFile(const char *name, const std::string &content) const;
 
     std::string directory_;
+    std::string moduleDirectory_;
 };
 
 }  // namespace zyra_dfu

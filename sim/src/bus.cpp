@@ -1,11 +1,12 @@
 #include "zyra_sim/bus.h"
 
 #include <algorithm>
-#include <fstream>
 #include <optional>
 
+#include "bench_modules.h"
 #include "bus_state.h"
 #include "model_lock.h"
+#include "xmega_state.h"
 #include "zyra_sim/clock.h"
 
 namespace zyra_sim {
@@ -31,12 +32,14 @@ void Bus::attach(std::shared_ptr<VirtualUnit> unit, const std::string &hub)
     state_->unit = std::move(unit);
     state_->unitHub = hub;
     state_->attachedByCode = true;
+    state_->noteOwnUnitHub();
+    state_->watchModule({hub, state_->unit});
 }
 
 void Bus::attachAnother(std::shared_ptr<VirtualUnit> unit, const std::string &hub)
 {
     ModelLock lock = lockModel();
-    state_->others.push_back({hub, std::move(unit)});
+    state_->addUnit(hub, std::move(unit));
 }
 
 void Bus::detach()
@@ -112,8 +115,11 @@ void Bus::setStateDir(const std::string &path)
 {
     ModelLock lock = lockModel();
     state_->stateDir = path;
-    state_->runningSinceMs.reset();
-    state_->noteModuleFoundRunning();
+    state_->modules.clear();
+    if (state_->attachedByCode)
+        state_->noteOwnUnitHub();
+    for (const BusPort &port : state_->attached())
+        state_->watchModule(port);
 }
 
 std::string Bus::stateDir() const
@@ -146,80 +152,94 @@ void Bus::reset()
     ++state.busEpoch;
     state.stateDir.clear();
     state.radioDelayAfterStartMs = 2000;
-    state.runningSinceMs.reset();
-    state.startsFoundRunning.reset();
+    state.modules.clear();
     Clock::instance().reset();
 }
 
 namespace {
 
 struct ModuleMode {
-    std::string word;
+    zyra_dfu::Mode mode = zyra_dfu::Mode::Absent;
     int starts = 0;
 };
 
-// The state directory's xmega.mode: its first word and the module's start
-// count; none without the file.
-std::optional<ModuleMode> xmegaMode(const std::string &stateDir)
+ModuleMode moduleMode(const std::string &folder)
 {
-    if (stateDir.empty())
-        return std::nullopt;
-    std::ifstream file(stateDir + "/xmega.mode");
-    if (!file)
-        return std::nullopt;
-    ModuleMode mode;
-    file >> mode.word >> mode.starts;
-    return mode;
+    if (folder.empty())
+        return {};
+    const zyra_dfu::XmegaState module(folder);
+    return {module.mode(), module.startCount()};
 }
 
 }  // namespace
 
-void Bus::State::noteModuleFoundRunning()
+void Bus::State::addUnit(const std::string &hub, std::shared_ptr<VirtualUnit> added)
 {
-    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
-    if (mode && mode->word == "running")
-        startsFoundRunning = mode->starts;
-    else
-        startsFoundRunning.reset();
+    others.push_back({hub, std::move(added)});
+    watchModule(others.back());
 }
 
-bool Bus::State::radioAllowed(int64_t nowMs)
+std::string Bus::State::moduleFolder(const BusPort &port) const
 {
-    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
-    if (!mode)
+    if (stateDir.empty())
+        return {};
+    return zyra_dfu::moduleDirectory(stateDir, port.hub, port.unit == unit);
+}
+
+void Bus::State::watchModule(const BusPort &port)
+{
+    if (modules.count(port.hub))
+        return;
+    const ModuleMode found = moduleMode(moduleFolder(port));
+    ModuleWatch &watch = modules[port.hub];
+    if (found.mode == zyra_dfu::Mode::Running)
+        watch.startsFoundRunning = found.starts;
+}
+
+void Bus::State::noteOwnUnitHub() const
+{
+    if (!stateDir.empty() && unit)
+        zyra_dfu::setOwnUnitHub(stateDir, unitHub);
+}
+
+bool Bus::State::radioAllowed(const BusPort &port, int64_t nowMs)
+{
+    const ModuleMode found = moduleMode(moduleFolder(port));
+    if (found.mode == zyra_dfu::Mode::Absent)
         return true;
-    const bool running = mode->word == "running";
-    if (runningSinceMs && (!running || mode->starts != runningStart)) {
-        runningSinceMs.reset();
-        radioLostPower();
+    ModuleWatch &watch = modules[port.hub];
+    const bool running = found.mode == zyra_dfu::Mode::Running;
+    if (watch.runningSinceMs && (!running || found.starts != watch.runningStart)) {
+        watch.runningSinceMs.reset();
+        radioLostPower(port);
     }
     if (!running)
         return false;
-    if (!runningSinceMs) {
-        // A module that already ran, from the same start, when the state
-        // folder was given (started by an earlier process) has had its radio
-        // up for long: zyra info after zyra update.
-        const bool startedEarlier = startsFoundRunning == mode->starts;
-        runningSinceMs = startedEarlier ? nowMs - radioDelayAfterStartMs : nowMs;
-        runningStart = mode->starts;
+    if (!watch.runningSinceMs) {
+        // A module that already ran, from the same start, when the bus first
+        // looked (started by an earlier process) has had its radio up for
+        // long: zyra info after zyra update.
+        const bool startedEarlier = watch.startsFoundRunning == found.starts;
+        watch.runningSinceMs = startedEarlier ? nowMs - radioDelayAfterStartMs : nowMs;
+        watch.runningStart = found.starts;
     }
-    return nowMs - *runningSinceMs >= radioDelayAfterStartMs;
+    return nowMs - *watch.runningSinceMs >= radioDelayAfterStartMs;
 }
 
-void Bus::State::radioLostPower()
+void Bus::State::radioLostPower(const BusPort &port)
 {
-    if (!unit)
-        return;
-    VirtualUnit::Impl &radio = unit->impl();
+    VirtualUnit::Impl &radio = port.unit->impl();
     ++radio.generation;  // its handles go stale; it enumerates anew
     radio.in.clear();
     radio.radioLosesPower();
 }
 
-bool Bus::State::bootloaderOnBus() const
+std::optional<uint8_t> Bus::State::bootloaderAddress(const BusPort &port) const
 {
-    const std::optional<ModuleMode> mode = xmegaMode(stateDir);
-    return mode && mode->word == "dfu";
+    const ModuleMode found = moduleMode(moduleFolder(port));
+    if (found.mode != zyra_dfu::Mode::Dfu)
+        return std::nullopt;
+    return zyra_dfu::bootloaderAddress(port.hub, found.starts);
 }
 
 bool Bus::State::stale(const UsbHandle &handle) const
@@ -231,35 +251,15 @@ bool Bus::State::stale(const UsbHandle &handle) const
            !handle.unit->onBus;
 }
 
-namespace {
-
-// A port path's numbers, bus first, for ordering: 1-2 before 1-10.
-std::vector<int> portNumbers(const std::string &path)
-{
-    std::vector<int> numbers;
-    int value = 0;
-    for (char c : path) {
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-        } else {
-            numbers.push_back(value);
-            value = 0;
-        }
-    }
-    numbers.push_back(value);
-    return numbers;
-}
-
-}  // namespace
-
 std::vector<BusPort> Bus::State::attached() const
 {
     std::vector<BusPort> units;
     if (unit)
         units.push_back({unitHub, unit});
     units.insert(units.end(), others.begin(), others.end());
-    std::stable_sort(units.begin(), units.end(),
-                     [](const BusPort &a, const BusPort &b) { return portNumbers(a.hub) < portNumbers(b.hub); });
+    std::stable_sort(units.begin(), units.end(), [](const BusPort &a, const BusPort &b) {
+        return zyra_dfu::portNumbers(a.hub) < zyra_dfu::portNumbers(b.hub);
+    });
     return units;
 }
 
@@ -267,8 +267,10 @@ uint8_t Bus::State::addressAt(const std::string &path, const void *device, uint6
 {
     Enumeration &last = enumerations[path];
     if (last.address == 0 || last.device != device || last.generation != generation) {
-        // Linux hands out 1 to 127 in turn; 1 is the root hub's.
-        lastAddress = static_cast<uint8_t>(lastAddress >= 127 ? 2 : lastAddress + 1);
+        // Linux hands out addresses in turn; 1 is the root hub's, and 32 on
+        // are left to the video modules (bench_modules.h), whose addresses
+        // every process must agree on.
+        lastAddress = static_cast<uint8_t>(lastAddress >= 31 ? 2 : lastAddress + 1);
         last = {device, generation, lastAddress};
     }
     return last.address;

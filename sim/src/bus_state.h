@@ -68,13 +68,25 @@ struct Bus::State {
 
     std::string stateDir;
     int64_t radioDelayAfterStartMs = 2000;
-    std::optional<int64_t> runningSinceMs;
-    int runningStart = 0;  // the module's start count then
-    // The module's start count when the state folder was given, if it was
-    // running then.
-    std::optional<int> startsFoundRunning;
+    // What this process saw of each unit's video module, by hub.
+    struct ModuleWatch {
+        std::optional<int64_t> runningSinceMs;
+        int runningStart = 0;  // the module's start count then
+        // The module's start count when the bus first looked (the state
+        // folder given, the unit attached), if it was running then.
+        std::optional<int> startsFoundRunning;
+    };
+    std::map<std::string, ModuleWatch> modules;
 
-    void noteModuleFoundRunning();
+    // Another unit at its hub, its module looked at from now on.
+    void addUnit(const std::string &hub, std::shared_ptr<VirtualUnit> added);
+    // The folder of the unit's video module's files; empty without a state
+    // folder.
+    std::string moduleFolder(const BusPort &port) const;
+    // Starts watching the unit's video module, unless this bus already does.
+    void watchModule(const BusPort &port);
+    // Writes the state folder's unit.hub for its own unit's module.
+    void noteOwnUnitHub() const;
     bool libusbActive() const { return initCount > exitCount; }
     // Every attached unit, the state directory's own included, in the
     // order of their port paths (the order libusb lists them in).
@@ -82,12 +94,13 @@ struct Bus::State {
     // The address of what is at this port path now; device and generation
     // tell a re-enumeration.
     uint8_t addressAt(const std::string &path, const void *device, uint64_t generation);
-    // Whether the video module lets the radio unit onto the bus.
-    bool radioAllowed(int64_t nowMs);
-    // Whether the video module waits in its bootloader, on the bus itself.
-    bool bootloaderOnBus() const;
+    // Whether the unit's video module lets its radio onto the bus.
+    bool radioAllowed(const BusPort &port, int64_t nowMs);
+    // The address of the unit's video module while it waits in its
+    // bootloader, on the bus itself; none otherwise.
+    std::optional<uint8_t> bootloaderAddress(const BusPort &port) const;
     // The video module stopped or restarted under the radio.
-    void radioLostPower();
+    static void radioLostPower(const BusPort &port);
     bool stale(const UsbHandle &handle) const;
 };
 

@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
+#include "bench_modules.h"
 #include "bus_state.h"
 #include "model_lock.h"
 #include "zyra_sim/clock.h"
@@ -33,14 +36,46 @@ std::string chosenSide(const std::string &stateDir)
     return side;
 }
 
-// With a state directory the unit keeps its storage there, one file a side,
-// from one process to the next.
-std::shared_ptr<VirtualUnit> unitMadeFor(const Bus::State &state, uint8_t side)
+// With a state directory the unit keeps its storage in its folder, one file
+// a side, from one process to the next.
+std::shared_ptr<VirtualUnit> unitMadeFor(const std::string &folder, uint8_t side)
 {
     auto unit = std::make_shared<VirtualUnit>(side);
-    if (!state.stateDir.empty())
-        unit->impl().keepStorageIn(state.stateDir + (side == 2 ? "/unit-rx.storage" : "/unit-tx.storage"));
+    if (!folder.empty())
+        unit->impl().keepStorageIn(folder + (side == 2 ? "/unit-rx.storage" : "/unit-tx.storage"));
     return unit;
+}
+
+// "major.minor.debug" sets the unit's bootloader version; anything else
+// leaves it.
+void setBootloaderVersion(VirtualUnit &unit, const std::string &text)
+{
+    unsigned major = 0, minor = 0, debug = 0;
+    if (std::sscanf(text.c_str(), "%u.%u.%u", &major, &minor, &debug) == 3)
+        unit.setBootloaderVersion(static_cast<uint8_t>(major), static_cast<uint8_t>(minor),
+                                  static_cast<uint8_t>(debug));
+}
+
+// ZYRA_SIM_UNITS: SIDE[@BOOTLOADER] a unit, separated by commas, behind hubs
+// 1-1, 1-2, ... in that order, each with its folder STATE/HUB.
+void attachBench(Bus::State &state, const std::string &units)
+{
+    std::istringstream list(units);
+    int hubPort = 0;
+    for (std::string unit; std::getline(list, unit, ',');) {
+        const std::string hub = "1-" + std::to_string(++hubPort);
+        const size_t at = unit.find('@');
+        std::string folder;
+        if (!state.stateDir.empty()) {
+            folder = zyra_dfu::moduleDirectory(state.stateDir, hub, false);
+            std::error_code ignored;
+            std::filesystem::create_directories(folder, ignored);
+        }
+        auto made = unitMadeFor(folder, sideFrom(unit.substr(0, at)));
+        if (at != std::string::npos)
+            setBootloaderVersion(*made, unit.substr(at + 1));
+        state.addUnit(hub, std::move(made));
+    }
 }
 
 // The unit attached before the file first chose is kept as its side's unit.
@@ -51,7 +86,7 @@ std::shared_ptr<VirtualUnit> unitOfSide(Bus::State &state, uint8_t side)
         state.sideUnits[attachedSide - 1] = state.unit;
     std::shared_ptr<VirtualUnit> &unit = state.sideUnits[side - 1];
     if (!unit)
-        unit = unitMadeFor(state, side);
+        unit = unitMadeFor(state.stateDir, side);
     return unit;
 }
 
@@ -70,9 +105,16 @@ void applyEnvironment()
         bus.setStateDir(stateDir);
     if (bus.state().attachedByCode)
         return;
+    const std::string bench = variable("ZYRA_SIM_UNITS");
+    if (!bench.empty()) {
+        if (bus.state().others.empty())
+            attachBench(bus.state(), bench);
+        return;
+    }
     std::string chosen = chosenSide(bus.state().stateDir);
     if (!chosen.empty()) {
         bus.state().unit = unitOfSide(bus.state(), sideFrom(chosen));
+        bus.state().watchModule({bus.state().unitHub, bus.state().unit});
         return;
     }
     if (bus.state().unit)
@@ -83,14 +125,12 @@ void applyEnvironment()
         return;
     if (side == "none")
         return;
-    bus.state().unit = unitMadeFor(bus.state(), sideFrom(side));
+    bus.state().unit = unitMadeFor(bus.state().stateDir, sideFrom(side));
+    bus.state().watchModule({bus.state().unitHub, bus.state().unit});
+    setBootloaderVersion(*bus.state().unit, variable("ZYRA_SIM_BOOTLOADER"));
     // A unit that starts off the bus and answers only after that many
     // opens have failed: what a program sees of a unit that needs the
     // recovery procedure.
-    unsigned major = 0, minor = 0, debug = 0;
-    if (std::sscanf(variable("ZYRA_SIM_BOOTLOADER").c_str(), "%u.%u.%u", &major, &minor, &debug) == 3)
-        bus.state().unit->setBootloaderVersion(static_cast<uint8_t>(major), static_cast<uint8_t>(minor),
-                                               static_cast<uint8_t>(debug));
     const std::string awayOpens = variable("ZYRA_SIM_AWAY_OPENS");
     if (!awayOpens.empty())
         bus.state().unit->dropOffBus(0, std::stoi(awayOpens));

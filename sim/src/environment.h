@@ -12,6 +12,14 @@
 //   (2.0.5 or older needs the boot agent).
 // - ZYRA_SIM_SILENT=1: that unit opens but answers nothing, as one whose
 //   radio is stuck in a firmware transfer.
+// - ZYRA_SIM_UNITS=SIDE[@BOOTLOADER],...: a bench instead, one unit a side
+//   given (tx or rx, 1 or 2), behind hubs 1-1, 1-2, ... in that order (up to
+//   15), with ZYRA_SIM_BOOTLOADER's form of version after an @ (rx,tx@2.0.5).
+//   With a state directory each keeps its storage file and its video
+//   module's xmega.* files in a folder of its own, STATE/HUB
+//   (bench_modules.h), which is made when missing; a unit whose folder holds
+//   no xmega.mode has no video module. unit.side and ZYRA_SIM_SIDE are not
+//   read then.
 // - A file unit.side in the state directory holding tx or rx (or 1, 2)
 //   overrides ZYRA_SIM_SIDE at every libusb_init: of two units, one per side,
 //   each kept until the next Bus::reset(), the named one is attached. A

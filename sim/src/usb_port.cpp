@@ -129,11 +129,11 @@ void exit()
 
 namespace {
 
-// The radio at this port while libusb would list it; the state directory's
-// video module keeps its own unit's radio off the bus while it is not running.
+// The radio at this port while libusb would list it; the unit's video
+// module keeps it off the bus while it is not running.
 bool listable(Bus::State &state, const BusPort &port)
 {
-    return (port.unit != state.unit || state.radioAllowed(now())) && port.unit->impl().presentNow(now());
+    return state.radioAllowed(port, now()) && port.unit->impl().presentNow(now());
 }
 
 DeviceId radioDevice(Bus::State &state, const BusPort &port)
@@ -172,11 +172,29 @@ int startOpen(Bus::State &state)
     return 0;
 }
 
+// The bootloader is listed, but only the stand-in dfu-programmer speaks to it.
 int openBootloader(const Bus::State &state)
 {
-    if (!state.bootloaderOnBus())
-        return LIBUSB_ERROR_NO_DEVICE;
     return state.accessRefused ? LIBUSB_ERROR_ACCESS : LIBUSB_ERROR_NOT_SUPPORTED;
+}
+
+// The unit's video module while it waits in its bootloader.
+std::optional<DeviceId> bootloaderDevice(const Bus::State &state, const BusPort &port)
+{
+    if (std::optional<uint8_t> address = state.bootloaderAddress(port))
+        return DeviceId{bootloaderVendorId, bootloaderProductId, Bus::modulePort(port.hub), *address};
+    return std::nullopt;
+}
+
+// The video modules waiting in their bootloaders, in the bus's order.
+std::vector<DeviceId> bootloaders(const Bus::State &state)
+{
+    std::vector<DeviceId> found;
+    for (const BusPort &port : state.attached()) {
+        if (std::optional<DeviceId> device = bootloaderDevice(state, port))
+            found.push_back(*device);
+    }
+    return found;
 }
 
 }  // namespace
@@ -194,10 +212,8 @@ int list(std::vector<DeviceId> *devices)
     for (const BusPort &port : state.attached()) {
         if (listable(state, port))
             devices->push_back(radioDevice(state, port));
-    }
-    if (state.bootloaderOnBus()) {
-        const std::string path = Bus::modulePort(state.unitHub);
-        devices->push_back({bootloaderVendorId, bootloaderProductId, path, state.addressAt(path, nullptr, 0)});
+        if (std::optional<DeviceId> bootloader = bootloaderDevice(state, port))
+            devices->push_back(*bootloader);
     }
     return 0;
 }
@@ -209,11 +225,11 @@ int open(uint16_t vendor, uint16_t product, UsbHandle **handle)
     if (int fault = startOpen(state))
         return fault;
     if (vendor == bootloaderVendorId && product == bootloaderProductId)
-        return openBootloader(state);
+        return bootloaders(state).empty() ? LIBUSB_ERROR_NO_DEVICE : openBootloader(state);
     if (vendor != vendorId || product != productId)
         return LIBUSB_ERROR_NOT_FOUND;
     for (const BusPort &port : state.attached()) {
-        if ((port.unit != state.unit || state.radioAllowed(now())) && port.unit->impl().tryOpen(now()))
+        if (state.radioAllowed(port, now()) && port.unit->impl().tryOpen(now()))
             return openUnit(state, port, handle);
     }
     return LIBUSB_ERROR_NO_DEVICE;
@@ -225,8 +241,13 @@ int open(const DeviceId &device, UsbHandle **handle)
     Bus::State &state = bus();
     if (int fault = startOpen(state))
         return fault;
-    if (device.vendor == bootloaderVendorId && device.product == bootloaderProductId)
-        return openBootloader(state);
+    if (device.vendor == bootloaderVendorId && device.product == bootloaderProductId) {
+        for (const DeviceId &bootloader : bootloaders(state)) {
+            if (bootloader.path == device.path && bootloader.address == device.address)
+                return openBootloader(state);
+        }
+        return LIBUSB_ERROR_NO_DEVICE;
+    }
     for (const BusPort &port : state.attached()) {
         if (Bus::radioPort(port.hub) == device.path && listable(state, port) &&
             radioDevice(state, port).address == device.address)

@@ -210,5 +210,46 @@ TEST_F(VideoModuleGate, ModuleStopOrRestartEndsTheRadiosPull)
     }
 }
 
+// The default unit keeps its module in the state folder itself, another unit
+// in the folder named after its hub: neither module takes the other's radio.
+TEST_F(VideoModuleGate, EachUnitHasAVideoModuleOfItsOwn)
+{
+    std::filesystem::create_directories(dir / "1-2");
+    bus().attachAnother(std::make_shared<VirtualUnit>(2), "1-2");
+    const auto setOtherMode = [this](const char *mode) { std::ofstream(dir / "1-2" / "xmega.mode") << mode << "\n"; };
+    const std::string radio1 = "1-1.1 22ca:1111", module1 = "1-1.2 03eb:2fde";
+    const std::string radio2 = "1-2.1 22ca:1111", module2 = "1-2.2 03eb:2fde";
+    struct Row {
+        const char *mode;
+        const char *otherMode;
+        std::vector<std::string> listed;
+    };
+    std::vector<int> lastAddresses;
+    for (const Row &row : std::vector<Row>{
+             {nullptr, nullptr, {radio1, radio2}},
+             {"dfu 3", nullptr, {module1, radio2}},
+             {"dfu 3", "dfu 0", {module1, module2}},
+             {"running 4", "dfu 0", {module2}},
+             {"dfu 4", "dfu 0", {module1, module2}},
+         }) {
+        if (row.mode)
+            setMode(row.mode);
+        if (row.otherMode)
+            setOtherMode(row.otherMode);
+        std::vector<int> addresses;
+        EXPECT_EQ(listedPorts(&addresses), row.listed)
+            << (row.mode ? row.mode : "") << " / " << (row.otherMode ? row.otherMode : "");
+        if (row.listed == std::vector<std::string>{module1, module2}) {
+            EXPECT_NE(addresses[0], addresses[1]);
+            if (!lastAddresses.empty()) {
+                EXPECT_NE(addresses[0], lastAddresses[0]) << "back in its bootloader at a new address";
+                EXPECT_EQ(addresses[1], lastAddresses[1]) << "the other module stayed";
+            }
+            lastAddresses = addresses;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "unit.hub")) << "the default hub needs no note";
+}
+
 }  // namespace
 }  // namespace zyra_sim::test

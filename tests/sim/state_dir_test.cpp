@@ -31,6 +31,7 @@ protected:
     {
         host.disconnect();
         unsetenv("ZYRA_SIM_SIDE");
+        unsetenv("ZYRA_SIM_UNITS");
         Bus::instance().reset();
         std::filesystem::remove_all(dir);
     }
@@ -128,6 +129,22 @@ TEST_F(StateDir, LinesThatAreNoCellAndOversizedFilesAreIgnored)
         EXPECT_EQ(host.ask(wire::STORAGE_GET, regionCell), row.region) << row.name;
         EXPECT_EQ(host.ask(wire::STORAGE_GET, rxModeCell), row.rxMode) << row.name;
     }
+}
+
+// ZYRA_SIM_UNITS: a bench of units in hub order, each keeping its storage
+// in its own folder, made for it.
+TEST_F(StateDir, ABenchOfTheVariableKeepsEachUnitInAFolderOfItsOwn)
+{
+    setenv("ZYRA_SIM_UNITS", "rx,tx@2.0.5", 1);
+    nextProcess("tx");
+    EXPECT_EQ(listedPorts(), (std::vector<std::string>{"1-1.1 22ca:1111", "1-2.1 22ca:1111"}));
+    ASSERT_TRUE(host.ask(wire::STORAGE_SET, {0x01, 0x00, 0x06}));
+    nextProcess("tx");
+    EXPECT_EQ(host.ask(wire::STORAGE_GET, regionCell), Bytes{6}) << "the first unit of the bench, not unit.side";
+    EXPECT_TRUE(std::filesystem::exists(dir / "1-1" / "unit-rx.storage"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "1-2"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "unit-rx.storage"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "unit-tx.storage"));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "usb_host.h"
 
+#include <cstdio>
+
 namespace zyra_sim::test {
 
 namespace {
@@ -105,6 +107,30 @@ void SimTest::TearDown()
 {
     host.disconnect();
     bus().reset();
+}
+
+std::vector<std::string> listedPorts(std::vector<int> *addresses)
+{
+    libusb_device **list = nullptr;
+    const ssize_t count = libusb_get_device_list(nullptr, &list);
+    std::vector<std::string> devices;
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor{};
+        libusb_get_device_descriptor(list[i], &descriptor);
+        uint8_t ports[7];
+        std::string path = std::to_string(libusb_get_bus_number(list[i]));
+        const int depth = libusb_get_port_numbers(list[i], ports, 7);
+        for (int p = 0; p < depth; ++p)
+            path += (p == 0 ? "-" : ".") + std::to_string(ports[p]);
+        char ids[16];
+        std::snprintf(ids, sizeof ids, " %04x:%04x", descriptor.idVendor, descriptor.idProduct);
+        devices.push_back(path + ids);
+        if (addresses)
+            addresses->push_back(libusb_get_device_address(list[i]));
+    }
+    if (count >= 0)
+        libusb_free_device_list(list, 1);
+    return devices;
 }
 
 }  // namespace zyra_sim::test

@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "wire_codes.h"
 #include "zyra_sim/bus.h"
@@ -45,6 +47,10 @@ public:
 private:
     libusb_device_handle *handle_ = nullptr;
 };
+
+// What a fresh device list shows: "PORT-PATH VENDOR:PRODUCT" each, as
+// "1-2.1 22ca:1111", and their addresses.
+std::vector<std::string> listedPorts(std::vector<int> *addresses = nullptr);
 
 // Every test starts from a reset bus with one default unit attached.
 class SimTest : public ::testing::Test
