@@ -23,8 +23,9 @@
  *     connect_port, disconnect,                                 VX_ZYRA_SESSION_*
  *     reconnect, get_info
  *   port_path                  VX_ZYRA_FAILED                 nothing
- *   list_units                 negative libusb error; else    no handle
- *                              the number of units
+ *   list_units,                negative libusb error; else    no handle
+ *     list_video_modules         the number of devices
+ *   usb_address                VX_ZYRA_FAILED                 no handle
  *   get_side                   VX_ZYRA_FAILED                 nothing
  *   control: restarts,         VX_ZYRA_FAILED                 error_msg, error =
  *     key presses, pairing                                      VX_ZYRA_CONTROL_* (a restart:
@@ -251,6 +252,17 @@ VX_ZYRA_EXPORT int vx_zyra_port_path(const vx_zyra_t *h, char *path);
  * units are attached, which may exceed capacity, or a negative libusb error.
  * Sets libusb up and ends it again; opens no unit. */
 VX_ZYRA_EXPORT int vx_zyra_list_units(char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity);
+/* As vx_zyra_list_units, for the video modules waiting in their DFU
+ * bootloaders (USB 03eb:2fde). A unit's radio and its video module sit
+ * behind the unit's own hub, at HUB.1 and HUB.2. */
+VX_ZYRA_EXPORT int vx_zyra_list_video_modules(char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity);
+/* The bus number and device address of the device at port_path now (in,
+ * NUL-terminated), as lsusb and dfu-programmer's atxmega128a4u:BUS,ADDR
+ * give them; a device back from a restart has a new address. VX_ZYRA_OK,
+ * or VX_ZYRA_FAILED when nothing is there, libusb could not be set up or a
+ * pointer is NULL (bus and address (out) are written on success only). Sets
+ * libusb up and ends it again; opens nothing. */
+VX_ZYRA_EXPORT int vx_zyra_usb_address(const char *port_path, int *bus, int *address);
 /* Releases and closes. VX_ZYRA_OK, or VX_ZYRA_FAILED with
  * VX_ZYRA_SESSION_INVALID or _RELEASE_FAILED (closed all the same).
  * h may be NULL (VX_ZYRA_FAILED, nothing set). */

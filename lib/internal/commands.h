@@ -37,6 +37,9 @@ constexpr uint8_t SYSTEM_RESTART = 0xFF;
 constexpr uint16_t USB_VENDOR_ID = 0x22CA;
 constexpr uint16_t USB_PRODUCT_ID = 0x1111;
 constexpr int USB_INTERFACE = 0;
+// The video module (an atxmega128a4u) waiting in its DFU bootloader.
+constexpr uint16_t VIDEO_MODULE_DFU_VENDOR_ID = 0x03EB;
+constexpr uint16_t VIDEO_MODULE_DFU_PRODUCT_ID = 0x2FDE;
 constexpr unsigned char ENDPOINT_OUT = 0x02;
 constexpr unsigned char ENDPOINT_IN = 0x81;
 

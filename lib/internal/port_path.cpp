@@ -13,11 +13,54 @@ namespace {
 // USB allows seven tiers of hubs below the root.
 constexpr int MAX_PORT_DEPTH = 7;
 
-bool is_unit(libusb_device *device)
+bool has_ids(libusb_device *device, uint16_t vendor, uint16_t product)
 {
     libusb_device_descriptor descriptor{};
-    return libusb_get_device_descriptor(device, &descriptor) == 0 && descriptor.idVendor == zyra::USB_VENDOR_ID &&
-           descriptor.idProduct == zyra::USB_PRODUCT_ID;
+    return libusb_get_device_descriptor(device, &descriptor) == 0 && descriptor.idVendor == vendor &&
+           descriptor.idProduct == product;
+}
+
+bool is_unit(libusb_device *device)
+{
+    return has_ids(device, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
+}
+
+// Calls found(device, its port path) for each device on the bus, in the
+// bus's order, between a libusb_init and its exit. 0 or a negative libusb
+// error.
+template <typename Found>
+int for_each_device(Found found)
+{
+    if (int rc = libusb_init(nullptr))
+        return rc;
+    libusb_device **devices = nullptr;
+    const ssize_t count = libusb_get_device_list(nullptr, &devices);
+    for (ssize_t i = 0; i < count; ++i) {
+        char path[VX_ZYRA_PORT_PATH_SIZE];
+        if (zyra::port_path(devices[i], path, sizeof path))
+            found(devices[i], path);
+    }
+    if (count >= 0)
+        libusb_free_device_list(devices, 1);
+    libusb_exit(nullptr);
+    return count < 0 ? static_cast<int>(count) : 0;
+}
+
+// The port paths of the devices with these ids: the first capacity of them
+// written to paths; how many there are, or a negative libusb error.
+int list_ports(uint16_t vendor, uint16_t product, char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity)
+{
+    if (capacity < 0 || (paths == nullptr && capacity > 0))
+        return LIBUSB_ERROR_INVALID_PARAM;
+    int listed = 0;
+    const int rc = for_each_device([&](libusb_device *device, const char *path) {
+        if (!has_ids(device, vendor, product))
+            return;
+        if (listed < capacity)
+            std::memcpy(paths[listed], path, VX_ZYRA_PORT_PATH_SIZE);
+        ++listed;
+    });
+    return rc != 0 ? rc : listed;
 }
 
 }  // namespace
@@ -58,25 +101,27 @@ extern "C" {
 
 int vx_zyra_list_units(char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity)
 {
-    if (capacity < 0 || (paths == nullptr && capacity > 0))
-        return LIBUSB_ERROR_INVALID_PARAM;
-    if (int rc = libusb_init(nullptr))
-        return rc;
-    libusb_device **devices = nullptr;
-    const ssize_t count = libusb_get_device_list(nullptr, &devices);
-    int units = count < 0 ? static_cast<int>(count) : 0;
-    for (ssize_t i = 0; i < count; ++i) {
-        char path[VX_ZYRA_PORT_PATH_SIZE];
-        if (!is_unit(devices[i]) || !zyra::port_path(devices[i], path, sizeof path))
-            continue;
-        if (units < capacity)
-            std::memcpy(paths[units], path, sizeof path);
-        ++units;
-    }
-    if (count >= 0)
-        libusb_free_device_list(devices, 1);
-    libusb_exit(nullptr);
-    return units;
+    return list_ports(zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID, paths, capacity);
+}
+
+int vx_zyra_list_video_modules(char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity)
+{
+    return list_ports(zyra::VIDEO_MODULE_DFU_VENDOR_ID, zyra::VIDEO_MODULE_DFU_PRODUCT_ID, paths, capacity);
+}
+
+int vx_zyra_usb_address(const char *port_path, int *bus, int *address)
+{
+    if (port_path == nullptr || bus == nullptr || address == nullptr)
+        return VX_ZYRA_FAILED;
+    bool found = false;
+    const int rc = for_each_device([&](libusb_device *device, const char *path) {
+        if (found || std::strcmp(path, port_path) != 0)
+            return;
+        found = true;
+        *bus = libusb_get_bus_number(device);
+        *address = libusb_get_device_address(device);
+    });
+    return rc == 0 && found ? VX_ZYRA_OK : VX_ZYRA_FAILED;
 }
 
 }  // extern "C"

@@ -3,6 +3,8 @@
 // other one listed first.
 #include <array>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,7 +84,47 @@ TEST_F(TwoUnits, AreListedByPortPathAndOpenedByIt)
 
     vx_zyra_t none{};
     expectFailure(none, vx_zyra_connect_port(&none, "1-3.1"), 2, "Failed to connect to ZYRA device");
+
+    int busNumber = 0, address = 0;
+    ASSERT_EQ(vx_zyra_usb_address(kChosenPort, &busNumber, &address), 0);
+    EXPECT_EQ(busNumber, 1);
+    EXPECT_EQ(address, addressOf(h));
+    EXPECT_EQ(vx_zyra_list_video_modules(paths, 3), 0) << "no module waits in its bootloader";
+    EXPECT_EQ(vx_zyra_usb_address("1-3.1", &busNumber, &address), 1) << "nothing there";
+    EXPECT_EQ(vx_zyra_usb_address(nullptr, &busNumber, &address), 1);
     EXPECT_EQ(bus().initCount(), bus().exitCount() + 1) << "only h's session is left";
+}
+
+// The other unit's video module enters its bootloader, twice: listed at its
+// hub's port 2, at a new address each time, while the chosen unit stays.
+TEST_F(TwoUnits, VideoModulesInTheirBootloadersAreListedWithTheirAddresses)
+{
+    const std::string state =
+        ::testing::TempDir() + "zyra_bench_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(state + "/1-1");
+    bus().setStateDir(state);
+    std::vector<int> addresses;
+    for (const char *mode : {"dfu 2", "running 3", "dfu 3"}) {
+        std::ofstream(state + "/1-1/xmega.mode") << mode << "\n";
+        char paths[2][VX_ZYRA_PORT_PATH_SIZE] = {};
+        int busNumber = 0, address = 0;
+        if (mode[0] == 'r') {
+            EXPECT_EQ(vx_zyra_list_video_modules(paths, 2), 0);
+            EXPECT_EQ(vx_zyra_usb_address("1-1.2", &busNumber, &address), 1) << "the module left its bootloader";
+            continue;
+        }
+        ASSERT_EQ(vx_zyra_list_video_modules(paths, 2), 1) << mode;
+        EXPECT_STREQ(paths[0], "1-1.2");
+        EXPECT_EQ(vx_zyra_list_units(paths, 2), 1) << "the other's radio is off while its module waits";
+        EXPECT_STREQ(paths[0], kChosenPort);
+        ASSERT_EQ(vx_zyra_usb_address("1-1.2", &busNumber, &address), 0);
+        EXPECT_EQ(busNumber, 1);
+        EXPECT_NE(address, addressOf(h));
+        addresses.push_back(address);
+    }
+    EXPECT_NE(addresses.front(), addresses.back()) << "a new address after a stay in the application";
+    EXPECT_EQ(portOf(h), kChosenPort);
+    std::filesystem::remove_all(state);
 }
 
 struct RunRow {
