@@ -35,8 +35,7 @@ UnitBench UnitBench::attached()
     return UnitBench(listed(vx_zyra_list_units), {});
 }
 
-UnitBench::UnitBench(QStringList radios, QStringList modules)
-    : radios_(std::move(radios)), modules_(std::move(modules))
+UnitBench::UnitBench(QStringList radios, QStringList modules) : radios_(std::move(radios)), modules_(std::move(modules))
 {
 }
 

@@ -18,6 +18,9 @@ struct PairCase {
     uint8_t silenced;
     QStringList reports;
     bool paired;
+    // Given: another receiver is first on the bus, the unit behind hub
+    // 1-2, and the run is given this port.
+    const char *port = nullptr;
 };
 
 class PairRunReports : public WorkerFixture, public testing::WithParamInterface<PairCase>
@@ -27,11 +30,17 @@ class PairRunReports : public WorkerFixture, public testing::WithParamInterface<
 TEST_P(PairRunReports, AreThoseOfBothFrontEnds)
 {
     const PairCase &row = GetParam();
-    auto unit = attachUnit(row.side);
+    auto unit = std::make_shared<zyra_sim::VirtualUnit>(row.side);
+    auto other = std::make_shared<zyra_sim::VirtualUnit>(VX_ZYRA_RX);
+    zyra_sim::Bus::instance().attach(unit, row.port ? "1-2" : "1-1");
     if (row.silenced != 0)
         unit->silenceCommand(row.silenced);
 
     PairRun run;
+    if (row.port) {
+        zyra_sim::Bus::instance().attachAnother(other, "1-1");
+        run.setUnitPort(row.port);
+    }
     QStringList reports;
     QEventLoop loop;
     QObject::connect(&run, &PairRun::failed,
@@ -58,6 +67,7 @@ TEST_P(PairRunReports, AreThoseOfBothFrontEnds)
 
     EXPECT_EQ(reports, row.reports);
     EXPECT_EQ(unit->paired(), row.paired);
+    EXPECT_TRUE(other->frames().empty()) << "nothing reaches the other receiver";
     if (!row.paired) {
         EXPECT_EQ(zyra_sim::Bus::instance().misuses(), 0);
     }
@@ -74,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
                     PairCase{"SideUnread", 3, VX_ZYRA_RX, wire::GET_SIDE, {"failed 1", "ended"}, false},
                     // The storage error leaves the pairing to go on.
                     PairCase{"StorageUnrestored", 2, VX_ZYRA_RX, wire::STORAGE_RESTORE,
-                             QStringList{"failed 45"} + pairs, true}),
+                             QStringList{"failed 45"} + pairs, true},
+                    PairCase{"ChosenOfTwo", 5, VX_ZYRA_RX, 0, pairs, true, "1-2.1"},
+                    PairCase{"NoneChosenOfTwo", 2, VX_ZYRA_RX, 0, {"failed 0", "ended"}, false, ""}),
     [](const testing::TestParamInfo<PairCase> &row) { return std::string(row.param.name); });
 
 }  // namespace

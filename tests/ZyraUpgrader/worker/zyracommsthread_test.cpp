@@ -98,6 +98,8 @@ private slots:
     void unknownActionFails();
 
     void failedConnectReportsFailure();
+    void writeReachesTheChosenUnitOnly_data();
+    void writeReachesTheChosenUnitOnly();
     void sessionLeftOpenIsClosedBeforeTheNextConnect();
     void startWhileBusyChangesNothing();
     void cancelSuppressesTheReportButStillStops();
@@ -347,6 +349,37 @@ void CommsThreadTest::failedConnectReportsFailure()
     QCOMPARE(run.stops.count(), 1);
     QVERIFY(!run.worker.isBusy());
     QCOMPARE(zyra_sim::Bus::instance().misuses(), 0);
+}
+
+void CommsThreadTest::writeReachesTheChosenUnitOnly_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("status");
+    QTest::newRow("chosen") << "1-2.1" << 0;
+    QTest::newRow("none chosen") << "" << 50;
+    QTest::newRow("nothing at the chosen port") << "1-3.1" << 51;
+}
+
+// Two transmitters, the other one first on the bus.
+void CommsThreadTest::writeReachesTheChosenUnitOnly()
+{
+    QFETCH(QString, port);
+    QFETCH(int, status);
+    emptyBus();
+    auto chosen = std::make_shared<zyra_sim::VirtualUnit>(tx);
+    auto other = std::make_shared<zyra_sim::VirtualUnit>(tx);
+    zyra_sim::Bus::instance().attach(chosen, "1-2");
+    zyra_sim::Bus::instance().attachAnother(other, "1-1");
+    WorkerOnThread run;
+    run.worker.setUnitPort(port);
+    run.worker.transmissionMode = 2;
+
+    QCOMPARE(run.run(ZyraCommsThread::TASK_WRITE_MODE), status);
+    if (status == 0)
+        QCOMPARE(chosen->storage(8), Bytes{2});
+    else
+        QVERIFY2(chosen->frames().empty(), "nothing is written before the refusal");
+    QVERIFY2(other->frames().empty(), "nothing reaches the other unit");
 }
 
 void CommsThreadTest::sessionLeftOpenIsClosedBeforeTheNextConnect()
