@@ -38,7 +38,7 @@ void UnitPickerDialog::offer()
     lister->wait();
     delete lister;
     lister = nullptr;
-    if (units.size() <= 1) {
+    if (!attachedunits::several(units)) {
         emit picked(QString());
         return;
     }
