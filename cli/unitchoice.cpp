@@ -75,7 +75,7 @@ Choice choose(Reporter &reporter, const QString &given)
 {
     const QList<attachedunits::Unit> units = attachedunits::list();
     Choice choice;
-    if (given.isEmpty() && units.size() > 1) {
+    if (given.isEmpty() && attachedunits::several(units)) {
         tell(reporter, units, nullptr);
         reporter.refusal("Several ZYRA units are attached; choose one with --unit PORT or --unit SERIAL.",
                          tableOf(units));

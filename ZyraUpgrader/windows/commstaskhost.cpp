@@ -106,6 +106,12 @@ void CommsTaskHost::startTask(int action, const QString &title, const QString &l
     comms->startTask(action);
 }
 
+void CommsTaskHost::setUnitPort(const QString &portPath)
+{
+    unitPort = portPath;
+    comms->setUnitPort(portPath);
+}
+
 void CommsTaskHost::startConnectingTask(int action)
 {
     startTask(action, "ZYRA Connection Status", "Attempting to Connect to Zyra Device...");
@@ -172,6 +178,7 @@ void CommsTaskHost::wireFreshWorker()
 {
     thread = new QThread;
     comms = new ZyraCommsThread;
+    comms->setUnitPort(unitPort);
     workerthread::wireComms(thread, comms);
     connect(comms, SIGNAL(threadSignal(int, int)), this, SLOT(takeReport(int, int)), Qt::QueuedConnection);
 }

@@ -34,6 +34,9 @@ public:
     // Shows the progress dialog with its Cancel button, then starts the task.
     // Ignored while a task is awaited or being cancelled.
     void startTask(int action, const QString &title, const QString &label);
+    // The unit every task works on, by its port path (empty: the first one
+    // found), kept across the fresh workers that replace abandoned ones.
+    void setUnitPort(const QString &portPath);
     // startTask with the texts of a task that reads from or prepares the unit.
     void startConnectingTask(int action);
     void closeProgress();
@@ -85,6 +88,7 @@ private:
     QThread *thread = nullptr;
     ZyraCommsThread *comms = nullptr;
     QProgressDialog *progress;
+    QString unitPort;
     std::vector<LeftBehind> leftBehind;
     bool awaitingReport = false;
     bool cancelling = false;

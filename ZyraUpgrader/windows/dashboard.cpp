@@ -24,6 +24,7 @@
 #include "settings/modeselectiondialog.h"
 #include "txrxdialog.h"
 #include "ui_dashboard.h"
+#include "unitpickerdialog.h"
 
 using namespace dashboard;
 
@@ -55,6 +56,7 @@ DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoar
     aboutDialog = new AboutDialog;
     pair2KStep1Dialog = new Pair2KStep1Dialog;
     pair2KStep3Dialog = new Pair2KStep3Dialog;
+    unitPicker = new UnitPickerDialog(this);
     for (QWidget *dialog : std::initializer_list<QWidget *>{txRxDialog, pairDialog, instructionsDialog, aboutDialog,
                                                             pair2KStep1Dialog, pair2KStep3Dialog})
         dialog->setWindowFlags(plainWindowFlags);
@@ -88,6 +90,8 @@ DashBoard::DashBoard(QWidget *parent) : QMainWindow(parent), ui(new Ui::DashBoar
     connect(txRxDialog, SIGNAL(deviceTypeSelected(int)), this, SLOT(initDeviceType(int)));
     connect(ui->backPushButton, SIGNAL(clicked()), this, SLOT(showModeSelectionDialog()));
     connect(ui->nextPushButton, SIGNAL(clicked()), this, SLOT(detectDevice()));
+    connect(unitPicker, &UnitPickerDialog::picked, this, &DashBoard::detectUnit);
+    connect(unitPicker, &UnitPickerDialog::cancelled, this, &DashBoard::unitNotPicked);
     connect(ui->doneButton, SIGNAL(clicked()), this, SLOT(quit()));
     ui->doneButton->hide();
     connect(ui->noFanControlButton, SIGNAL(clicked()), this, SLOT(updateWithNoFanControl()));

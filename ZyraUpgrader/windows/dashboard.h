@@ -18,6 +18,7 @@ class Pair2KStep1Dialog;
 class Pair2KStep3Dialog;
 class PairDialog;
 class TxRxDialog;
+class UnitPickerDialog;
 class UpdateRun;
 class Spinner;
 class modeSelectionDialog;
@@ -55,6 +56,8 @@ private slots:
     void updateWithTempRecFanControl();
 
     void detectDevice();
+    void detectUnit(const QString &port);
+    void unitNotPicked();
     void deviceDetected(QString fwVersion);
     void updateZYRA();
     void reconnected();
@@ -96,6 +99,7 @@ private:
     AboutDialog *aboutDialog;
     Pair2KStep1Dialog *pair2KStep1Dialog;
     Pair2KStep3Dialog *pair2KStep3Dialog;
+    UnitPickerDialog *unitPicker;
     Spinner *detectionSpinner = nullptr;
     // Decoded when the window opens: decoding one when a run's step ends
     // held up the window for 10-20 ms.

@@ -9,6 +9,7 @@
 #include "devicetypes.h"
 #include "spinner.h"
 #include "ui_dashboard.h"
+#include "unitpickerdialog.h"
 #include "updaterun.h"
 #include "workererrors.h"
 
@@ -98,9 +99,9 @@ void DashBoard::detectDevice()
     ui->backPushButton->setEnabled(false);
     ui->doneButton->hide();
     connectionStatus = statusConnecting;
-
-    updateRunner()->detect(deviceType);
-    qDebug() << "Detecting Device";
+    // The detection starts once the unit is known: the user picks it where
+    // several are attached.
+    unitPicker->pickUnit();
 
     ui->scanningLabel->show();
     ui->scanninImageLabel->show();
@@ -108,6 +109,19 @@ void DashBoard::detectDevice()
         detectionSpinner = new Spinner(ui->scanninImageLabel);
     detectionSpinner->start();
     updateScreen();
+}
+
+void DashBoard::detectUnit(const QString &port)
+{
+    updateRunner()->setUnitPort(port);
+    updateRunner()->detect(deviceType);
+    qDebug() << "Detecting Device" << port;
+}
+
+void DashBoard::unitNotPicked()
+{
+    connectionStatus = statusDisconnected;
+    showInstructionsLayout();
 }
 
 void DashBoard::deviceDetected(QString fwVersion)

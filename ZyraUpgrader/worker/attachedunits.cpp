@@ -2,8 +2,10 @@
 
 #include <QDebug>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 
+#include "unitbench.h"
 #include "unitversions.h"
 #include "vx_zyra.h"
 
@@ -16,8 +18,6 @@ const char unknown[] = "unknown";
 
 namespace {
 
-// A bus holds at most 127 devices.
-constexpr int maxListed = 127;
 // IS_BOOTLDR, the one question both the application and the bootloader
 // answer with what is running.
 constexpr uint8_t isBootloaderCode = 0x94;
@@ -69,14 +69,23 @@ Unit readUnit(const QString &port)
 
 QList<Unit> list()
 {
-    char paths[maxListed][VX_ZYRA_PORT_PATH_SIZE] = {};
-    const int units = vx_zyra_list_units(paths, maxListed);
-    if (units < 0)
-        qDebug() << "listing units failed" << units;
+    const UnitBench bench = UnitBench::attached();
     QList<Unit> found;
-    for (int index = 0; index < qMin(units, maxListed); ++index)
-        found << readUnit(QString::fromLatin1(paths[index]));
+    for (const QString &port : bench.radios())
+        found << readUnit(port);
+    // A module in its bootloader tells nothing over USB; dfu-programmer
+    // would have to read its flash.
+    for (const QString &port : bench.modules())
+        found << Unit{port, videoModuleDfu, unknown, unknown, unknown, unknown};
     return found;
+}
+
+bool several(const QList<Unit> &units)
+{
+    QSet<QString> hubs;
+    for (const Unit &unit : units)
+        hubs.insert(UnitBench::hubOf(unit.port));
+    return hubs.size() > 1;
 }
 
 QString describe(const Unit &unit)

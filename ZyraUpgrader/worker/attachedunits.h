@@ -29,6 +29,9 @@ struct Unit {
 // opened or read is listed with what is known (its port at least). Video
 // modules follow the units. Blocks: call it off the GUI thread.
 QList<Unit> list();
+// More than one unit among them: a radio and a video module behind one
+// hub are one unit's.
+bool several(const QList<Unit> &units);
 
 // "PORT, SIDE, serial SERIAL, application APP, radio MAC" for a window's or
 // an error's list, the state added where it is not the application.

@@ -24,6 +24,10 @@ public:
         // Nothing attached behind the chosen unit's hub.
         away,
     };
+    // The radios and the video modules in their bootloaders, by port path.
+    const QStringList &radios() const { return radios_; }
+    const QStringList &modules() const { return modules_; }
+
     // Whether a run may work on `chosen` (a port path; empty: none chosen).
     Choice check(const QString &chosen) const;
 

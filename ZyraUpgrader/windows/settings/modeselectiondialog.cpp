@@ -12,6 +12,7 @@
 #include "highdpi.h"
 #include "screens.h"
 #include "ui_modeselectiondialog.h"
+#include "unitpickerdialog.h"
 #include "workererrors.h"
 #include "zyracommsthread.h"
 
@@ -42,6 +43,8 @@ modeSelectionDialog::modeSelectionDialog(QWidget *parent)
     freqChannelsDialog = new ConfigFreqChannelsDialog(this);
     regionDialog = new Configuration(this);
     transmissionModeDialog = new configTransmissionModeDialog(this);
+    unitPicker = new UnitPickerDialog(this);
+    connect(unitPicker, &UnitPickerDialog::picked, this, &modeSelectionDialog::readSettingsOf);
     connect(regionDialog, SIGNAL(openAboutDialog()), this, SIGNAL(signalShowDashBoardAboutBox()));
 
     connect(comms, SIGNAL(reported(int, int)), this, SLOT(zyraCommsThreadSlot(int, int)));
@@ -156,7 +159,15 @@ void modeSelectionDialog::zyraCommsThreadSlot(int s32TaskAction, int s32TaskStat
 
 void modeSelectionDialog::readSettings(int action)
 {
-    comms->startConnectingTask(action);
+    pendingRead = action;
+    unitPicker->pickUnit();
+}
+
+void modeSelectionDialog::readSettingsOf(const QString &unitPort)
+{
+    // The settings written next go to the unit they were read from.
+    comms->setUnitPort(unitPort);
+    comms->startConnectingTask(pendingRead);
 }
 
 void modeSelectionDialog::storeSettings(int action)

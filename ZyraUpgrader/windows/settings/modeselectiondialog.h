@@ -6,6 +6,7 @@ class CommsTaskHost;
 class ConfigFreqChannelsDialog;
 class Configuration;
 class configTransmissionModeDialog;
+class UnitPickerDialog;
 
 namespace Ui {
 class modeSelectionDialog;
@@ -41,6 +42,8 @@ public slots:
 private:
     void emitScreenAndHide(int screen);
     void readSettings(int action);
+    // The read asked for, once the unit to read is known.
+    void readSettingsOf(const QString &unitPort);
     void storeSettings(int action);
     void editTransmissionMode();
     void editRegion();
@@ -53,4 +56,6 @@ private:
     ConfigFreqChannelsDialog *freqChannelsDialog;
     Configuration *regionDialog;
     configTransmissionModeDialog *transmissionModeDialog;
+    UnitPickerDialog *unitPicker;
+    int pendingRead = 0;
 };

@@ -1,6 +1,8 @@
 // Whole updates through the program's windows: the worker, the library, the
 // stand-in dfu-programmer and the virtual unit are real, time is virtual.
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -11,6 +13,7 @@
 #include "flowdriver.h"
 #include "guitest.h"
 #include "package_images.h"
+#include "unitpickerdialog.h"
 #include "workspace.h"
 #include "zyra_sim/bus.h"
 
@@ -50,6 +53,8 @@ private slots:
     void fullUpdateEndsInSuccess_data();
     void fullUpdateEndsInSuccess();
     void busyGuiAtEveryHandOverChangesNothing();
+    void pickedUnitIsTheOneUpdated_data();
+    void pickedUnitIsTheOneUpdated();
 
 private:
     // Detection from the instructions layout, then the start button.
@@ -173,6 +178,50 @@ void UpdateFlowTest::busyGuiAtEveryHandOverChangesNothing()
     QCOMPARE(flow->statuses(), calmStatuses);
     QCOMPARE(flow->barValues(), calmValues);
     QCOMPARE(unit->restartCount(), calmRestarts);
+}
+
+void UpdateFlowTest::pickedUnitIsTheOneUpdated_data()
+{
+    QTest::addColumn<bool>("twoUnits");
+    QTest::newRow("one unit, no list") << false;
+    QTest::newRow("two units, the second picked") << true;
+}
+
+// The unit listed first is the one a run without a choice would open.
+void UpdateFlowTest::pickedUnitIsTheOneUpdated()
+{
+    QFETCH(bool, twoUnits);
+    const int type = 2;
+    auto first = workspace->prepareUnit(type);
+    auto second = std::make_shared<zyra_sim::VirtualUnit>(2);
+    if (twoUnits)
+        zyra_sim::Bus::instance().attachAnother(second, "1-2");
+    const auto before = first->appVersion();
+    flow->openUpdate(type);
+    flow->click("nextPushButton");
+
+    auto *picker = flow->window()->findChild<UnitPickerDialog *>();
+    // The list, or with one unit the detection's end.
+    QVERIFY(QTest::qWaitFor([&] { return picker->isVisible() || flow->shown("recFanControlButton"); }, 20000));
+    QCOMPARE(picker->isVisible(), twoUnits);
+    if (twoUnits) {
+        auto *list = picker->findChild<QListWidget *>("unitList");
+        QCOMPARE(list->count(), 2);
+        QVERIFY2(list->item(1)->text().startsWith("1-2.1, rx, serial "), qPrintable(list->item(1)->text()));
+        list->setCurrentRow(1);
+        picker->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    }
+    QVERIFY(flow->waitForRest());
+    flow->click("recFanControlButton");
+    QVERIFY(flow->waitForRest());
+
+    QCOMPARE(flow->text("statusLabel"), rxSuccess);
+    const auto &updated = twoUnits ? second : first;
+    QCOMPARE(versionText(updated->appVersion()), versionText(packageOf(type).applicationVersion));
+    if (twoUnits) {
+        QCOMPARE(first->restartCount(), 0);
+        QCOMPARE(versionText(first->appVersion()), versionText(before));
+    }
 }
 
 QTEST_MAIN(UpdateFlowTest)

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -20,6 +21,8 @@
 #include "settings/configuration.h"
 #include "settings/modeselectiondialog.h"
 #include "settingstest.h"
+#include "unitpickerdialog.h"
+#include "zyra_sim/bus.h"
 #include "zyracommsthread.h"
 
 using namespace settingstest;
@@ -77,6 +80,7 @@ private slots:
     void progressDialogNeverShowsByItself();
 
     void regionOn2KUnitWritesTheChosenCode();
+    void regionGoesToThePickedUnit();
     void unchangedRegionOnHdmiUnitWritesNothingButConfirms();
     void cancelledEditWritesNothing();
     void transmissionModeOfReceiverGoesToItsCell();
@@ -181,6 +185,35 @@ void RoundTripTest::regionOn2KUnitWritesTheChosenCode()
     QCOMPARE(unit->storage(1), Bytes{2});
     QVERIFY(!progressOf(*window)->isVisible());
     QVERIFY(script.unexpected().isEmpty());
+}
+
+// The unit listed second picked: the read and the write go to it alone.
+void RoundTripTest::regionGoesToThePickedUnit()
+{
+    auto first = attachUnit(1);
+    first->setStorage(1, {9});
+    auto picked = std::make_shared<zyra_sim::VirtualUnit>(1);
+    picked->setStorage(1, {8});
+    zyra_sim::Bus::instance().attachAnother(picked, "1-2");
+    auto window = openModeSelection(4);
+    ModalScript script;
+    script.expect("UnitPickerDialog", [](QWidget *dialog) {
+        dialog->findChild<QListWidget *>("unitList")->setCurrentRow(1);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    QString shownBefore;
+    script.expect("Configuration", [&](QWidget *dialog) {
+        shownBefore = dialog->findChild<QComboBox *>("countryComboBox")->currentText();
+        dialog->findChild<QComboBox *>("countryComboBox")->setCurrentIndex(2);
+        dialog->findChild<QComboBox *>("indoorComboBox")->setCurrentIndex(0);
+        pressOk<Configuration>(dialog);
+    });
+    script.answerBox("OK");
+
+    QVERIFY(runRoundTrip(*window, "configModeButton", script));
+    QCOMPARE(shownBefore, QString("Europe"));
+    QCOMPARE(picked->storage(1), Bytes{2});
+    QCOMPARE(first->storage(1), Bytes{9});
 }
 
 void RoundTripTest::unchangedRegionOnHdmiUnitWritesNothingButConfirms()
