@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,6 +17,7 @@
 
 #include "interrupts.h"
 #include "reporter.h"
+#include "texttable.h"
 
 namespace history {
 
@@ -155,19 +155,8 @@ int print(Format format, Reporter &reporter)
         }
     } else {
         rows.prepend(columns);
-        QList<int> widths;
-        for (int column = 0; column < columns.size(); ++column) {
-            int width = 0;
-            for (const QStringList &row : rows)
-                width = std::max(width, static_cast<int>(row.at(column).size()));
-            widths << width;
-        }
-        for (const QStringList &row : rows) {
-            QStringList cells;
-            for (int column = 0; column < row.size(); ++column)
-                cells << (column + 1 < row.size() ? row.at(column).leftJustified(widths.at(column)) : row.at(column));
-            std::fputs(cells.join("  ").append('\n').toLocal8Bit().constData(), stdout);
-        }
+        for (const QString &line : textTable(rows))
+            std::fputs((line + '\n').toLocal8Bit().constData(), stdout);
     }
     std::fflush(stdout);
     return 0;

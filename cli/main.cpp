@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include "batchupdate.h"
+#include "batchview.h"
 #include "bootagents.h"
 #include "devicetypenames.h"
 #include "devicetypes.h"
@@ -16,6 +18,7 @@
 #include "paircommand.h"
 #include "reporter.h"
 #include "settingscommand.h"
+#include "stationupdate.h"
 #include "unitchoice.h"
 #include "unitcommand.h"
 #include "vx_zyra_version.h"
@@ -75,10 +78,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption yesOption("yes", "Go on without waiting for Enter; let channels set write.");
     const QCommandLineOption quietOption("quiet", "Only results and errors.");
     const QCommandLineOption fanOption("fan-control", "SDI RX: none, record (default) or record-temperature.", "MODE");
-    const QCommandLineOption unitOption("unit", "The unit to work on, by its port path or serial (see zyra list).",
+    const QCommandLineOption unitOption("unit",
+                                        "The unit to work on, by its port path or serial (see zyra list); for "
+                                        "zyra update several, updated at the same time.",
                                         "PORT|SERIAL");
+    const QCommandLineOption allOption("all", "zyra update: every attached unit of TYPE at the same time.");
+    const QCommandLineOption eachOption("each", "zyra update: a station; updates each unit of TYPE as it is "
+                                                "attached, until Ctrl-C.");
     const QCommandLineOption csvOption("csv", "zyra history: comma-separated values with a header line.");
-    parser.addOptions({packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption, csvOption});
+    parser.addOptions(
+        {packageOption, jsonOption, yesOption, quietOption, fanOption, unitOption, csvOption, allOption, eachOption});
     parser.addPositionalArgument(
         "command", "detect, update, pair, package, region, mode, channels, info, list or history (see Commands).");
     parser.addPositionalArgument("arguments", "The command's arguments.", "[arguments...]");
@@ -156,6 +165,33 @@ int main(int argc, char *argv[])
             QString("unknown unit type %1; TYPE is one of %2").arg(arguments.at(1), deviceTypeNames().join(", ")));
     if (parser.isSet(fanOption) && (command != "update" || type != DeviceTypes::SdiReceiver))
         return usageError("--fan-control is for zyra update sdi-rx only");
+    const bool each = parser.isSet(eachOption);
+    if (command == "update" && (each || parser.isSet(allOption) || parser.values(unitOption).size() > 1)) {
+        if (int(each) + int(parser.isSet(allOption)) + int(parser.isSet(unitOption)) > 1)
+            return usageError("give one of --all, --each and --unit");
+        QStringList childArguments{"update", arguments.at(1), "--package", QDir::currentPath()};
+        if (parser.isSet(fanOption))
+            childArguments << "--fan-control" << parser.value(fanOption);
+        // A station's log is a line per unit, on a terminal too.
+        BatchView view(
+            each && reporter.style() == Reporter::Style::Terminal ? Reporter::Style::Plain : reporter.style(), each);
+        BatchUpdate batch(type, childArguments, parser.values(unitOption), view);
+        StationUpdate station(type, childArguments, view);
+        Interrupts interrupts;
+        if (each) {
+            QObject::connect(&interrupts, &Interrupts::interrupted, &station, &StationUpdate::interrupt);
+            QObject::connect(&station, &StationUpdate::ended, &application, &QCoreApplication::exit,
+                             Qt::QueuedConnection);
+            station.start();
+        } else {
+            QObject::connect(&interrupts, &Interrupts::interrupted, &batch, &BatchUpdate::interrupt);
+            QObject::connect(&batch, &BatchUpdate::ended, &application, &QCoreApplication::exit, Qt::QueuedConnection);
+            batch.start();
+        }
+        return application.exec();
+    }
+    if (parser.isSet(allOption) || each)
+        return usageError("--all and --each are for zyra update");
     const bool askTheUser = !parser.isSet(yesOption) && isatty(STDIN_FILENO);
     const unitchoice::Choice choice = unitchoice::choose(reporter, parser.value(unitOption));
     if (choice.refusedStatus >= 0)

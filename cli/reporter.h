@@ -26,6 +26,7 @@ public:
     Reporter(Style style, bool quiet);
     // Json with --json, else Terminal when stdout is one, else Plain.
     static Style styleFor(bool json);
+    Style style() const { return style_; }
 
     // The unit a run works on: from now on every JSON event names its port
     // and serial.

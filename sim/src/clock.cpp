@@ -32,7 +32,7 @@ Clock &Clock::instance()
 int64_t Clock::nowMs() const
 {
     ModelLock lock = lockModel();
-    return real_ ? steadyMs() - realOriginMs_ : virtualMs_;
+    return real_ ? (steadyMs() - realOriginMs_) * scale_ : virtualMs_;
 }
 
 void Clock::sleepMs(int64_t ms)
@@ -71,10 +71,16 @@ void Clock::setRealTime(bool real)
     if (real == real_)
         return;
     if (real)
-        realOriginMs_ = steadyMs() - virtualMs_;
+        realOriginMs_ = steadyMs() - virtualMs_ / scale_;
     else
-        virtualMs_ = steadyMs() - realOriginMs_;
+        virtualMs_ = (steadyMs() - realOriginMs_) * scale_;
     real_ = real;
+}
+
+void Clock::setTimeScale(int divisor)
+{
+    ModelLock lock = lockModel();
+    scale_ = divisor > 1 ? divisor : 1;
 }
 
 bool Clock::realTime() const
@@ -89,6 +95,7 @@ void Clock::reset()
     virtualMs_ = 0;
     realOriginMs_ = 0;
     real_ = false;
+    scale_ = 1;
     sleeps_.clear();
     due_.clear();
 }
@@ -113,7 +120,7 @@ void Clock::advanceTo(int64_t atMs)
     if (real_) {
         // Real waits leave the model unlocked so that the test thread can
         // script the unit meanwhile; callers wait without holding the lock.
-        int64_t wait = atMs - nowMs();
+        int64_t wait = (atMs - nowMs() + scale_ - 1) / scale_;
         lock.unlock();
         if (wait > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(wait));

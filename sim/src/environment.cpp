@@ -96,6 +96,8 @@ void applyEnvironment()
 {
     ModelLock lock = lockModel();
     Bus &bus = Bus::instance();
+    if (!variable("ZYRA_SIM_TIME_SCALE").empty())
+        Clock::instance().setTimeScale(std::atoi(variable("ZYRA_SIM_TIME_SCALE").c_str()));
     if (variable("ZYRA_SIM_REALTIME") == "1")
         Clock::instance().setRealTime(true);
     if (variable("ZYRA_SIM_NO_ACCESS") == "1")

@@ -32,6 +32,10 @@ public:
     // Real time for the demo: sleeps and waits take real time.
     void setRealTime(bool real);
     bool realTime() const;
+    // Real time running faster by divisor (at least 1): a 10 s wait of the
+    // unit takes 10 / divisor s, so that units in several processes still
+    // wait side by side, as in a batch. Set before real time is switched on.
+    void setTimeScale(int divisor);
 
     // Back to time 0, virtual, no recorded sleeps, nothing scheduled.
     void reset();
@@ -51,6 +55,7 @@ private:
     int64_t virtualMs_ = 0;
     int64_t realOriginMs_ = 0;
     bool real_ = false;
+    int64_t scale_ = 1;
     std::vector<int64_t> sleeps_;
     std::multimap<int64_t, std::function<void()>> due_;
 };

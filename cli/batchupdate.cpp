@@ -1,0 +1,124 @@
+#include "batchupdate.h"
+
+#include <algorithm>
+
+#include "attachedunits.h"
+#include "batchview.h"
+#include "devicetypenames.h"
+#include "devicetypes.h"
+#include "interrupts.h"
+#include "packagefaults.h"
+#include "unitprocess.h"
+
+QList<ListedUnit> listAttachedUnits()
+{
+    // What the listing could not read it tells as unknown.
+    const auto known = [](const QString &value) { return value == attachedunits::unknown ? QString() : value; };
+    QList<ListedUnit> units;
+    for (const attachedunits::Unit &unit : attachedunits::list())
+        units.append({unit.port, known(unit.state), known(unit.side), known(unit.serial)});
+    return units;
+}
+
+QString misfitOf(const ListedUnit &unit, int deviceType)
+{
+    const QString type = deviceTypeName(deviceType);
+    if (unit.state == attachedunits::videoModuleDfu)
+        return DeviceTypes::hasVideoModule(deviceType)
+                   ? QString()
+                   : QString("a video module in its bootloader, which %1 has none of").arg(type);
+    const QString side = DeviceTypes::isTransmitter(deviceType) ? "tx" : "rx";
+    if (unit.side != side)
+        return QString("its side is %1, not the %2 of %3").arg(unit.side.isEmpty() ? "unknown" : unit.side, side, type);
+    return {};
+}
+
+QString hubOf(const QString &port)
+{
+    return port.section('.', 0, -2).isEmpty() ? port : port.section('.', 0, -2);
+}
+
+BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen,
+                         BatchView &view, QObject *parent)
+    : QObject(parent), deviceType_(deviceType), childArguments_(childArguments), chosen_(chosen), view_(view)
+{
+}
+
+void BatchUpdate::start()
+{
+    QString detail;
+    const FirmwarePackage::Fault fault = wholePackageFault(deviceType_, &detail);
+    if (fault != FirmwarePackage::Fault::none) {
+        const PackageFaultError failure = packageFaultError(fault);
+        view_.note(QString("%1 Error Code: %2. %3 No unit was touched.")
+                       .arg(failure.headline)
+                       .arg(failure.errorCode)
+                       .arg(detail));
+        emit ended(failure.errorCode);
+        return;
+    }
+    const QList<ListedUnit> listed = listAttachedUnits();
+    QStringList hubs;
+    QList<ListedUnit> candidates;
+    for (const ListedUnit &unit : listed) {
+        const bool named = chosen_.contains(unit.port) || (!unit.serial.isEmpty() && chosen_.contains(unit.serial));
+        // A unit's radio and its module are one unit.
+        if ((chosen_.isEmpty() || named) && !hubs.contains(hubOf(unit.port))) {
+            hubs << hubOf(unit.port);
+            candidates << unit;
+        }
+    }
+    for (const QString &choice : chosen_)
+        if (std::none_of(candidates.begin(), candidates.end(), [&choice](const ListedUnit &unit) {
+                return unit.port == choice || unit.serial == choice;
+            })) {
+            view_.skipped(choice, QString(), "no such unit is attached");
+            refused_ = true;
+        }
+    for (const ListedUnit &unit : candidates) {
+        const QString misfit = misfitOf(unit, deviceType_);
+        if (!misfit.isEmpty()) {
+            view_.skipped(unit.port, unit.serial, misfit);
+            // A unit named on the command line is expected to be updated.
+            refused_ = refused_ || !chosen_.isEmpty();
+            continue;
+        }
+        auto *process = new UnitProcess(unit.port, unit.serial, childArguments_, this);
+        connect(process, &UnitProcess::finished, this, &BatchUpdate::onUnitFinished);
+        units_ << process;
+        view_.add(process);
+    }
+    if (units_.isEmpty()) {
+        view_.note(QString("No attached unit takes the update %1.").arg(deviceTypeName(deviceType_)));
+        emit ended(1);
+        return;
+    }
+    for (UnitProcess *unit : units_)
+        unit->start();
+}
+
+void BatchUpdate::interrupt(int count)
+{
+    if (count == 1)
+        view_.note("Stopping every unit once its current step has ended; this may take a few minutes. Ctrl-C "
+                   "again leaves at once, which may leave the units unusable until they are updated again.");
+    interrupted_ = true;
+    // Each unit's zyra takes it as its own Ctrl-C: the first lets its step
+    // end, the next leaves at once and tells how to recover.
+    for (UnitProcess *unit : units_)
+        unit->interrupt();
+}
+
+void BatchUpdate::onUnitFinished()
+{
+    auto *finished = qobject_cast<UnitProcess *>(sender());
+    view_.ended(finished);
+    if (std::any_of(units_.begin(), units_.end(), [](const UnitProcess *unit) { return unit->running(); }))
+        return;
+    QList<const UnitProcess *> units(units_.begin(), units_.end());
+    view_.summary(units);
+    const bool allSucceeded = std::all_of(units_.begin(), units_.end(), [](const UnitProcess *unit) {
+        return unit->state().result == "success";
+    });
+    emit ended(interrupted_ ? interruptedStatus : allSucceeded && !refused_ ? 0 : 1);
+}
