@@ -63,23 +63,17 @@ protected:
     }
 };
 
+// Alone or behind a record for another command, split into two blocks at
+// any byte.
 TEST_F(Receive, RecordSplitAtEveryPositionIsReturnedWhole)
 {
-    const Bytes payload = counting(40);
-    const Bytes record = zyra_sim::makeRecord(CODE, payload);
-    for (size_t split = 1; split < record.size(); ++split) {
-        unit->pushStream(record, {split});
-        expectReceived(payload, "split after byte " + std::to_string(split));
-    }
-}
-
-TEST_F(Receive, RecordBehindAnotherRecordSplitAtEveryPositionIsReturned)
-{
     const Bytes payload = counting(20);
-    const Bytes stream = concat(zyra_sim::makeRecord(OTHER_CODE, counting(17)), zyra_sim::makeRecord(CODE, payload));
-    for (size_t split = 1; split < stream.size(); ++split) {
-        unit->pushStream(stream, {split});
-        expectReceived(payload, "split after byte " + std::to_string(split));
+    const Bytes record = zyra_sim::makeRecord(CODE, payload);
+    for (const Bytes &stream : {record, concat(zyra_sim::makeRecord(OTHER_CODE, counting(17)), record)}) {
+        for (size_t split = 1; split < stream.size(); ++split) {
+            unit->pushStream(stream, {split});
+            expectReceived(payload, std::to_string(stream.size()) + " bytes split after byte " + std::to_string(split));
+        }
     }
 }
 

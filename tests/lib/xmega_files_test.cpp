@@ -137,28 +137,26 @@ protected:
     }
 };
 
+// Whatever the file held, a write leaves the marker, the setting's low four
+// bits and erased bytes.
 TEST_F(EepromSettings, WriteStoresMarkerSettingAndErasedBytes)
 {
-    std::string file = path("eeprom.bin");
-    eeprom_settings settings{2};
-    ASSERT_EQ(vx_zyra_write_eeprom_settings(file.data(), &settings), 0);
-    EXPECT_EQ(readFile(file), image(0x55, 0x02));
-}
-
-TEST_F(EepromSettings, WriteKeepsOnlyTheLowFourBits)
-{
-    std::string file = path("eeprom.bin");
-    eeprom_settings settings{0x13};
-    ASSERT_EQ(vx_zyra_write_eeprom_settings(file.data(), &settings), 0);
-    EXPECT_EQ(readFile(file)[1], 0x03);
-}
-
-TEST_F(EepromSettings, WriteReplacesALongerFileWhole)
-{
-    std::string file = writeFile("eeprom.bin", Bytes(5000, 0x11));
-    eeprom_settings settings{1};
-    ASSERT_EQ(vx_zyra_write_eeprom_settings(file.data(), &settings), 0);
-    EXPECT_EQ(readFile(file), image(0x55, 0x01));
+    struct Row {
+        const char *name;
+        std::optional<Bytes> before;
+        uint8_t setting;
+        Bytes after;
+    };
+    const Row rows[] = {{"new.bin", std::nullopt, 2, image(0x55, 0x02)},
+                        {"high-bits.bin", std::nullopt, 0x13, image(0x55, 0x03)},
+                        {"longer.bin", Bytes(5000, 0x11), 1, image(0x55, 0x01)}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string file = row.before ? writeFile(row.name, *row.before) : path(row.name);
+        eeprom_settings settings{row.setting};
+        ASSERT_EQ(vx_zyra_write_eeprom_settings(file.data(), &settings), 0);
+        EXPECT_EQ(readFile(file), row.after);
+    }
 }
 
 TEST_F(EepromSettings, WrittenFileIsDataReadableByAllSubjectToTheUmask)
@@ -182,14 +180,6 @@ TEST_F(EepromSettings, WriteIntoAMissingDirectoryFails)
     EXPECT_EQ(vx_zyra_write_eeprom_settings(file.data(), &settings), -1);
 }
 
-TEST_F(EepromSettings, ReadGivesTheLowFourBitsOfByteOne)
-{
-    std::string file = writeFile("eeprom.bin", image(0x55, 0xF2));
-    eeprom_settings settings{9};
-    EXPECT_EQ(vx_zyra_read_eeprom_settings(file.data(), &settings), 0);
-    EXPECT_EQ(settings.fan_ctrl_mode, 2);
-}
-
 TEST_F(EepromSettings, ReadOfWhatWriteWroteRoundTrips)
 {
     std::string file = path("eeprom.bin");
@@ -202,28 +192,27 @@ TEST_F(EepromSettings, ReadOfWhatWriteWroteRoundTrips)
     }
 }
 
-TEST_F(EepromSettings, ErasedEepromLeavesTheSettingsUntouched)
+// A read takes the low four bits of byte one; a file without a setting
+// fails the read and leaves the caller's value.
+TEST_F(EepromSettings, ReadGivesTheLowFourBitsOfByteOneOrLeavesTheSettings)
 {
-    std::string file = writeFile("eeprom.bin", Bytes(2048, 0xFF));
-    eeprom_settings settings{7};
-    EXPECT_EQ(vx_zyra_read_eeprom_settings(file.data(), &settings), -1);
-    EXPECT_EQ(settings.fan_ctrl_mode, 7);
-}
-
-TEST_F(EepromSettings, FileCutBeforeTheSettingHoldsNone)
-{
-    std::string file = writeFile("eeprom.bin", Bytes{0x55});
-    eeprom_settings settings{7};
-    EXPECT_EQ(vx_zyra_read_eeprom_settings(file.data(), &settings), -1);
-    EXPECT_EQ(settings.fan_ctrl_mode, 7);
-}
-
-TEST_F(EepromSettings, MissingFileFails)
-{
-    std::string file = path("absent.bin");
-    eeprom_settings settings{7};
-    EXPECT_EQ(vx_zyra_read_eeprom_settings(file.data(), &settings), -1);
-    EXPECT_EQ(settings.fan_ctrl_mode, 7);
+    struct Row {
+        const char *name;
+        std::optional<Bytes> content;
+        int result;
+        uint8_t mode;
+    };
+    const Row rows[] = {{"set.bin", image(0x55, 0xF2), 0, 2},
+                        {"erased.bin", Bytes(2048, 0xFF), -1, 7},
+                        {"cut-before-the-setting.bin", Bytes{0x55}, -1, 7},
+                        {"absent.bin", std::nullopt, -1, 7}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string file = row.content ? writeFile(row.name, *row.content) : path(row.name);
+        eeprom_settings settings{7};
+        EXPECT_EQ(vx_zyra_read_eeprom_settings(file.data(), &settings), row.result);
+        EXPECT_EQ(settings.fan_ctrl_mode, row.mode);
+    }
 }
 
 }  // namespace

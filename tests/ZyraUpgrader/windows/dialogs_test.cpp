@@ -25,10 +25,9 @@ class DialogsTest : public QObject
 private slots:
     void deviceButtonEmitsItsTypeOnceAndHides_data();
     void deviceButtonEmitsItsTypeOnceAndHides();
-    void aboutButtonAsksForTheAboutBoxAndStaysVisible();
 
+    void licenceIsShownUpToTheFirstNulByte_data();
     void licenceIsShownUpToTheFirstNulByte();
-    void missingLicenceShowsTheProgramFolder();
     void versionLineFollowsTheLatestSetVersion();
 
     void instructionsShowTheRecoveryPictureOfTheType_data();
@@ -37,9 +36,8 @@ private slots:
 
     void modeButtonsAreStackedForTheType_data();
     void modeButtonsAreStackedForTheType();
-    void pairingRoutesTo2KStepsOnlyFor2KReceiver_data();
-    void pairingRoutesTo2KStepsOnlyFor2KReceiver();
-    void updateAndBackRouteAndHide();
+    void modeButtonsRouteAndHide_data();
+    void modeButtonsRouteAndHide();
 
 private:
     static QString licencePath();
@@ -60,6 +58,8 @@ void DialogsTest::deviceButtonEmitsItsTypeOnceAndHides_data()
     QTest::newRow("SDI RX") << "SDIRXpushButton" << 3;
     QTest::newRow("2K TX") << "TwoKTXpushButton" << 4;
     QTest::newRow("2K RX") << "TwoKRXpushButton" << 5;
+    // Asks for the about box over the selection, which stays.
+    QTest::newRow("about") << "aboutPushButton" << -1;
 }
 
 void DialogsTest::deviceButtonEmitsItsTypeOnceAndHides()
@@ -69,50 +69,45 @@ void DialogsTest::deviceButtonEmitsItsTypeOnceAndHides()
     TxRxDialog dialog;
     dialog.show();
     QSignalSpy chosen(&dialog, SIGNAL(deviceTypeSelected(int)));
+    QSignalSpy about(&dialog, SIGNAL(signalShowDashBoardAboutBox()));
 
     auto *pushButton = dialog.findChild<QPushButton *>(button);
     QVERIFY(pushButton);
     QTest::mouseClick(pushButton, Qt::LeftButton);
 
-    QCOMPARE(chosen.count(), 1);
-    QCOMPARE(chosen.at(0).at(0).toInt(), type);
-    QVERIFY2(!dialog.isVisible(), "the device choice should hide the selection window");
+    const bool choice = type >= 0;
+    QCOMPARE(chosen.count(), choice ? 1 : 0);
+    if (choice)
+        QCOMPARE(chosen.at(0).at(0).toInt(), type);
+    QCOMPARE(about.count(), choice ? 0 : 1);
+    QVERIFY2(dialog.isVisible() != choice, "only a device choice hides the selection window");
 }
 
-void DialogsTest::aboutButtonAsksForTheAboutBoxAndStaysVisible()
+void DialogsTest::licenceIsShownUpToTheFirstNulByte_data()
 {
-    TxRxDialog dialog;
-    dialog.show();
-    QSignalSpy about(&dialog, SIGNAL(signalShowDashBoardAboutBox()));
-    QSignalSpy chosen(&dialog, SIGNAL(deviceTypeSelected(int)));
-
-    QTest::mouseClick(dialog.findChild<QPushButton *>("aboutPushButton"), Qt::LeftButton);
-
-    QCOMPARE(about.count(), 1);
-    QCOMPARE(chosen.count(), 0);
-    QVERIFY(dialog.isVisible());
+    QTest::addColumn<QByteArray>("licence");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("NUL inside") << QByteArray("Use it kindly.\nSecond line\0hidden tail", 38)
+                                << "Use it kindly.\nSecond line";
+    // Where the licence was looked for.
+    QTest::newRow("missing") << QByteArray() << QCoreApplication::applicationDirPath();
 }
 
 void DialogsTest::licenceIsShownUpToTheFirstNulByte()
 {
-    QDir().mkpath(QFileInfo(licencePath()).absolutePath());
-    QFile licence(licencePath());
-    QVERIFY(licence.open(QIODevice::WriteOnly));
-    licence.write(QByteArray("Use it kindly.\nSecond line", 26) + QByteArray(1, '\0') + "hidden tail");
-    licence.close();
-
+    QFETCH(QByteArray, licence);
+    QFETCH(QString, shown);
+    QFile file(licencePath());
+    file.remove();
+    if (!licence.isNull()) {
+        QDir().mkpath(QFileInfo(licencePath()).absolutePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(licence);
+        file.close();
+    }
     AboutDialog dialog;
-    licence.remove();
-
-    const QString shown = dialog.findChild<QTextBrowser *>("textBrowser")->toPlainText();
-    QCOMPARE(shown, QString("Use it kindly.\nSecond line"));
-}
-
-void DialogsTest::missingLicenceShowsTheProgramFolder()
-{
-    QFile::remove(licencePath());
-    AboutDialog dialog;
-    QCOMPARE(dialog.findChild<QTextBrowser *>("textBrowser")->toPlainText(), QCoreApplication::applicationDirPath());
+    file.remove();
+    QCOMPARE(dialog.findChild<QTextBrowser *>("textBrowser")->toPlainText(), shown);
 }
 
 void DialogsTest::versionLineFollowsTheLatestSetVersion()
@@ -218,47 +213,33 @@ void DialogsTest::modeButtonsAreStackedForTheType()
     QCOMPARE(group->width(), groupBefore.width());
 }
 
-void DialogsTest::pairingRoutesTo2KStepsOnlyFor2KReceiver_data()
+void DialogsTest::modeButtonsRouteAndHide_data()
 {
     QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<int>("screen");
-    QTest::newRow("HDMI RX") << 2 << 0;
-    QTest::newRow("SDI RX") << 3 << 0;
-    QTest::newRow("2K RX") << 5 << 5;
+    QTest::newRow("HDMI RX, pair") << 2 << "pairModeButton" << 0;
+    QTest::newRow("SDI RX, pair") << 3 << "pairModeButton" << 0;
+    QTest::newRow("2K RX, pair: its first 2K step") << 5 << "pairModeButton" << 5;
+    QTest::newRow("SDI TX, update") << 1 << "updateModeButton" << 1;
+    QTest::newRow("SDI TX, back: device selection") << 1 << "backButton" << 4;
 }
 
-void DialogsTest::pairingRoutesTo2KStepsOnlyFor2KReceiver()
+void DialogsTest::modeButtonsRouteAndHide()
 {
     QFETCH(int, type);
+    QFETCH(QString, button);
     QFETCH(int, screen);
     modeSelectionDialog dialog;
     dialog.setDeviceType(type);
     dialog.show();
     QSignalSpy next(&dialog, SIGNAL(gotoNextScreen(int)));
 
-    dialog.gotoPairMode();
+    QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
 
     QCOMPARE(next.count(), 1);
     QCOMPARE(next.at(0).at(0).toInt(), screen);
     QVERIFY(!dialog.isVisible());
-}
-
-void DialogsTest::updateAndBackRouteAndHide()
-{
-    modeSelectionDialog dialog;
-    dialog.setDeviceType(1);
-    QSignalSpy next(&dialog, SIGNAL(gotoNextScreen(int)));
-
-    dialog.show();
-    QTest::mouseClick(dialog.findChild<QPushButton *>("updateModeButton"), Qt::LeftButton);
-    QVERIFY(!dialog.isVisible());
-    dialog.show();
-    QTest::mouseClick(dialog.findChild<QPushButton *>("backButton"), Qt::LeftButton);
-    QVERIFY(!dialog.isVisible());
-
-    QCOMPARE(next.count(), 2);
-    QCOMPARE(next.at(0).at(0).toInt(), 1);
-    QCOMPARE(next.at(1).at(0).toInt(), 4);
 }
 
 QTEST_MAIN(DialogsTest)

@@ -35,12 +35,10 @@ private slots:
     void unknownScreenNumbersChangeNothing();
     void pairingOpensAtItsFirstScreenEveryTime();
 
-    void newVersionComesFromTheVersionFile();
+    void versionFilesReadAtStartUp_data();
+    void versionFilesReadAtStartUp();
     void chosenTypeIsToldItsOwnPackagesVersions_data();
     void chosenTypeIsToldItsOwnPackagesVersions();
-    void missingVersionFileSaysSo();
-    void aboutBoxJoinsBothVersions();
-    void aboutBoxWithoutVersionFilesShowsALonePoint();
 
     void detectedVersionDecidesTheHeadline();
     void sdiReceiverOffersThreeFanControlChoices();
@@ -214,11 +212,34 @@ void NavigationTest::pairingOpensAtItsFirstScreenEveryTime()
     }
 }
 
-void NavigationTest::newVersionComesFromTheVersionFile()
+void NavigationTest::versionFilesReadAtStartUp_data()
 {
-    writeVersions(" 1.4\n", "2.0.7\n");
+    QTest::addColumn<QString>("xmega");
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<QString>("newVersion");
+    QTest::addColumn<QString>("aboutLine");
+    QTest::newRow("both, trimmed") << " 1.4\n"
+                                   << QString(" 2.0.7 \n") << "v1.4" << QString("ZYRA UTILITY Version 1.4.2.0.7");
+    QTest::newRow("no XMEGA_VERSION") << QString() << "2.0.7" << QString("FILE NOT FOUND")
+                                      << "ZYRA UTILITY Version .2.0.7";
+    // Two empty parts joined by the point.
+    QTest::newRow("neither") << QString() << QString() << "FILE NOT FOUND" << QString("ZYRA UTILITY Version .");
+}
+
+void NavigationTest::versionFilesReadAtStartUp()
+{
+    QFETCH(QString, xmega);
+    QFETCH(QString, app);
+    QFETCH(QString, newVersion);
+    QFETCH(QString, aboutLine);
+    writeVersions(xmega, app);
     startWindow();
-    QCOMPARE(widget<QLabel>("NewFWLabelInfo")->text(), QString("v1.4"));
+    QCOMPARE(widget<QLabel>("NewFWLabelInfo")->text(), newVersion);
+    guitest::ModalAnswerer ok("OK");
+    QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>("aboutPushButton"), Qt::LeftButton);
+    QVERIFY(ok.answered());
+    QCOMPARE(versionLine(), aboutLine);
+    QVERIFY2(topLevel<TxRxDialog>()->isVisible(), "the device selection stays behind the about box");
 }
 
 void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions_data()
@@ -250,33 +271,6 @@ void NavigationTest::chosenTypeIsToldItsOwnPackagesVersions()
     QVERIFY(QMetaObject::invokeMethod(window, "showAboutBox"));
     QVERIFY(ok.answered());
     QCOMPARE(versionLine(), aboutLine);
-}
-
-void NavigationTest::missingVersionFileSaysSo()
-{
-    writeVersions(QString(), "2.0.7");
-    startWindow();
-    QCOMPARE(widget<QLabel>("NewFWLabelInfo")->text(), QString("FILE NOT FOUND"));
-}
-
-void NavigationTest::aboutBoxJoinsBothVersions()
-{
-    writeVersions("1.4\n", " 2.0.7 \n");
-    startWindow();
-    guitest::ModalAnswerer ok("OK");
-    QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>("aboutPushButton"), Qt::LeftButton);
-    QVERIFY(ok.answered());
-    QCOMPARE(versionLine(), QString("ZYRA UTILITY Version 1.4.2.0.7"));
-    QVERIFY2(topLevel<TxRxDialog>()->isVisible(), "the device selection stays behind the about box");
-}
-
-void NavigationTest::aboutBoxWithoutVersionFilesShowsALonePoint()
-{
-    startWindow();
-    guitest::ModalAnswerer ok("OK");
-    QTest::mouseClick(topLevel<TxRxDialog>()->findChild<QPushButton *>("aboutPushButton"), Qt::LeftButton);
-    QVERIFY(ok.answered());
-    QCOMPARE(versionLine(), QString("ZYRA UTILITY Version ."));
 }
 
 void NavigationTest::detectedVersionDecidesTheHeadline()

@@ -352,14 +352,18 @@ void PairDialogTest::leavingDuringAStepAsksAndWaitsForIt()
              "nothing shows after Yes; No keeps the error window");
 }
 
+// In the program's loop, where Qt ends it on the last window closed.
 void PairDialogTest::escapeAtRestGoesBackNotOut()
 {
-    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     openFor(2);
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    constexpr int stillRunning = 42;
+    QTimer::singleShot(0, dialog.get(), [this] {
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        QTimer::singleShot(50, dialog.get(), [] { QCoreApplication::exit(stillRunning); });
+    });
+    QCOMPARE(QCoreApplication::exec(), stillRunning);
     QCOMPARE(leaving->count(), 1);
     QCOMPARE(leaving->first().at(0).toInt(), 2);
-    QCOMPARE(lastClosed.count(), 0);
 }
 
 void PairDialogTest::finishOnAnHdmiReceiverLeavesWithoutAQuestion()

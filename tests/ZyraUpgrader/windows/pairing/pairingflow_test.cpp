@@ -31,10 +31,10 @@ private slots:
 
     void receiverPairsFromModeSelectionToDeviceSelection_data();
     void receiverPairsFromModeSelectionToDeviceSelection();
-    void twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadcast();
+    void twoKPairingWithATransmitterInBroadcastEndsInStepThree_data();
+    void twoKPairingWithATransmitterInBroadcastEndsInStepThree();
     void twoKPairingWithATransmitterInUnicastEndsAfterThePairingDialog();
     void twoKPairingWithAReceiverInStepOneStaysThere();
-    void twoKPairingCancelledInStepThreeLeavesTheTransmitterInUnicast();
     void backFromStepOneReturnsToModeSelection();
 
 private:
@@ -125,11 +125,24 @@ void PairingFlowTest::receiverPairsFromModeSelectionToDeviceSelection()
     QCOMPARE(zyra_sim::Bus::instance().openHandles(), 0);
 }
 
-void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadcast()
+void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsInStepThree_data()
 {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("txMode");
+    QTest::addColumn<int>("txRestarts");
+    QTest::newRow("OK: both in broadcast") << "okButton" << int(broadcast) << 2;
+    QTest::newRow("Cancel: the transmitter stays in unicast") << "cancelButton" << int(unicast) << 1;
+}
+
+void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsInStepThree()
+{
+    QFETCH(QString, button);
+    QFETCH(int, txMode);
+    QFETCH(int, txRestarts);
     settingstest::ModalScript script;
     script.answerBox("Yes");
-    script.answerBox("OK");
+    if (txMode == broadcast)
+        script.answerBox("OK");
     pairTwoKReceiver(broadcast);
     QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
     QVERIFY2(rx->paired(), "the receiver is paired");
@@ -137,13 +150,14 @@ void PairingFlowTest::twoKPairingWithATransmitterInBroadcastEndsWithBothInBroadc
     QCOMPARE(storedMode(*tx), unicast);
 
     plugBack(tx);
-    click(topLevel<Pair2KStep3Dialog>(), "okButton");
+    click(topLevel<Pair2KStep3Dialog>(), qPrintable(button));
     QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
     QVERIFY(script.finished());
     QVERIFY(script.unexpected().isEmpty());
-    QCOMPARE(storedMode(*tx), broadcast);
+    QCOMPARE(int(storedMode(*tx)), txMode);
+    QCOMPARE(storedMode(*rx), broadcast);
     QCOMPARE(tx->registrationCount(), 1);
-    QCOMPARE(tx->restartCount(), 2);
+    QCOMPARE(tx->restartCount(), txRestarts);
     QCOMPARE(rx->restartCount(), 2);
 }
 
@@ -171,19 +185,6 @@ void PairingFlowTest::twoKPairingWithAReceiverInStepOneStaysThere()
     QVERIFY(QTest::qWaitFor([&script] { return script.finished(); }, 10000));
     QCOMPARE(guitest::visibleWindowClasses(), QStringList{"Pair2KStep1Dialog"});
     QVERIFY(rx->framesWithCode(settingstest::code::storageSet).empty());
-}
-
-void PairingFlowTest::twoKPairingCancelledInStepThreeLeavesTheTransmitterInUnicast()
-{
-    settingstest::ModalScript script;
-    script.answerBox("Yes");
-    pairTwoKReceiver(broadcast);
-    QVERIFY(waitUntilShown(topLevel<Pair2KStep3Dialog>()));
-    plugBack(tx);
-    click(topLevel<Pair2KStep3Dialog>(), "cancelButton");
-    QVERIFY(waitUntilShown(topLevel<TxRxDialog>()));
-    QCOMPARE(storedMode(*tx), unicast);
-    QCOMPARE(storedMode(*rx), broadcast);
 }
 
 void PairingFlowTest::backFromStepOneReturnsToModeSelection()
