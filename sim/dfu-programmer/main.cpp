@@ -1,8 +1,12 @@
-// Stand-in for dfu-programmer 0.6.1 driving the virtual video module of
+// Stand-in for dfu-programmer 0.6.1 driving the virtual video modules of
 // xmega_state.h. It accepts exactly the command lines the program uses:
-//   atxmega128a4u dump | erase | start
-//   atxmega128a4u flash --suppress-bootloader-mem FILE
-//   atxmega128a4u flash-eeprom [--suppress-validation] FILE
+//   TARGET dump | erase | start
+//   TARGET flash --suppress-bootloader-mem FILE
+//   TARGET flash-eeprom [--suppress-validation] FILE
+// TARGET is atxmega128a4u, the first module in its bootloader on the bus
+// (bench_modules.h), or atxmega128a4u:BUS,ADDR, the module in its bootloader
+// at that bus number and device address; as 0.6.1 it finds no device when
+// none is there, and takes a malformed suffix for an unknown target.
 // Like 0.6.1 it reads FILE as Intel HEX only, writes its messages to
 // standard error, exits 1 on every failure, writes a dump as raw bytes to
 // standard output and fails a flash-eeprom whose image differs from the
@@ -10,6 +14,7 @@
 // or --suppress-validation skips the check.
 // With ZYRA_SIM_NO_ACCESS=1 the bootloader refuses to be opened, and like
 // 0.6.1, which cannot tell that from an empty bus, it finds no device.
+#include "bench_modules.h"
 #include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
@@ -35,9 +40,42 @@ int failure(const std::string &message)
     return 1;
 }
 
+// The device a target names: a bus number and address, or none for the first.
+struct Device {
+    bool named = false;
+    int bus = 0;
+    int address = 0;
+};
+
+// A bus number or device address: one to three digits.
+std::optional<int> decimal(const std::string &digits)
+{
+    if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoi(digits);
+}
+
+// The device of "atxmega128a4u" or "atxmega128a4u:BUS,ADDR"; none for any
+// other word.
+std::optional<Device> targetDevice(const std::string &word)
+{
+    if (word == target)
+        return Device{};
+    const std::string prefix = std::string(target) + ":";
+    if (word.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
+    const std::string suffix = word.substr(prefix.size());
+    const size_t comma = suffix.find(',');
+    const std::optional<int> bus = decimal(suffix.substr(0, comma));
+    const std::optional<int> address = comma == std::string::npos ? std::nullopt : decimal(suffix.substr(comma + 1));
+    if (!bus || !address)
+        return std::nullopt;
+    return Device{true, *bus, *address};
+}
+
 bool isKnownCommandLine(const std::vector<std::string> &args)
 {
-    if (args.size() < 2 || args[0] != target)
+    if (args.size() < 2 || !targetDevice(args[0]))
         return false;
     const std::string &command = args[1];
     if (command == "dump" || command == "erase" || command == "start")
@@ -121,6 +159,21 @@ int dump(const XmegaState &state, bool empty)
     return std::cout ? 0 : 1;
 }
 
+// The module the device names among those waiting in their bootloaders,
+// every one of them on bus 1; none when no such module is there.
+std::optional<XmegaState> chosenModule(const std::string &stateDir, const Device &device)
+{
+    for (const zyra_dfu::BenchModule &module : zyra_dfu::benchModules(stateDir)) {
+        const XmegaState found(stateDir, module.directory);
+        if (found.mode() != zyra_dfu::Mode::Dfu)
+            continue;
+        if (!device.named ||
+            (device.bus == 1 && device.address == zyra_dfu::bootloaderAddress(module.hub, found.startCount())))
+            return found;
+    }
+    return std::nullopt;
+}
+
 // A device that stopped answering: the run never ends on its own.
 [[noreturn]] void hang()
 {
@@ -144,26 +197,31 @@ int main(int argc, char **argv)
             zyra_dfu::CommandFailures(std::getenv("ZYRA_SIM_STATE_DIR")).failsLast(state->runs()))
             fault = zyra_dfu::Fault::Fail;
     }
+    if (!args.empty() && args[0].rfind(std::string(target) + ":", 0) == 0 && !targetDevice(args[0]))
+        return failure("Unsupported target '" + args[0] + "'.");
     if (!isKnownCommandLine(args))
         return failure("dfu-programmer: unsupported command line.");
     if (fault == zyra_dfu::Fault::Hang)
         hang();
     const char *noAccess = std::getenv("ZYRA_SIM_NO_ACCESS");
     const bool refused = noAccess && std::string(noAccess) == "1";
-    if (!state || fault == zyra_dfu::Fault::Fail || refused || state->mode() != zyra_dfu::Mode::Dfu)
+    std::optional<XmegaState> module;
+    if (state && fault != zyra_dfu::Fault::Fail && !refused)
+        module = chosenModule(std::getenv("ZYRA_SIM_STATE_DIR"), *targetDevice(args[0]));
+    if (!module)
         return failure("dfu-programmer: no device present.");
 
     const std::string &command = args[1];
     if (command == "dump")
-        return dump(*state, fault == zyra_dfu::Fault::EmptyDump);
+        return dump(*module, fault == zyra_dfu::Fault::EmptyDump);
     if (command == "erase") {
-        state->setFlash(std::vector<uint8_t>(zyra_dfu::applicationFlashBytes, 0xFF));
+        module->setFlash(std::vector<uint8_t>(zyra_dfu::applicationFlashBytes, 0xFF));
         return 0;
     }
     if (command == "flash")
-        return flash(*state, args[3]);
+        return flash(*module, args[3]);
     if (command == "flash-eeprom")
-        return flashEeprom(*state, args.back(), args.size() == 3);
-    state->setMode(zyra_dfu::Mode::Running);
+        return flashEeprom(*module, args.back(), args.size() == 3);
+    module->setMode(zyra_dfu::Mode::Running);
     return 0;
 }

@@ -1,4 +1,5 @@
 // The stand-in dfu-programmer behaves like 0.6.1 towards the worker.
+#include "bench_modules.h"
 #include "command_failures.h"
 #include "intelhex.h"
 #include "xmega_state.h"
@@ -120,6 +121,51 @@ TEST_F(DfuStandIn, FailureScriptedByCommandHitsThatOccurrenceOnly)
     for (const char *command : {"erase", "dump", "erase", "erase"})
         exitCodes.push_back(run({"atxmega128a4u", command}).exitCode);
     EXPECT_EQ(exitCodes, (std::vector<int>{0, 0, 1, 0}));
+}
+
+// Two modules in their bootloaders: the state folder's own behind hub 1-3
+// (its unit.hub), another's in the folder 1-2, first on the bus. A target
+// with an address reaches that module only; without one, the first.
+TEST_F(DfuStandIn, TheTargetsAddressChoosesTheModule)
+{
+    const std::string root = dir.path().toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("1-2"));
+    file("unit.hub", "1-3\n");
+    zyra_dfu::XmegaState other(root, root + "/1-2");
+    state.setMode(zyra_dfu::Mode::Dfu);
+    other.setMode(zyra_dfu::Mode::Dfu);
+    const auto at = [](const char *hub, int starts, int bus = 1) {
+        return "atxmega128a4u:" + std::to_string(bus) + "," + std::to_string(zyra_dfu::bootloaderAddress(hub, starts));
+    };
+    const QByteArray noDevice = "dfu-programmer: no device present.\n";
+    struct Row {
+        std::string target;
+        int exitCode;
+        QByteArray err;
+        bool ownErased;
+        bool otherErased;
+    };
+    for (const Row &row : std::vector<Row>{
+             {"atxmega128a4u", 0, "", false, true},
+             {at("1-3", 0), 0, "", true, false},
+             {at("1-2", 1), 1, noDevice, false, false},
+             {at("1-3", 0, 2), 1, noDevice, false, false},
+             {"atxmega128a4u:x", 1, "Unsupported target 'atxmega128a4u:x'.\n", false, false},
+             {"atxmega128a4u:1,", 1, "Unsupported target 'atxmega128a4u:1,'.\n", false, false},
+         }) {
+        const std::vector<uint8_t> written(zyra_dfu::applicationFlashBytes, 0);
+        state.setFlash(written);
+        other.setFlash(written);
+        const Result result = run({QString::fromStdString(row.target), "erase"});
+        EXPECT_EQ(result.exitCode, row.exitCode) << row.target;
+        EXPECT_EQ(result.err, row.err) << row.target;
+        EXPECT_EQ(state.flash() != written, row.ownErased) << row.target;
+        EXPECT_EQ(other.flash() != written, row.otherErased) << row.target;
+    }
+    ASSERT_EQ(run({QString::fromStdString(at("1-2", 0)), "start"}).exitCode, 0);
+    EXPECT_EQ(other.mode(), zyra_dfu::Mode::Running);
+    EXPECT_EQ(state.mode(), zyra_dfu::Mode::Dfu);
+    EXPECT_EQ(run({"atxmega128a4u", "dump"}).out.size(), 0x1E000) << "the one left in its bootloader";
 }
 
 }  // namespace
