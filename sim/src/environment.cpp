@@ -1,5 +1,7 @@
 #include "environment.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -72,6 +74,11 @@ void attachBench(Bus::State &state, const std::string &units)
             std::filesystem::create_directories(folder, ignored);
         }
         auto made = unitMadeFor(folder, sideFrom(unit.substr(0, at)));
+        // A serial of its own, so a unit can be chosen by it as by its port.
+        std::array<uint8_t, 64> serial{};
+        const std::string text = "ZYRA-VU-SERIAL-" + hub;
+        std::copy(text.begin(), text.end(), serial.begin());
+        made->setBoardSerial(serial);
         if (at != std::string::npos)
             setBootloaderVersion(*made, unit.substr(at + 1));
         state.addUnit(hub, std::move(made));

@@ -139,6 +139,9 @@ TEST_F(StateDir, ABenchOfTheVariableKeepsEachUnitInAFolderOfItsOwn)
     nextProcess("tx");
     EXPECT_EQ(listedPorts(), (std::vector<std::string>{"1-1.1 22ca:1111", "1-2.1 22ca:1111"}));
     ASSERT_TRUE(host.ask(wire::STORAGE_SET, {0x01, 0x00, 0x06}));
+    const Bytes serialStart{'Z', 'Y', 'R', 'A', '-', 'V', 'U', '-', 'S', 'E',
+                            'R', 'I', 'A', 'L', '-', '1', '-', '1', 0};
+    EXPECT_EQ(host.ask(wire::MAC_REG_READ, {0x30, 0x00, 0x13, 0x00}), serialStart) << "a serial of its own";
     nextProcess("tx");
     EXPECT_EQ(host.ask(wire::STORAGE_GET, regionCell), Bytes{6}) << "the first unit of the bench, not unit.side";
     EXPECT_TRUE(std::filesystem::exists(dir / "1-1" / "unit-rx.storage"));
