@@ -247,7 +247,8 @@ VX_ZYRA_EXPORT int vx_zyra_connect_port(vx_zyra_t *h, const char *port_path);
  * VX_ZYRA_PORT_PATH_SIZE bytes). VX_ZYRA_OK, or VX_ZYRA_FAILED when h is
  * not connected (h and path may be NULL then). */
 VX_ZYRA_EXPORT int vx_zyra_port_path(const vx_zyra_t *h, char *path);
-/* The attached units' port paths, in the bus's order: the first capacity of
+/* The attached units' port paths, in the order of their port paths (1-2
+ * before 1-10), whatever order libusb found them in: the first capacity of
  * them written to paths (out; NULL only with capacity 0). Returns how many
  * units are attached, which may exceed capacity, or a negative libusb error.
  * Sets libusb up and ends it again; opens no unit. */

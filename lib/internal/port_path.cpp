@@ -2,8 +2,12 @@
 
 #include <libusb.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "commands.h"
 #include "vx_zyra.h"
@@ -25,42 +29,81 @@ bool is_unit(libusb_device *device)
     return has_ids(device, zyra::USB_VENDOR_ID, zyra::USB_PRODUCT_ID);
 }
 
-// Calls found(device, its port path) for each device on the bus, in the
-// bus's order, between a libusb_init and its exit. 0 or a negative libusb
-// error.
-template <typename Found>
-int for_each_device(Found found)
+// The devices on the bus, between a libusb_init and its exit.
+class DeviceList
 {
-    if (int rc = libusb_init(nullptr))
-        return rc;
-    libusb_device **devices = nullptr;
-    const ssize_t count = libusb_get_device_list(nullptr, &devices);
-    for (ssize_t i = 0; i < count; ++i) {
-        char path[VX_ZYRA_PORT_PATH_SIZE];
-        if (zyra::port_path(devices[i], path, sizeof path))
-            found(devices[i], path);
+public:
+    DeviceList() : error_(libusb_init(nullptr)), initialised_(error_ == 0)
+    {
+        if (!initialised_)
+            return;
+        const ssize_t count = libusb_get_device_list(nullptr, &devices_);
+        if (count < 0)
+            error_ = static_cast<int>(count);
+        else
+            count_ = static_cast<size_t>(count);
     }
-    if (count >= 0)
-        libusb_free_device_list(devices, 1);
-    libusb_exit(nullptr);
-    return count < 0 ? static_cast<int>(count) : 0;
+    ~DeviceList()
+    {
+        if (devices_ != nullptr)
+            libusb_free_device_list(devices_, 1);
+        if (initialised_)
+            libusb_exit(nullptr);
+    }
+    DeviceList(const DeviceList &) = delete;
+    DeviceList &operator=(const DeviceList &) = delete;
+
+    int error() const { return error_; }
+    size_t size() const { return count_; }
+    libusb_device *operator[](size_t i) const { return devices_[i]; }
+
+private:
+    int error_;
+    bool initialised_;
+    libusb_device **devices_ = nullptr;
+    size_t count_ = 0;
+};
+
+// Whether port path a comes before b, number by number, bus first: 1-2
+// before 1-10.
+bool port_before(const char *a, const char *b)
+{
+    while (*a != '\0' && *b != '\0') {
+        char *end_a = nullptr;
+        char *end_b = nullptr;
+        const unsigned long number_a = std::strtoul(a, &end_a, 10);
+        const unsigned long number_b = std::strtoul(b, &end_b, 10);
+        if (number_a != number_b || end_a == a || end_b == b)
+            return number_a < number_b;
+        a = *end_a != '\0' ? end_a + 1 : end_a;
+        b = *end_b != '\0' ? end_b + 1 : end_b;
+    }
+    return *a == '\0' && *b != '\0';
 }
 
-// The port paths of the devices with these ids: the first capacity of them
+using PortPath = std::array<char, VX_ZYRA_PORT_PATH_SIZE>;
+
+// The port paths of the devices with these ids, in the order of their port
+// paths (libusb lists devices as it found them): the first capacity of them
 // written to paths; how many there are, or a negative libusb error.
 int list_ports(uint16_t vendor, uint16_t product, char (*paths)[VX_ZYRA_PORT_PATH_SIZE], int capacity)
 {
     if (capacity < 0 || (paths == nullptr && capacity > 0))
         return LIBUSB_ERROR_INVALID_PARAM;
-    int listed = 0;
-    const int rc = for_each_device([&](libusb_device *device, const char *path) {
-        if (!has_ids(device, vendor, product))
-            return;
-        if (listed < capacity)
-            std::memcpy(paths[listed], path, VX_ZYRA_PORT_PATH_SIZE);
-        ++listed;
-    });
-    return rc != 0 ? rc : listed;
+    const DeviceList devices;
+    if (devices.error() != 0)
+        return devices.error();
+    std::unique_ptr<PortPath[]> found(new PortPath[devices.size()]);
+    size_t listed = 0;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        if (has_ids(devices[i], vendor, product) && zyra::port_path(devices[i], found[listed].data(), sizeof(PortPath)))
+            ++listed;
+    }
+    std::sort(found.get(), found.get() + listed,
+              [](const PortPath &a, const PortPath &b) { return port_before(a.data(), b.data()); });
+    for (size_t i = 0; i < listed && i < static_cast<size_t>(capacity); ++i)
+        std::memcpy(paths[i], found[i].data(), sizeof(PortPath));
+    return static_cast<int>(listed);
 }
 
 }  // namespace
@@ -113,15 +156,16 @@ int vx_zyra_usb_address(const char *port_path, int *bus, int *address)
 {
     if (port_path == nullptr || bus == nullptr || address == nullptr)
         return VX_ZYRA_FAILED;
-    bool found = false;
-    const int rc = for_each_device([&](libusb_device *device, const char *path) {
-        if (found || std::strcmp(path, port_path) != 0)
-            return;
-        found = true;
-        *bus = libusb_get_bus_number(device);
-        *address = libusb_get_device_address(device);
-    });
-    return rc == 0 && found ? VX_ZYRA_OK : VX_ZYRA_FAILED;
+    const DeviceList devices;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        char path[VX_ZYRA_PORT_PATH_SIZE];
+        if (zyra::port_path(devices[i], path, sizeof path) && std::strcmp(path, port_path) == 0) {
+            *bus = libusb_get_bus_number(devices[i]);
+            *address = libusb_get_device_address(devices[i]);
+            return VX_ZYRA_OK;
+        }
+    }
+    return VX_ZYRA_FAILED;
 }
 
 }  // extern "C"

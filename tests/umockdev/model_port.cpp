@@ -3,6 +3,7 @@
 #include <libusb.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "usb_port.h"
 #include "zyra_sim/bus.h"
@@ -31,9 +32,13 @@ int errnoOf(int libusbResult)
 
 }  // namespace
 
-ModelPort::ModelPort(std::shared_ptr<zyra_sim::VirtualUnit> unit) : unit_(std::move(unit))
+ModelPort::ModelPort(std::shared_ptr<zyra_sim::VirtualUnit> unit, const std::string &anotherHub)
+    : unit_(std::move(unit)), hub_(anotherHub.empty() ? zyra_sim::Bus::firstHub : anotherHub)
 {
-    zyra_sim::Bus::instance().attach(unit_);
+    if (anotherHub.empty())
+        zyra_sim::Bus::instance().attach(unit_);
+    else
+        zyra_sim::Bus::instance().attachAnother(unit_, anotherHub);
 }
 
 ModelPort::~ModelPort()
@@ -61,7 +66,13 @@ void ModelPort::opened()
     closeHandle();
     if (zyra_sim::usb::init() != 0)
         return;
-    zyra_sim::usb::open(zyra_sim::usb::vendorId, zyra_sim::usb::productId, &handle_);
+    // This node's unit, not the model bus's first one.
+    std::vector<zyra_sim::usb::DeviceId> devices;
+    zyra_sim::usb::list(&devices);
+    for (const zyra_sim::usb::DeviceId &device : devices) {
+        if (device.path == zyra_sim::Bus::radioPort(hub_) && zyra_sim::usb::open(device, &handle_) != 0)
+            handle_ = nullptr;
+    }
     if (!handle_)
         zyra_sim::usb::exit();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "unit_port.h"
 #include "zyra_sim/virtual_unit.h"
@@ -17,8 +18,9 @@ namespace zyra_umockdev {
 class ModelPort : public UnitPort
 {
 public:
-    // Attaches the unit to the model's bus.
-    explicit ModelPort(std::shared_ptr<zyra_sim::VirtualUnit> unit);
+    // Attaches the unit to the model's bus, as its first unit or, given a
+    // hub, as another one there.
+    explicit ModelPort(std::shared_ptr<zyra_sim::VirtualUnit> unit, const std::string &anotherHub = {});
     ~ModelPort() override;
 
     // Sets the unit's answer to an IN with nothing to send. A NAK is left
@@ -37,6 +39,7 @@ private:
     void closeHandle();
 
     std::shared_ptr<zyra_sim::VirtualUnit> unit_;
+    std::string hub_;
     zyra_sim::EmptyIn emptyIn_ = zyra_sim::EmptyIn::Nak;
     zyra_sim::UsbHandle *handle_ = nullptr;
 };

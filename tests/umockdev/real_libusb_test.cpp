@@ -125,4 +125,34 @@ TEST_F(RealLibusb, ReconnectWaitsForTheUnitToComeBackOnTheBus)
     EXPECT_NE(h_.devh, nullptr);
 }
 
+// A second unit behind port 2: the library lists both by the port paths
+// Linux gives them and opens the chosen one, the other never reached.
+TEST_F(RealLibusb, OfTwoUnitsTheChosenPortIsOpened)
+{
+    auto chosen = std::make_shared<VirtualUnit>(VX_ZYRA_TX);
+    ModelPort chosenPort(chosen, "1-2");
+    chosenPort.setEmptyIn(EmptyIn::ZeroLengthPacket);
+    UsbfsDevice chosenDevice(chosenPort, 2);
+    chosenDevice.plug();
+
+    char paths[3][VX_ZYRA_PORT_PATH_SIZE] = {};
+    ASSERT_EQ(vx_zyra_list_units(paths, 3), 2);
+    EXPECT_STREQ(paths[0], "1-1");
+    EXPECT_STREQ(paths[1], "1-2");
+    int bus = 0, address = 0;
+    ASSERT_EQ(vx_zyra_usb_address("1-2", &bus, &address), 0);
+    EXPECT_EQ(bus, 1);
+    EXPECT_EQ(address, 2) << "the device number Linux gave";
+
+    ASSERT_EQ(vx_zyra_connect_port(&h_, "1-2"), 0) << h_.error_msg;
+    ASSERT_EQ(vx_zyra_get_info(&h_), 0) << h_.error_msg;
+    EXPECT_EQ(h_.side, VX_ZYRA_TX);
+    char port[VX_ZYRA_PORT_PATH_SIZE] = {};
+    ASSERT_EQ(vx_zyra_port_path(&h_, port), 0);
+    EXPECT_STREQ(port, "1-2");
+    EXPECT_FALSE(chosen->frames().empty());
+    EXPECT_TRUE(unit_->frames().empty()) << "the unit at 1-1 was never spoken to";
+    vx_zyra_disconnect(&h_);
+}
+
 }  // namespace

@@ -6,61 +6,81 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "wire_codes.h"
 
 namespace zyra_umockdev {
 namespace {
 
-// At port 1 of bus 1, as Linux names it.
-constexpr const char *kSysPath = "/sys/devices/usb1/1-1";
-constexpr const char *kDevNode = "/dev/bus/usb/001/001";
+// The unit behind this port of bus 1, as Linux names it; its device number
+// and minor follow the port.
+std::string sysPathAt(int port)
+{
+    return "/sys/devices/usb1/1-" + std::to_string(port);
+}
 
-// A full-speed unit 0x22CA:0x1111 with one configuration holding interface
-// 0 and its two bulk endpoints, 0x02 OUT and 0x81 IN.
-constexpr const char *kDevice = "P: /devices/usb1/1-1\n"
-                                "N: bus/usb/001/001\n"
-                                "E: SUBSYSTEM=usb\n"
-                                "E: DEVTYPE=usb_device\n"
-                                "E: DRIVER=usb\n"
-                                "E: BUSNUM=001\n"
-                                "E: DEVNUM=001\n"
-                                "E: DEVNAME=/dev/bus/usb/001/001\n"
-                                "A: dev=189:0\\n\n"
-                                "A: busnum=1\\n\n"
-                                "A: devnum=1\\n\n"
-                                "A: bConfigurationValue=1\\n\n"
-                                "A: speed=12\\n\n"
-                                "H: descriptors="
-                                "12010002000000"
-                                "40"
-                                "ca22"
-                                "1111"
-                                "0001"
-                                "000000"
-                                "01"
-                                "0902"
-                                "2000"
-                                "010100"
-                                "80"
-                                "32"
-                                "0904"
-                                "000002"
-                                "ff0000"
-                                "00"
-                                "0705"
-                                "02"
-                                "02"
-                                "4000"
-                                "00"
-                                "0705"
-                                "81"
-                                "02"
-                                "4000"
-                                "00"
-                                "\n";
+std::string devNodeAt(int port)
+{
+    char node[32];
+    std::snprintf(node, sizeof node, "/dev/bus/usb/001/%03d", port);
+    return node;
+}
+
+// A full-speed unit 0x22CA:0x1111 with one configuration holding interface 0
+// and its two bulk endpoints, 0x02 OUT and 0x81 IN.
+constexpr const char *kDescriptors = "H: descriptors="
+                                     "12010002000000"
+                                     "40"
+                                     "ca22"
+                                     "1111"
+                                     "0001"
+                                     "000000"
+                                     "01"
+                                     "0902"
+                                     "2000"
+                                     "010100"
+                                     "80"
+                                     "32"
+                                     "0904"
+                                     "000002"
+                                     "ff0000"
+                                     "00"
+                                     "0705"
+                                     "02"
+                                     "02"
+                                     "4000"
+                                     "00"
+                                     "0705"
+                                     "81"
+                                     "02"
+                                     "4000"
+                                     "00"
+                                     "\n";
+
+std::string deviceAt(int port)
+{
+    char head[512];
+    std::snprintf(head, sizeof head,
+                  "P: /devices/usb1/1-%d\n"
+                  "N: bus/usb/001/%03d\n"
+                  "E: SUBSYSTEM=usb\n"
+                  "E: DEVTYPE=usb_device\n"
+                  "E: DRIVER=usb\n"
+                  "E: BUSNUM=001\n"
+                  "E: DEVNUM=%03d\n"
+                  "E: DEVNAME=/dev/bus/usb/001/%03d\n"
+                  "A: dev=189:%d\\n\n"
+                  "A: busnum=1\\n\n"
+                  "A: devnum=%d\\n\n"
+                  "A: bConfigurationValue=1\\n\n"
+                  "A: speed=12\\n\n",
+                  port, port, port, port, port - 1, port);
+    return head + std::string(kDescriptors);
+}
 
 unsigned interfaceOf(UMockdevIoctlData *arg)
 {
@@ -83,8 +103,10 @@ std::vector<uint8_t> bytesOf(UMockdevIoctlData *urb)
 
 }  // namespace
 
-UsbfsDevice::UsbfsDevice(UnitPort &port)
-    : port_(port), node_(kSysPath, kDevNode, kDevice, [this](UMockdevIoctlClient *client) { return handle(client); })
+UsbfsDevice::UsbfsDevice(UnitPort &port, int busPort)
+    : port_(port),
+      node_(sysPathAt(busPort), devNodeAt(busPort), deviceAt(busPort),
+            [this](UMockdevIoctlClient *client) { return handle(client); })
 {
 }
 

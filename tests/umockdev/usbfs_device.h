@@ -21,7 +21,8 @@ class UsbfsDevice
 public:
     // Creates the testbed; only after that may anyone ask umockdev whether
     // the process runs under it (the answer is cached).
-    explicit UsbfsDevice(UnitPort &port);
+    // At port busPort of bus 1 (port path 1-busPort).
+    explicit UsbfsDevice(UnitPort &port, int busPort = 1);
     ~UsbfsDevice();
     UsbfsDevice(const UsbfsDevice &) = delete;
     UsbfsDevice &operator=(const UsbfsDevice &) = delete;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zyra_umockdev {
 
@@ -26,12 +27,28 @@ void answerCapabilities(UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     finishIoctl(client, 0);
 }
 
-UsbfsNode::UsbfsNode(const char *sysPath, const char *devNode, const char *description, Handler handler)
-    : sysPath_(sysPath),
-      devNode_(devNode),
-      description_(description),
+namespace {
+
+// One testbed for every node alive at once: a second testbed would point
+// UMOCKDEV_DIR elsewhere, and the first one's devices would vanish from view.
+UMockdevTestbed *sharedTestbed()
+{
+    static UMockdevTestbed *shared = nullptr;  // cleared when the last node lets go
+    if (shared)
+        return static_cast<UMockdevTestbed *>(g_object_ref(shared));
+    shared = umockdev_testbed_new();
+    g_object_add_weak_pointer(G_OBJECT(shared), reinterpret_cast<gpointer *>(&shared));
+    return shared;
+}
+
+}  // namespace
+
+UsbfsNode::UsbfsNode(std::string sysPath, std::string devNode, std::string description, Handler handler)
+    : sysPath_(std::move(sysPath)),
+      devNode_(std::move(devNode)),
+      description_(std::move(description)),
       handler_(std::move(handler)),
-      testbed_(umockdev_testbed_new()),
+      testbed_(sharedTestbed()),
       ioctl_(umockdev_ioctl_base_new())
 {
     g_signal_connect_after(ioctl_, "handle-ioctl", G_CALLBACK(&UsbfsNode::onIoctl), this);
@@ -46,8 +63,8 @@ UsbfsNode::~UsbfsNode()
 void UsbfsNode::add(const char *what)
 {
     GError *error = nullptr;
-    if (!umockdev_testbed_attach_ioctl(testbed_, devNode_, ioctl_, &error) ||
-        !umockdev_testbed_add_from_string(testbed_, description_, &error)) {
+    if (!umockdev_testbed_attach_ioctl(testbed_, devNode_.c_str(), ioctl_, &error) ||
+        !umockdev_testbed_add_from_string(testbed_, description_.c_str(), &error)) {
         const std::string message = error ? error->message : "unknown error";
         g_clear_error(&error);
         throw std::runtime_error(std::string("umockdev could not add ") + what + ": " + message);
@@ -56,9 +73,9 @@ void UsbfsNode::add(const char *what)
 
 void UsbfsNode::remove()
 {
-    umockdev_testbed_uevent(testbed_, sysPath_, "remove");
-    umockdev_testbed_remove_device(testbed_, sysPath_);
-    umockdev_testbed_detach_ioctl(testbed_, devNode_, nullptr);
+    umockdev_testbed_uevent(testbed_, sysPath_.c_str(), "remove");
+    umockdev_testbed_remove_device(testbed_, sysPath_.c_str());
+    umockdev_testbed_detach_ioctl(testbed_, devNode_.c_str(), nullptr);
 }
 
 gboolean UsbfsNode::onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer self)

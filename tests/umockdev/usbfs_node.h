@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <linux/usbdevice_fs.h>
 #include <umockdev.h>
@@ -21,9 +22,10 @@ public:
     // Returns false for a request it leaves to umockdev.
     using Handler = std::function<bool(UMockdevIoctlClient *)>;
 
-    // Creates the testbed: only after that may anyone ask umockdev whether
-    // the process runs under it (the answer is cached).
-    UsbfsNode(const char *sysPath, const char *devNode, const char *description, Handler handler);
+    // Creates the testbed, or joins the one of the nodes alive: only after
+    // that may anyone ask umockdev whether the process runs under it (the
+    // answer is cached).
+    UsbfsNode(std::string sysPath, std::string devNode, std::string description, Handler handler);
     ~UsbfsNode();
     UsbfsNode(const UsbfsNode &) = delete;
     UsbfsNode &operator=(const UsbfsNode &) = delete;
@@ -36,9 +38,9 @@ public:
 private:
     static gboolean onIoctl(UMockdevIoctlBase *base, UMockdevIoctlClient *client, gpointer self);
 
-    const char *sysPath_;
-    const char *devNode_;
-    const char *description_;
+    std::string sysPath_;
+    std::string devNode_;
+    std::string description_;
     Handler handler_;
     UMockdevTestbed *testbed_;
     UMockdevIoctlBase *ioctl_;
