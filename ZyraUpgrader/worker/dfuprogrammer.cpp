@@ -1,5 +1,7 @@
 #include "dfuprogrammer.h"
 
+#include "unitbench.h"
+#include "vx_zyra.h"
 #include "workerclock.h"
 
 #include <QDebug>
@@ -22,6 +24,8 @@ const char executableName[] = "dfu-programmer.exe";
 const char executableName[] = "dfu-programmer";
 #endif
 
+const char targetName[] = "atxmega128a4u";
+
 // A killed child must be reaped before the process object is reused.
 const int reapWaitMs = 5000;
 
@@ -43,14 +47,32 @@ QString DfuProgrammer::locate()
     return {};
 }
 
-DfuProgrammer::DfuProgrammer(QString program) : program_(std::move(program))
+DfuProgrammer::DfuProgrammer(QString program, QString unitPort)
+    : program_(std::move(program)), unitPort_(std::move(unitPort))
 {
+}
+
+QString DfuProgrammer::target() const
+{
+    if (unitPort_.isEmpty())
+        return targetName;
+    const QString module = UnitBench::attached().moduleOf(unitPort_);
+    int bus = 0;
+    int address = 0;
+    if (module.isEmpty() || vx_zyra_usb_address(module.toLatin1().constData(), &bus, &address) != VX_ZYRA_OK)
+        return {};
+    return QString("%1:%2,%3").arg(targetName).arg(bus).arg(address);
 }
 
 DfuProgrammer::Run DfuProgrammer::run(const QStringList &arguments)
 {
     Run result;
-    process_.start(program_, QStringList{"atxmega128a4u"} + arguments, QIODevice::ReadWrite);
+    const QString chosenTarget = target();
+    if (chosenTarget.isEmpty()) {
+        qDebug() << "no video module of the unit chosen as" << unitPort_ << "in its bootloader";
+        return result;
+    }
+    process_.start(program_, QStringList{chosenTarget} + arguments, QIODevice::ReadWrite);
     runningChild = process_.processId();
     const bool finished = process_.waitForFinished(workerclock::processWaitMs());
     if (!finished && process_.state() != QProcess::NotRunning) {
@@ -63,7 +85,7 @@ DfuProgrammer::Run DfuProgrammer::run(const QStringList &arguments)
     const QByteArray standardError = process_.readAllStandardError();
     if (finished && process_.exitStatus() == QProcess::NormalExit)
         result.exitCode = process_.exitCode();
-    qDebug() << "dfu-programmer" << arguments << "exit code" << result.exitCode;
+    qDebug() << "dfu-programmer" << chosenTarget << arguments << "exit code" << result.exitCode;
     qDebug() << "stdout:" << result.standardOutput.size() << "bytes" << result.standardOutput.left(200);
     qDebug() << "stderr:" << standardError;
     return result;

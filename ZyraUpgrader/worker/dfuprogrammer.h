@@ -22,11 +22,19 @@ public:
         bool succeeded() const { return exitCode == 0; }
     };
 
-    explicit DfuProgrammer(QString program);
+    // Without a unit chosen (empty unitPort), each run takes the first video
+    // module in its bootloader, as dfu-programmer does on its own; with one
+    // (its radio's or its module's port path), the module behind that
+    // unit's hub (UnitBench).
+    explicit DfuProgrammer(QString program, QString unitPort = {});
 
     // One run for the target "atxmega128a4u" with the given command and
-    // arguments. A run that does not end within the wait limit is killed and
-    // counts as failed, as does one that crashed or could not start.
+    // arguments; with a unit chosen, "atxmega128a4u:BUS,ADDR", its module's
+    // address read again for each run, as the module comes back from a start
+    // with a new one. A run with no module of the chosen unit attached does
+    // not start and counts as failed. A run that does not end within the
+    // wait limit is killed and counts as failed, as does one that crashed or
+    // could not start.
     Run run(const QStringList &arguments);
 
     // Ends the flasher child still running, if any, for a program that has
@@ -35,6 +43,10 @@ public:
     static void endRunningChild();
 
 private:
+    // The target naming the chosen unit's module now; empty when it has none.
+    QString target() const;
+
     QString program_;
+    QString unitPort_;
     QProcess process_;
 };

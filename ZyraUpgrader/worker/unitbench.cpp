@@ -32,7 +32,7 @@ QStringList listed(int (*list)(char (*)[VX_ZYRA_PORT_PATH_SIZE], int))
 
 UnitBench UnitBench::attached()
 {
-    return UnitBench(listed(vx_zyra_list_units), {});
+    return UnitBench(listed(vx_zyra_list_units), listed(vx_zyra_list_video_modules));
 }
 
 UnitBench::UnitBench(QStringList radios, QStringList modules) : radios_(std::move(radios)), modules_(std::move(modules))

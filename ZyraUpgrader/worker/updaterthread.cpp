@@ -152,7 +152,7 @@ void UpdaterThread::detectInDfuMode()
         fail(noDeviceInDfuMode, workererrors::dfuProgrammerMissingForDetection);
         return;
     }
-    DfuProgrammer dfu(program);
+    DfuProgrammer dfu(program, unitPort_);
     DfuProgrammer::Run dump = dfu.run({"dump"});
     for (int run = 1; run < dumpRuns && !dump.succeeded(); ++run) {
         dump = dfu.run({"dump"});

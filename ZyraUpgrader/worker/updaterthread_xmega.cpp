@@ -67,7 +67,7 @@ void UpdaterThread::updateZYRA()
         return;
     const FirmwarePackage package(deviceType);
 
-    DfuProgrammer dfu(program);
+    DfuProgrammer dfu(program, unitPort_);
     emit valueChanged(milestoneProgress);
     if (!dfu.run({"erase"}).succeeded()) {
         emit dfuProgrammerNotPresent(dfuRunFailure("Erasing", workererrors::xmegaEraseFailed));
@@ -110,7 +110,7 @@ void UpdaterThread::flashEEPROM()
     // dfu-programmer 0.6.1 validates a written EEPROM against the flash and
     // so fails every good write, and its dump-eeprom reads the flash too: the
     // write stands on the bootloader's status for each block it programmed.
-    DfuProgrammer dfu(program);
+    DfuProgrammer dfu(program, unitPort_);
     const QStringList arguments{"flash-eeprom", "--suppress-validation", QDir::toNativeSeparators(hexImage.fileName())};
     DfuProgrammer::Run run = dfu.run(arguments);
     for (int runs = 1; runs < eepromRuns && !run.succeeded(); ++runs) {

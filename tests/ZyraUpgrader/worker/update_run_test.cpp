@@ -3,6 +3,7 @@
 #include "devicetypes.h"
 #include "updaterun.h"
 #include "worker_fixture.h"
+#include "xmega_state.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -104,8 +105,6 @@ TEST_F(UpdateRunRelease, LeavingAsTheRunStopsDeletesTheWorkerOnce)
     EXPECT_FALSE(run.inProgress());
 }
 
-}  // namespace
-
 // Two units on the bus, the other one listed first: detection and update
 // given the chosen unit's port work on it alone, every restart coming back
 // to it, and leave the other one byte for byte as it was.
@@ -131,6 +130,16 @@ TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
     zyra_sim::Bus::instance().attach(unit, "1-2");
     zyra_sim::Bus::instance().attachAnother(other, "1-1");
     const auto otherFlash = other->flashSegments();
+    // With a video module, the other unit's waits in its bootloader too,
+    // with an image of its own.
+    ASSERT_TRUE(QDir().mkpath(path("state/1-1")));
+    zyra_dfu::XmegaState otherModule(path("state").toStdString(), path("state/1-1").toStdString());
+    if (DeviceTypes::hasVideoModule(row.type)) {
+        otherModule.setFlash(std::vector<uint8_t>(zyra_dfu::applicationFlashBytes, 0x5A));
+        otherModule.setMode(zyra_dfu::Mode::Dfu);
+    }
+    const std::vector<uint8_t> otherModuleFlash = otherModule.flash();
+    const zyra_dfu::Mode otherModuleMode = otherModule.mode();
     if (row.unpluggedMidRun)
         unit->setRestartTimeMs(60LL * 60 * 1000);
 
@@ -160,6 +169,8 @@ TEST_P(UpdateRunOnTheChosenUnit, LeavesTheOtherUnitAsItWas)
     EXPECT_EQ(other->restartCount(), 0);
     EXPECT_EQ(other->storage(0x0101), zyra_sim::Bytes{0x42});
     EXPECT_EQ(other->flashSegments(), otherFlash);
+    EXPECT_TRUE(otherModule.flash() == otherModuleFlash) << "the other unit's video module was flashed";
+    EXPECT_EQ(otherModule.mode(), otherModuleMode);
 }
 
 const QString severalUnits = "failed 50: Error, more than one ZYRA unit detected.\n\nPlease choose the unit to work "
@@ -174,6 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
                     ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}},
                     ChosenUnitCase{"NoneChosen", 2, "", {severalUnits, severalUnits}},
+                    ChosenUnitCase{"NoneChosenTwoModules", 1, "", {severalUnits, severalUnits}},
                     ChosenUnitCase{"NothingAtThePort", 2, "1-3.1", {chosenAway, chosenAway}},
                     ChosenUnitCase{"UnpluggedMidRun", 5, "1-2.1", {"detected " + apiVersion, "recovery 1"}, true}),
     [](const testing::TestParamInfo<ChosenUnitCase> &row) { return std::string(row.param.name); });
+
+}  // namespace
