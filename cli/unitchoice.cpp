@@ -73,7 +73,7 @@ int list(Reporter &reporter)
 
 Choice choose(Reporter &reporter, const QString &given)
 {
-    const QList<attachedunits::Unit> units = attachedunits::list();
+    const QList<attachedunits::Unit> units = attachedunits::list(attachedunits::isPortPath(given) ? given : QString());
     Choice choice;
     if (given.isEmpty() && attachedunits::several(units)) {
         tell(reporter, units, nullptr);

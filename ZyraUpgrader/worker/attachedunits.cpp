@@ -67,17 +67,25 @@ Unit readUnit(const QString &port)
 
 }  // namespace
 
-QList<Unit> list()
+QList<Unit> list(const QString &onlyReading)
 {
     const UnitBench bench = UnitBench::attached();
     QList<Unit> found;
-    for (const QString &port : bench.radios())
-        found << readUnit(port);
+    for (const QString &port : bench.radios()) {
+        const bool read = onlyReading.isEmpty() || port == onlyReading;
+        found << (read ? readUnit(port) : Unit{port, unknown, unknown, unknown, unknown, unknown});
+    }
     // A module in its bootloader tells nothing over USB; dfu-programmer
     // would have to read its flash.
     for (const QString &port : bench.modules())
         found << Unit{port, videoModuleDfu, unknown, unknown, unknown, unknown};
     return found;
+}
+
+bool isPortPath(const QString &text)
+{
+    static const QRegularExpression portPath("^\\d+-\\d+(\\.\\d+)*$");
+    return portPath.match(text).hasMatch();
 }
 
 bool several(const QList<Unit> &units)
@@ -110,11 +118,10 @@ QString portOf(const QList<Unit> &units, const QString &portOrSerial, QString *e
     }
     if (bySerial.size() == 1)
         return bySerial.first();
-    static const QRegularExpression portPath("^\\d+-\\d+(\\.\\d+)*$");
     if (!bySerial.isEmpty())
         *error = QString("Several attached ZYRA units have the serial %1 (at %2): choose one by its port.")
                      .arg(portOrSerial, bySerial.join(", "));
-    else if (portPath.match(portOrSerial).hasMatch())
+    else if (isPortPath(portOrSerial))
         *error = QString("No ZYRA unit is attached at the port %1.").arg(portOrSerial);
     else
         *error = QString("No attached ZYRA unit has the serial %1.").arg(portOrSerial);

@@ -28,7 +28,12 @@ struct Unit {
 // Opens each unit briefly and reads what it tells; a unit that cannot be
 // opened or read is listed with what is known (its port at least). Video
 // modules follow the units. Blocks: call it off the GUI thread.
-QList<Unit> list();
+// With onlyReading, only the unit at that port is opened, the others listed
+// by port alone: opening a unit another program works on, as a batch's
+// other updates do, could take it from that program between two restarts.
+QList<Unit> list(const QString &onlyReading = QString());
+// The text is written as a port path is (BUS-PORT[.PORT...]).
+bool isPortPath(const QString &text);
 // More than one unit among them: a radio and a video module behind one
 // hub are one unit's.
 bool several(const QList<Unit> &units);

@@ -1,7 +1,9 @@
 // zyra against the virtual unit: each command's events, exit status and
 // messages, the unit's waits in virtual time.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +28,8 @@ struct Row {
     QString waited{};
     // The unit every event names, as "<port> <serial>" (serial cut to 14).
     QString unit{};
+    // A folder of the bench whose files the run leaves as they were.
+    QString untouched{};
 };
 
 void PrintTo(const Row &row, std::ostream *out)
@@ -36,6 +40,17 @@ void PrintTo(const Row &row, std::ostream *out)
 class Zyra : public testing::TestWithParam<Row>
 {
 };
+
+// Every file below folder with its content.
+QMap<QString, QByteArray> filesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator entry(folder, QDir::Files, QDirIterator::Subdirectories); entry.hasNext();) {
+        QFile file(entry.next());
+        files.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable"));
+    }
+    return files;
+}
 
 TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
 {
@@ -54,8 +69,13 @@ TEST_P(Zyra, RunsTheCommandAgainstTheVirtualUnit)
             ASSERT_TRUE(QFile::remove(file) || QDir(file).removeRecursively()) << file.toStdString();
     }
 
+    const QMap<QString, QByteArray> before = filesIn(bench.path(row.untouched));
+
     const Outcome outcome = bench.run(row.arguments, row.side, row.environment);
 
+    if (!row.untouched.isEmpty()) {
+        EXPECT_EQ(filesIn(bench.path(row.untouched)), before) << row.untouched.toStdString() << " changed";
+    }
     EXPECT_EQ(outcome.status, row.status) << outcome.standardError.toStdString();
     EXPECT_EQ(outcome.events, row.events) << outcome.events.join(" | ").toStdString();
     EXPECT_TRUE(outcome.standardError.contains(row.inStandardError)) << outcome.standardError.toStdString();
@@ -90,6 +110,9 @@ const QString pairing = "step: Pairing ZYRA";
 const QString samplePlan =
     "5190 on, 5230 on, 5270 on DFS, 5310 on DFS, 5510 on DFS, 5550 on DFS, 5670 off DFS, 5755 on, 5795 on";
 const QString noDevice = "Error, no device Detected.";
+const QString twoReceivers = "ZYRA_SIM_UNITS=rx,rx";
+const QString firstOfTwo = "unit: 1-1.1 application rx ZYRA-VU-SERIAL 1.2.3 4.5.6.7";
+const QString secondOfTwo = "unit: 1-2.1 application rx ZYRA-VU-SERIAL 1.2.3 4.5.6.7";
 const QString noAccess = "ZYRA_SIM_NO_ACCESS=1";
 const QString unitRefuses = "zyra: The ZYRA unit is attached, but this user may not open it (permission denied). "
                             "Install the udev rules /lib/udev/rules.d/70-zyra.rules";
@@ -239,15 +262,60 @@ INSTANTIATE_TEST_SUITE_P(
             "",
             "",
             "1-1.1 ZYRA-VU-SERIAL"},
-        // Nothing starts: the list instead of a run on the unit that is there.
+        // Nothing starts: the list instead of a run on the unit that is there,
+        // which is not even opened.
         Row{"update_at_a_port_without_unit",
             {"update", "hdmi-rx", "--unit", "1-9.1", "--json"},
             "rx",
             {},
             {},
             2,
-            {"unit: 1-1.1 application rx ZYRA-VU-SERIAL 1.2.3 4.5.6.7", "error: 2"},
-            "zyra: No ZYRA unit is attached at the port 1-9.1.\nPORT   STATE        SIDE  SERIAL"},
+            {"unit: 1-1.1 unknown unknown unknown unknown unknown", "error: 2"},
+            "zyra: No ZYRA unit is attached at the port 1-9.1.\nPORT "},
+        Row{"list_two_units", {"list", "--json"}, "none", {twoReceivers}, {}, 0, {firstOfTwo, secondOfTwo, "done"}, ""},
+        Row{"update_with_two_units_refused",
+            {"update", "hdmi-rx", "--json"},
+            "none",
+            {twoReceivers},
+            {},
+            2,
+            {firstOfTwo, secondOfTwo, "error: 2"},
+            "zyra: Several ZYRA units are attached; choose one with --unit PORT or --unit SERIAL.\nPORT ",
+            "",
+            "",
+            "state"},
+        // Read-only, but never from a unit nobody chose.
+        Row{"region_get_with_two_units_refused",
+            {"region", "--json"},
+            "none",
+            {twoReceivers},
+            {},
+            2,
+            {firstOfTwo, secondOfTwo, "error: 2"},
+            "Several ZYRA units are attached"},
+        Row{"region_set_on_the_second_unit",
+            {"region", "set", "japan", "--unit", "1-2.1", "--json"},
+            "none",
+            {twoReceivers},
+            {},
+            0,
+            {"done: japan"},
+            "",
+            "",
+            "1-2.1 ZYRA-VU-SERIAL",
+            "state/1-1"},
+        Row{"update_by_a_serial_two_units_have",
+            {"update", "hdmi-rx", "--unit", "ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-0123456789ABCDE"},
+            "none",
+            {twoReceivers},
+            {},
+            2,
+            {},
+            "Several attached ZYRA units have the serial ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-"
+            "0123456789ABCDE (at 1-1.1, 1-2.1): choose one by its port.",
+            "",
+            "",
+            "state"},
         Row{"list_without_unit", {"list", "--json"}, "none", {}, {}, 0, {"done"}, ""},
         Row{"region_unknown", {"region", "set", "mars", "--json"}, "rx", {}, {}, 2, {"error: 2"}, "usage: zyra region"},
         Row{"unknown_option", {"update", "sdi-tx", "--jsno"}, "tx", {}, {}, 2, {}, "Try 'zyra --help'"},

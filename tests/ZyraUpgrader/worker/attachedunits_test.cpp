@@ -64,7 +64,9 @@ TEST_P(AttachedUnits, ListsEveryUnitAndResolvesTheChoice)
             bus.attachAnother(unit, hubPort);
     }
 
-    const QList<attachedunits::Unit> units = attachedunits::list();
+    // As zyra does: a unit named by its port is the only one opened.
+    const QList<attachedunits::Unit> units =
+        attachedunits::list(attachedunits::isPortPath(row.chosen) ? row.chosen : QString());
 
     QStringList listed;
     for (const attachedunits::Unit &unit : units)
@@ -80,11 +82,12 @@ TEST_P(AttachedUnits, ListsEveryUnitAndResolvesTheChoice)
 using zyra_sim::Firmware;
 const QString tx1 = "1-1.1, tx, serial TX-ONE, application 1.2.3, radio 4.5.6.7";
 const QString rx2 = "1-2.1, rx, serial RX-TWO, application 1.2.3, radio 4.5.6.7";
+const QString tx1Unread = "1-1.1, unknown, serial unknown, application unknown, radio unknown, not readable";
 
 INSTANTIATE_TEST_SUITE_P(
     Bench, AttachedUnits,
     testing::Values(
-        Row{"by_port", {{1, "TX-ONE"}, {2, "RX-TWO"}}, {tx1, rx2}, "1-2.1", "1-2.1"},
+        Row{"by_port", {{1, "TX-ONE"}, {2, "RX-TWO"}}, {tx1Unread, rx2}, "1-2.1", "1-2.1"},
         Row{"by_serial", {{1, "TX-ONE"}, {2, "RX-TWO"}}, {tx1, rx2}, "RX-TWO", "1-2.1"},
         Row{"no_such_serial",
             {{1, "TX-ONE"}, {2, "RX-TWO"}},
@@ -92,7 +95,12 @@ INSTANTIATE_TEST_SUITE_P(
             "RX-THREE",
             "",
             "No attached ZYRA unit has the serial RX-THREE."},
-        Row{"no_unit_at_the_port", {{1, "TX-ONE"}}, {tx1}, "1-3.1", "", "No ZYRA unit is attached at the port 1-3.1."},
+        Row{"no_unit_at_the_port",
+            {{1, "TX-ONE"}},
+            {tx1Unread},
+            "1-3.1",
+            "",
+            "No ZYRA unit is attached at the port 1-3.1."},
         Row{"serial_twice",
             {{1, "TX-ONE"}, {2, "RX-TWO"}, {2, "RX-TWO"}},
             {tx1, rx2, "1-3.1, rx, serial RX-TWO, application 1.2.3, radio 4.5.6.7"},
