@@ -58,14 +58,19 @@ void setBootloaderVersion(VirtualUnit &unit, const std::string &text)
                                   static_cast<uint8_t>(debug));
 }
 
-// ZYRA_SIM_UNITS: SIDE[@BOOTLOADER] a unit, separated by commas, behind hubs
-// 1-1, 1-2, ... in that order, each with its folder STATE/HUB.
+// ZYRA_SIM_UNITS: SIDE[@BOOTLOADER][#SERIAL] a unit, separated by commas,
+// behind hubs 1-1, 1-2, ... in that order, each with its folder STATE/HUB.
 void attachBench(Bus::State &state, const std::string &units)
 {
     std::istringstream list(units);
     int hubPort = 0;
     for (std::string unit; std::getline(list, unit, ',');) {
         const std::string hub = "1-" + std::to_string(++hubPort);
+        const size_t hash = unit.find('#');
+        // A serial of its own, so a unit can be chosen by it as by its port,
+        // unless the bench gives one (two units may share a serial never set).
+        const std::string serialText = hash == std::string::npos ? "ZYRA-VU-SERIAL-" + hub : unit.substr(hash + 1);
+        unit = unit.substr(0, hash);
         const size_t at = unit.find('@');
         std::string folder;
         if (!state.stateDir.empty()) {
@@ -74,10 +79,8 @@ void attachBench(Bus::State &state, const std::string &units)
             std::filesystem::create_directories(folder, ignored);
         }
         auto made = unitMadeFor(folder, sideFrom(unit.substr(0, at)));
-        // A serial of its own, so a unit can be chosen by it as by its port.
         std::array<uint8_t, 64> serial{};
-        const std::string text = "ZYRA-VU-SERIAL-" + hub;
-        std::copy(text.begin(), text.end(), serial.begin());
+        std::copy_n(serialText.begin(), std::min(serialText.size(), serial.size()), serial.begin());
         made->setBoardSerial(serial);
         if (at != std::string::npos)
             setBootloaderVersion(*made, unit.substr(at + 1));

@@ -12,10 +12,11 @@
 //   (2.0.5 or older needs the boot agent).
 // - ZYRA_SIM_SILENT=1: that unit opens but answers nothing, as one whose
 //   radio is stuck in a firmware transfer.
-// - ZYRA_SIM_UNITS=SIDE[@BOOTLOADER],...: a bench instead, one unit a side
-//   given (tx or rx, 1 or 2), behind hubs 1-1, 1-2, ... in that order (up to
-//   15), with ZYRA_SIM_BOOTLOADER's form of version after an @ (rx,tx@2.0.5),
-//   each with the board serial ZYRA-VU-SERIAL-HUB.
+// - ZYRA_SIM_UNITS=SIDE[@BOOTLOADER][#SERIAL],...: a bench instead, one unit
+//   a side given (tx or rx, 1 or 2), behind hubs 1-1, 1-2, ... in that order
+//   (up to 15), with ZYRA_SIM_BOOTLOADER's form of version after an @
+//   (rx,tx@2.0.5), each with the board serial after a # or else
+//   ZYRA-VU-SERIAL-HUB.
 //   With a state directory each keeps its storage file and its video
 //   module's xmega.* files in a folder of its own, STATE/HUB
 //   (bench_modules.h), which is made when missing; a unit whose folder holds

@@ -305,14 +305,14 @@ INSTANTIATE_TEST_SUITE_P(
             "1-2.1 ZYRA-VU-SERIAL",
             "state/1-1"},
         Row{"update_by_a_serial_two_units_have",
-            {"update", "hdmi-rx", "--unit", "ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-0123456789ABCDE"},
+            {"update", "hdmi-rx", "--unit", "ZYRA-VU-SERIAL-SHARED"},
             "none",
-            {twoReceivers},
+            {"ZYRA_SIM_UNITS=rx#ZYRA-VU-SERIAL-SHARED,rx#ZYRA-VU-SERIAL-SHARED"},
             {},
             2,
             {},
-            "Several attached ZYRA units have the serial ZYRA-VU-SERIAL-0123456789ABCDEF-0123456789ABCDEF-"
-            "0123456789ABCDE (at 1-1.1, 1-2.1): choose one by its port.",
+            "Several attached ZYRA units have the serial ZYRA-VU-SERIAL-SHARED (at 1-1.1, 1-2.1): choose one by "
+            "its port.",
             "",
             "",
             "state"},
