@@ -280,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             2,
             {firstOfTwo, secondOfTwo, "error: 2"},
-            "zyra: Several ZYRA units are attached; choose one with --unit PORT or --unit SERIAL.\nPORT ",
+            "zyra: Several ZYRA units are attached; choose one with --unit PORT or --unit SERIAL.\nPORT   STATE "
+            "       SIDE  SERIAL",
             "",
             "",
             "state"},
