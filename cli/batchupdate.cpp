@@ -38,8 +38,8 @@ QString hubOf(const QString &port)
     return port.section('.', 0, -2).isEmpty() ? port : port.section('.', 0, -2);
 }
 
-BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen,
-                         BatchView &view, QObject *parent)
+BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen, BatchView &view,
+                         QObject *parent)
     : QObject(parent), deviceType_(deviceType), childArguments_(childArguments), chosen_(chosen), view_(view)
 {
 }
@@ -69,9 +69,8 @@ void BatchUpdate::start()
         }
     }
     for (const QString &choice : chosen_)
-        if (std::none_of(candidates.begin(), candidates.end(), [&choice](const ListedUnit &unit) {
-                return unit.port == choice || unit.serial == choice;
-            })) {
+        if (std::none_of(candidates.begin(), candidates.end(),
+                         [&choice](const ListedUnit &unit) { return unit.port == choice || unit.serial == choice; })) {
             view_.skipped(choice, QString(), "no such unit is attached");
             refused_ = true;
         }
@@ -117,8 +116,7 @@ void BatchUpdate::onUnitFinished()
         return;
     QList<const UnitProcess *> units(units_.begin(), units_.end());
     view_.summary(units);
-    const bool allSucceeded = std::all_of(units_.begin(), units_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "success";
-    });
+    const bool allSucceeded = std::all_of(units_.begin(), units_.end(),
+                                          [](const UnitProcess *unit) { return unit->state().result == "success"; });
     emit ended(interrupted_ ? interruptedStatus : allSucceeded && !refused_ ? 0 : 1);
 }

@@ -129,12 +129,10 @@ void StationUpdate::endOnceIdle()
     if (std::any_of(seen_.begin(), seen_.end(), [](const UnitProcess *unit) { return unit && unit->running(); }))
         return;
     view_.summary(ended_);
-    const bool allSucceeded = std::all_of(ended_.begin(), ended_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "success";
-    });
+    const bool allSucceeded = std::all_of(ended_.begin(), ended_.end(),
+                                          [](const UnitProcess *unit) { return unit->state().result == "success"; });
     // Ctrl-C is how a station ends: its status tells how the units ended.
-    const bool stoppedAny = std::any_of(ended_.begin(), ended_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "stopped";
-    });
+    const bool stoppedAny = std::any_of(ended_.begin(), ended_.end(),
+                                        [](const UnitProcess *unit) { return unit->state().result == "stopped"; });
     emit ended(stoppedAny ? interruptedStatus : allSucceeded ? 0 : 1);
 }
