@@ -153,5 +153,6 @@ void BatchUpdate::onUnitFinished()
     view_.summary(units);
     const bool allSucceeded = std::all_of(units_.begin(), units_.end(),
                                           [](const UnitProcess *unit) { return unit->state().result == "success"; });
-    emit ended(interrupted_ ? interruptedStatus : allSucceeded && !refused_ ? 0 : 1);
+    // A Ctrl-C that came as every unit ended its last step changed nothing.
+    emit ended(allSucceeded && !refused_ ? 0 : interrupted_ ? interruptedStatus : 1);
 }

@@ -11,6 +11,12 @@ void UnitProcess::Child::setupChildProcess()
     // A group of its own: the terminal's Ctrl-C reaches the batch alone,
     // which hands it on once, so that a child never takes one Ctrl-C as two.
     setpgid(0, 0);
+    // A Ctrl-C handed on before zyra's handler is in place waits for it
+    // (zyra unblocks SIGINT then) instead of killing the child unheard.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, nullptr);
 }
 
 UnitProcess::UnitProcess(const QString &port, const QString &serial, const QStringList &arguments, QObject *parent)

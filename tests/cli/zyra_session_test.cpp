@@ -648,6 +648,23 @@ INSTANTIATE_TEST_SUITE_P(Batches, ZyraBatch,
                                                   "1-1"}),
                          RowName());
 
+// Ctrl-C reaches the batch alone, which hands it to every unit's zyra:
+// each stops at the end of the step it is in, long before its update's
+// end, and the summary says so.
+TEST(ZyraBatchCtrlC, StopsEveryUnit)
+{
+    const Bench bench(false);
+    bench.write("state/bench.units", "rx,rx\n");
+    Session batch;
+    Session::startInterrupted(&batch, bench, {"update", "hdmi-rx", "--all", "--json"}, "none");
+    QStringList events;
+    EXPECT_EQ(batch.finish(&events), 130) << batch.stderrText();
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_EQ(events.last(), "summary");
+    EXPECT_EQ(events.filter("error: 130").size(), 2) << events.join(" | ").toStdString();
+    EXPECT_FALSE(events.contains("done")) << events.join(" | ").toStdString();
+}
+
 TEST(ZyraStation, UpdatesEachUnitOnceAsItIsAttached)
 {
     const Bench bench(false);
