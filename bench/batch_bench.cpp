@@ -66,9 +66,11 @@ public:
         QByteArray listing;
         run({"list", "--json"}, &listing);
         QStringList found;
-        for (const QByteArray &line : listing.split('\n'))
-            if (!line.trimmed().isEmpty())
-                found << QJsonDocument::fromJson(line).object().value("port").toString();
+        for (const QByteArray &line : listing.split('\n')) {
+            const QString port = QJsonDocument::fromJson(line).object().value("port").toString();
+            if (!port.isEmpty())
+                found << port;
+        }
         return found;
     }
 

@@ -1,6 +1,13 @@
 #include "batchupdate.h"
 
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "attachedunits.h"
 #include "batchview.h"
@@ -8,15 +15,43 @@
 #include "devicetypes.h"
 #include "interrupts.h"
 #include "packagefaults.h"
+#include "unitbench.h"
 #include "unitprocess.h"
+
+namespace {
+
+// A unit that does not answer its reading within this is left untouched.
+constexpr int readingMs = 60000;
+
+}  // namespace
 
 QList<ListedUnit> listAttachedUnits()
 {
-    // What the listing could not read it tells as unknown.
-    const auto known = [](const QString &value) { return value == attachedunits::unknown ? QString() : value; };
+    const UnitBench bench = UnitBench::attached();
+    // Opening a unit takes seconds: each is read by a zyra info of its own,
+    // all at once, rather than one after the other.
+    std::vector<std::unique_ptr<QProcess>> readers;
+    for (const QString &port : bench.radios()) {
+        readers.push_back(std::make_unique<QProcess>());
+        readers.back()->start(QCoreApplication::applicationFilePath(), {"info", "--unit", port, "--json"});
+    }
     QList<ListedUnit> units;
-    for (const attachedunits::Unit &unit : attachedunits::list())
-        units.append({unit.port, known(unit.state), known(unit.side), known(unit.serial)});
+    for (int index = 0; index < bench.radios().size(); ++index) {
+        QProcess &reader = *readers[static_cast<size_t>(index)];
+        ListedUnit unit{bench.radios().at(index), attachedunits::unknown, {}, {}};
+        reader.waitForFinished(readingMs);
+        for (const QByteArray &line : reader.readAllStandardOutput().split('\n')) {
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.value("event") == "done" && event.contains("side")) {
+                unit.state = attachedunits::application;
+                unit.side = event.value("side").toString();
+                unit.serial = event.value("serial").toString();
+            }
+        }
+        units << unit;
+    }
+    for (const QString &port : bench.modules())
+        units.append({port, attachedunits::videoModuleDfu, {}, {}});
     return units;
 }
 
@@ -38,8 +73,8 @@ QString hubOf(const QString &port)
     return port.section('.', 0, -2).isEmpty() ? port : port.section('.', 0, -2);
 }
 
-BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen,
-                         BatchView &view, QObject *parent)
+BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen, BatchView &view,
+                         QObject *parent)
     : QObject(parent), deviceType_(deviceType), childArguments_(childArguments), chosen_(chosen), view_(view)
 {
 }
@@ -69,9 +104,8 @@ void BatchUpdate::start()
         }
     }
     for (const QString &choice : chosen_)
-        if (std::none_of(candidates.begin(), candidates.end(), [&choice](const ListedUnit &unit) {
-                return unit.port == choice || unit.serial == choice;
-            })) {
+        if (std::none_of(candidates.begin(), candidates.end(),
+                         [&choice](const ListedUnit &unit) { return unit.port == choice || unit.serial == choice; })) {
             view_.skipped(choice, QString(), "no such unit is attached");
             refused_ = true;
         }
@@ -117,8 +151,8 @@ void BatchUpdate::onUnitFinished()
         return;
     QList<const UnitProcess *> units(units_.begin(), units_.end());
     view_.summary(units);
-    const bool allSucceeded = std::all_of(units_.begin(), units_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "success";
-    });
-    emit ended(interrupted_ ? interruptedStatus : allSucceeded && !refused_ ? 0 : 1);
+    const bool allSucceeded = std::all_of(units_.begin(), units_.end(),
+                                          [](const UnitProcess *unit) { return unit->state().result == "success"; });
+    // A Ctrl-C that came as every unit ended its last step changed nothing.
+    emit ended(allSucceeded && !refused_ ? 0 : interrupted_ ? interruptedStatus : 1);
 }

@@ -18,7 +18,8 @@ struct ListedUnit {
     QString serial;
 };
 
-// The attached units, each opened briefly: before any update starts.
+// The attached units and video modules in their bootloaders, each unit
+// read briefly: before any update starts.
 QList<ListedUnit> listAttachedUnits();
 // Why a listed unit cannot take an update of the type; empty when it can.
 QString misfitOf(const ListedUnit &unit, int deviceType);

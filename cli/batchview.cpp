@@ -161,9 +161,9 @@ void BatchView::summary(const QList<const UnitProcess *> &units)
     QList<QStringList> rows{{"port", "serial", "before", "after", "result", "code", "time"}};
     for (const UnitProcess *unit : units) {
         const UnitProcess::State &state = unit->state();
-        rows << QStringList{state.port,          orUnknown(state.serial), orUnknown(state.versionBefore),
-                            orUnknown(state.versionAfter), state.result, QString::number(state.code),
-                            duration(state.elapsedMs)};
+        rows << QStringList{
+            state.port,   orUnknown(state.serial),     orUnknown(state.versionBefore), orUnknown(state.versionAfter),
+            state.result, QString::number(state.code), duration(state.elapsedMs)};
     }
     for (const QString &line : textTable(rows))
         writeLine(stdout, line);

@@ -202,6 +202,11 @@ void HistoryEntry::append(const QString &result, int code, Reporter &reporter)
     if (!begun() || ended_)
         return;
     ended_ = true;
+    // The unit the command was given, where its handle did not tell.
+    if (record_.port.isEmpty())
+        record_.port = reporter.unitPort();
+    if (record_.serial.isEmpty())
+        record_.serial = reporter.unitSerial();
     record_.result = result;
     record_.code = code;
     history::append(record_, reporter);

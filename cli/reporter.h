@@ -31,6 +31,8 @@ public:
     // The unit a run works on: from now on every JSON event names its port
     // and serial.
     void setUnit(const QString &port, const QString &serial);
+    QString unitPort() const { return unit_.value("port").toString(); }
+    QString unitSerial() const { return unit_.value("serial").toString(); }
     // One attached unit of a list: a "unit" event with the named values, or
     // its line on plainStream (none: the line is told by other means); a
     // line without fields, such as a heading, is no event.

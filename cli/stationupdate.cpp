@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "attachedunits.h"
 #include "batchupdate.h"
 #include "batchview.h"
 #include "interrupts.h"
@@ -58,21 +59,23 @@ void StationUpdate::start()
     poll_.start();
 }
 
-QMap<QString, QString> StationUpdate::attached() const
+QMap<QString, StationUpdate::Attached> StationUpdate::attached() const
 {
     char paths[maxListed][VX_ZYRA_PORT_PATH_SIZE] = {};
+    QMap<QString, Attached> hubs;
+    const int modules = vx_zyra_list_video_modules(paths, maxListed);
+    for (int index = 0; index < std::min(modules, maxListed); ++index)
+        hubs.insert(hubOf(QString::fromLatin1(paths[index])), {QString::fromLatin1(paths[index]), true});
+    // A unit's radio names it where both are listed.
     const int units = vx_zyra_list_units(paths, maxListed);
-    QMap<QString, QString> hubs;
-    for (int index = 0; index < std::min(units, maxListed); ++index) {
-        const QString port = QString::fromLatin1(paths[index]);
-        hubs.insert(hubOf(port), port);
-    }
+    for (int index = 0; index < std::min(units, maxListed); ++index)
+        hubs.insert(hubOf(QString::fromLatin1(paths[index])), {QString::fromLatin1(paths[index]), false});
     return hubs;
 }
 
 void StationUpdate::poll()
 {
-    const QMap<QString, QString> now = attached();
+    const QMap<QString, Attached> now = attached();
     // A unit gone from the bus while no update works on it has been
     // unplugged: the next one at its hub is a new unit.
     for (auto seen = seen_.begin(); seen != seen_.end();) {
@@ -86,9 +89,12 @@ void StationUpdate::poll()
             take(hub.key(), hub.value());
 }
 
-void StationUpdate::take(const QString &hub, const QString &port)
+void StationUpdate::take(const QString &hub, const Attached &attachedUnit)
 {
-    const ListedUnit unit = readUnit(port);
+    const QString &port = attachedUnit.port;
+    // A video module in its bootloader tells no side: it fits every type with one.
+    const ListedUnit unit =
+        attachedUnit.videoModule ? ListedUnit{port, attachedunits::videoModuleDfu, {}, {}} : readUnit(port);
     const QString misfit = misfitOf(unit, deviceType_);
     if (!misfit.isEmpty()) {
         view_.skipped(port, unit.serial, misfit);
@@ -129,12 +135,10 @@ void StationUpdate::endOnceIdle()
     if (std::any_of(seen_.begin(), seen_.end(), [](const UnitProcess *unit) { return unit && unit->running(); }))
         return;
     view_.summary(ended_);
-    const bool allSucceeded = std::all_of(ended_.begin(), ended_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "success";
-    });
+    const bool allSucceeded = std::all_of(ended_.begin(), ended_.end(),
+                                          [](const UnitProcess *unit) { return unit->state().result == "success"; });
     // Ctrl-C is how a station ends: its status tells how the units ended.
-    const bool stoppedAny = std::any_of(ended_.begin(), ended_.end(), [](const UnitProcess *unit) {
-        return unit->state().result == "stopped";
-    });
+    const bool stoppedAny = std::any_of(ended_.begin(), ended_.end(),
+                                        [](const UnitProcess *unit) { return unit->state().result == "stopped"; });
     emit ended(stoppedAny ? interruptedStatus : allSucceeded ? 0 : 1);
 }

@@ -28,10 +28,16 @@ signals:
     void ended(int status);
 
 private:
-    // The units' hubs now on the bus, each with the port to update it by.
-    QMap<QString, QString> attached() const;
+    // A unit on the bus: the port to update it by, its radio's or else its
+    // video module's in its bootloader.
+    struct Attached {
+        QString port;
+        bool videoModule = false;
+    };
+    // The units now on the bus by their hubs.
+    QMap<QString, Attached> attached() const;
     void poll();
-    void take(const QString &hub, const QString &port);
+    void take(const QString &hub, const Attached &unit);
     void onUnitFinished(const QString &hub, UnitProcess *unit);
     void endOnceIdle();
 

@@ -192,6 +192,8 @@ void UnitCommand::onFailed(const QString &message, int reportedCode)
                     explained == message ? failurecauses::causeOf(errorCode, deviceType_) : QString());
     status_ = exitStatusOf(errorCode);
     updating_ = false;
+    // Recorded now: a Ctrl-C before the command ends leaves at once.
+    history_.end(status_, errorCode, reporter_);
 }
 
 void UnitCommand::onRecoveryRequested(int unitStatus)
@@ -236,6 +238,7 @@ void UnitCommand::onSucceeded()
         summary += "\nNOTE: You may need to re-pair this transmitter with paired receivers.";
     reporter_.done(summary);
     updating_ = false;
+    history_.end(0, 0, reporter_);
 }
 
 void UnitCommand::end(int status)

@@ -11,6 +11,12 @@ void UnitProcess::Child::setupChildProcess()
     // A group of its own: the terminal's Ctrl-C reaches the batch alone,
     // which hands it on once, so that a child never takes one Ctrl-C as two.
     setpgid(0, 0);
+    // A Ctrl-C handed on before zyra's handler is in place waits for it
+    // (zyra unblocks SIGINT then) instead of killing the child unheard.
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, nullptr);
 }
 
 UnitProcess::UnitProcess(const QString &port, const QString &serial, const QStringList &arguments, QObject *parent)
@@ -79,14 +85,15 @@ void UnitProcess::take(QJsonObject event)
     } else if (name == "waiting") {
         state_.waiting = QString("%1, %2 s").arg(event.value("for").toString()).arg(event.value("seconds").toInt());
     } else if (name == "detected") {
-        state_.versionBefore = event.contains("version") ? event.value("version").toString()
-                                                         : event.value("application").toString() + " / " +
-                                                               event.value("radio").toString();
+        state_.versionBefore = event.contains("version")
+                                   ? event.value("version").toString()
+                                   : event.value("application").toString() + " / " + event.value("radio").toString();
         installs_ = event.value("installs").toString();
     } else if (name == "error") {
         state_.code = event.value("code").toInt();
         state_.message = event.value("message").toString();
     } else if (name == "done") {
+        succeeded_ = true;
         state_.versionAfter = installs_;
     }
     emit this->event(event);
@@ -97,7 +104,8 @@ void UnitProcess::onFinished(int exitCode, QProcess::ExitStatus status)
     readEvents();
     state_.elapsedMs = clock_.elapsed();
     state_.waiting.clear();
-    if (status == QProcess::NormalExit && exitCode == 0) {
+    // A Ctrl-C handed on as the child was ending does not undo its update.
+    if (succeeded_ || (status == QProcess::NormalExit && exitCode == 0)) {
         state_.result = "success";
         state_.percent = 100;
     } else {

@@ -68,4 +68,6 @@ private:
     State state_;
     QElapsedTimer clock_;
     QString installs_;
+    // The child has told its update's success.
+    bool succeeded_ = false;
 };

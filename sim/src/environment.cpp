@@ -60,12 +60,17 @@ void setBootloaderVersion(VirtualUnit &unit, const std::string &text)
 
 // ZYRA_SIM_UNITS: SIDE[@BOOTLOADER][#SERIAL] a unit, separated by commas,
 // behind hubs 1-1, 1-2, ... in that order, each with its folder STATE/HUB.
+// Units already attached stay as they are: a list that grows attaches the
+// units it adds.
 void attachBench(Bus::State &state, const std::string &units)
 {
     std::istringstream list(units);
-    int hubPort = 0;
+    const size_t attached = state.others.size();
+    size_t hubPort = 0;
     for (std::string unit; std::getline(list, unit, ',');) {
-        const std::string hub = "1-" + std::to_string(++hubPort);
+        if (++hubPort <= attached)
+            continue;
+        const std::string hub = "1-" + std::to_string(hubPort);
         const size_t hash = unit.find('#');
         // A serial of its own, so a unit can be chosen by it as by its port,
         // unless the bench gives one (two units may share a serial never set).
@@ -117,10 +122,15 @@ void applyEnvironment()
         bus.setStateDir(stateDir);
     if (bus.state().attachedByCode)
         return;
-    const std::string bench = variable("ZYRA_SIM_UNITS");
+    // STATE/bench.units, read at every libusb_init, lets a test attach units
+    // one after the other while a program watches the bus.
+    std::string bench;
+    if (!bus.state().stateDir.empty())
+        std::ifstream(bus.state().stateDir + "/bench.units") >> bench;
+    if (bench.empty())
+        bench = variable("ZYRA_SIM_UNITS");
     if (!bench.empty()) {
-        if (bus.state().others.empty())
-            attachBench(bus.state(), bench);
+        attachBench(bus.state(), bench);
         return;
     }
     std::string chosen = chosenSide(bus.state().stateDir);

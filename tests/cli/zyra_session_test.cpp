@@ -4,9 +4,12 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -509,3 +512,195 @@ TEST(ZyraHistory, KeepsEveryRunThatChangedAUnitAfterATornLine)
     EXPECT_EQ(lines.first(), "time,action,type,port,serial,version_before,version_after,result,code,package");
     EXPECT_TRUE(lines.last().contains(",update,sdi-tx,")) << lines.last().constData();
 }
+
+namespace {
+
+// A batch's outcome: the units it left untouched, each unit's summary as
+// "port result code", and the history's records as the same.
+struct BatchOutcome {
+    int status = -1;
+    QStringList skipped;
+    QStringList summary;
+    QStringList history;
+};
+
+// zyra's JSON lines: the skipped and summary events.
+void readBatchEvents(const QByteArray &output, BatchOutcome *outcome)
+{
+    for (const QByteArray &line : output.split('\n')) {
+        const QJsonObject event = QJsonDocument::fromJson(line).object();
+        if (event.value("event") == "skipped")
+            outcome->skipped << event.value("port").toString();
+        for (const QJsonValue &unit : event.value("units").toArray())
+            outcome->summary << QString("%1 %2 %3")
+                                    .arg(unit["port"].toString(), unit["result"].toString())
+                                    .arg(unit["code"].toInt());
+    }
+}
+
+void readHistory(const Bench &bench, BatchOutcome *outcome)
+{
+    QProcess history;
+    history.setProcessEnvironment(bench.environment("none"));
+    history.start(ZYRA_CLI, {"history", "--json"});
+    ASSERT_TRUE(history.waitForFinished(10000));
+    for (const QByteArray &line : history.readAllStandardOutput().trimmed().split('\n')) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        outcome->history << QString("%1 %2 %3")
+                                .arg(record["port"].toString(), record["result"].toString())
+                                .arg(record["code"].toInt());
+    }
+}
+
+// The files of every unit of the bench, by path.
+QMap<QString, QByteArray> stateFiles(const Bench &bench)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator found(bench.path("state"), QDir::Files, QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        QFile file(found.next());
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(file.fileName(), file.readAll());
+    }
+    return files;
+}
+
+struct BatchRun {
+    const char *name;
+    QString units;  // ZYRA_SIM_UNITS
+    QStringList arguments;
+    int status;
+    QStringList skipped;
+    // Each updated unit's summary, which its history record repeats.
+    QStringList summary;
+    // The unit whose files stay as they are.
+    QString untouched;
+};
+
+void PrintTo(const BatchRun &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ZyraBatch : public testing::TestWithParam<BatchRun>
+{
+};
+
+TEST_P(ZyraBatch, UpdatesTheUnitsOfTheTypeSideBySide)
+{
+    const BatchRun &row = GetParam();
+    const Bench bench(false);
+    const QStringList variables{"ZYRA_SIM_UNITS=" + row.units, "LD_LIBRARY_PATH=" ZYRA_WITHOUT_AGENTS_LIB_DIR};
+    // The unit to be left alone has a setting of its own in its files.
+    ASSERT_EQ(bench.run({"region", "set", "japan", "--json", "--unit", row.untouched + ".1"}, "none", variables).status,
+              0);
+    const QMap<QString, QByteArray> before = stateFiles(bench);
+
+    QProcess zyra;
+    zyra.setProcessEnvironment(bench.environment("none", variables));
+    zyra.start(ZYRA_CLI, bench.arguments(row.arguments + QStringList{"--json"}));
+    ASSERT_TRUE(zyra.waitForFinished(60000));
+    BatchOutcome outcome;
+    outcome.status = zyra.exitCode();
+    readBatchEvents(zyra.readAllStandardOutput(), &outcome);
+    readHistory(bench, &outcome);
+
+    EXPECT_EQ(outcome.status, row.status) << zyra.readAllStandardError().constData();
+    EXPECT_EQ(outcome.skipped, row.skipped);
+    EXPECT_EQ(outcome.summary, row.summary);
+    QStringList history = outcome.history.mid(1);  // after the region's record
+    history.sort();
+    EXPECT_EQ(history, row.summary) << "one record a unit updated";
+    const QMap<QString, QByteArray> after = stateFiles(bench);
+    const QString untouched = bench.path("state/" + row.untouched + "/");
+    for (auto file = before.cbegin(); file != before.cend(); ++file) {
+        if (!file.key().startsWith(untouched))
+            continue;
+        EXPECT_EQ(after.value(file.key()), file.value()) << file.key().toStdString();
+    }
+    EXPECT_TRUE(std::any_of(before.keyBegin(), before.keyEnd(),
+                            [&untouched](const QString &path) { return path.startsWith(untouched); }));
+}
+
+// The unit of 1-3 with a bootloader the library has no boot agent for fails
+// its first radio step.
+INSTANTIATE_TEST_SUITE_P(Batches, ZyraBatch,
+                         testing::Values(BatchRun{"all_two_of_three",
+                                                  "rx,tx,rx",
+                                                  {"update", "hdmi-rx", "--all"},
+                                                  0,
+                                                  {"1-2.1"},
+                                                  {"1-1.1 success 0", "1-3.1 success 0"},
+                                                  "1-2"},
+                                         BatchRun{"one_unit_fails",
+                                                  "rx,tx,rx@2.0.5",
+                                                  {"update", "hdmi-rx", "--all"},
+                                                  1,
+                                                  {"1-2.1"},
+                                                  {"1-1.1 success 0", "1-3.1 failed 23"},
+                                                  "1-2"},
+                                         BatchRun{"named_units_one_of_another_side",
+                                                  "rx,tx,rx",
+                                                  {"update", "hdmi-rx", "--unit", "1-3.1", "--unit", "1-2.1"},
+                                                  1,
+                                                  {"1-2.1"},
+                                                  {"1-3.1 success 0"},
+                                                  "1-1"}),
+                         RowName());
+
+// Ctrl-C reaches the batch alone, which hands it to every unit's zyra:
+// each stops at the end of the step it is in, long before its update's
+// end, and the summary says so.
+TEST(ZyraBatchCtrlC, StopsEveryUnit)
+{
+    const Bench bench(false);
+    bench.write("state/bench.units", "rx,rx\n");
+    Session batch;
+    Session::startInterrupted(&batch, bench, {"update", "hdmi-rx", "--all", "--json"}, "none");
+    QStringList events;
+    EXPECT_EQ(batch.finish(&events), 130) << batch.stderrText();
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_EQ(events.last(), "summary");
+    EXPECT_EQ(events.filter("error: 130").size(), 2) << events.join(" | ").toStdString();
+    EXPECT_FALSE(events.contains("done")) << events.join(" | ").toStdString();
+}
+
+TEST(ZyraStation, UpdatesEachUnitOnceAsItIsAttached)
+{
+    const Bench bench(false);
+    bench.write("state/bench.units", "rx\n");
+    QProcess station;
+    QProcessEnvironment environment = bench.environment("none", {"ZYRA_POLL_MS=50"});
+    station.setProcessEnvironment(environment);
+    station.start(ZYRA_CLI, bench.arguments({"update", "hdmi-rx", "--each", "--json"}));
+    QStringList ended;
+    QByteArray output;
+    const auto awaitEnd = [&station, &ended, &output](int count) {
+        const QDeadlineTimer deadline(30000);
+        while (ended.size() < count && station.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            while (station.canReadLine()) {
+                const QByteArray line = station.readLine();
+                output += line;
+                const QJsonObject event = QJsonDocument::fromJson(line).object();
+                if (event.value("event") == "done" || event.value("event") == "error")
+                    ended << event.value("port").toString() + " " + event.value("event").toString();
+            }
+    };
+    awaitEnd(1);
+    // A unit of another side comes and is left alone; a receiver comes after it.
+    bench.write("state/bench.units", "rx,tx,rx\n");
+    awaitEnd(2);
+    ::kill(static_cast<pid_t>(station.processId()), SIGINT);
+    ASSERT_TRUE(station.waitForFinished(30000));
+    BatchOutcome outcome;
+    readBatchEvents(output + station.readAllStandardOutput(), &outcome);
+    readHistory(bench, &outcome);
+
+    EXPECT_EQ(station.exitCode(), 0) << station.readAllStandardError().constData();
+    EXPECT_EQ(ended, (QStringList{"1-1.1 done", "1-3.1 done"}));
+    EXPECT_EQ(outcome.skipped, QStringList{"1-2.1"});
+    EXPECT_EQ(outcome.summary, (QStringList{"1-1.1 success 0", "1-3.1 success 0"}));
+    EXPECT_EQ(outcome.history, outcome.summary) << "each unit updated once";
+}
+
+}  // namespace
