@@ -131,6 +131,10 @@ void applyEnvironment()
         bench = variable("ZYRA_SIM_UNITS");
     if (!bench.empty()) {
         attachBench(bus.state(), bench);
+        // Another process (a child working on one unit) may have changed a
+        // unit's storage since: its file holds the unit's cells.
+        for (const BusPort &port : bus.state().others)
+            port.unit->impl().keepStorageIn(port.unit->impl().storageFile);
         return;
     }
     std::string chosen = chosenSide(bus.state().stateDir);

@@ -20,8 +20,9 @@
 //   With a state directory each keeps its storage file and its video
 //   module's xmega.* files in a folder of its own, STATE/HUB
 //   (bench_modules.h), which is made when missing; a unit whose folder holds
-//   no xmega.mode has no video module. unit.side and ZYRA_SIM_SIDE are not
-//   read then.
+//   no xmega.mode has no video module; its storage file is read again at
+//   every libusb_init, for what other processes set. unit.side and
+//   ZYRA_SIM_SIDE are not read then.
 // - A file unit.side in the state directory holding tx or rx (or 1, 2)
 //   overrides ZYRA_SIM_SIDE at every libusb_init: of two units, one per side,
 //   each kept until the next Bus::reset(), the named one is attached. A

@@ -145,6 +145,10 @@ TEST_F(StateDir, ABenchOfTheVariableKeepsEachUnitInAFolderOfItsOwn)
     nextProcess("tx");
     EXPECT_EQ(host.ask(wire::STORAGE_GET, regionCell), Bytes{6}) << "the first unit of the bench, not unit.side";
     EXPECT_TRUE(std::filesystem::exists(dir / "1-1" / "unit-rx.storage"));
+    std::ofstream(dir / "1-1" / "unit-rx.storage") << "0001 05\n";  // another process's setting
+    host.disconnect();
+    ASSERT_NE(host.connect(), nullptr);
+    EXPECT_EQ(host.ask(wire::STORAGE_GET, regionCell), Bytes{5}) << "read again at the next libusb_init";
     EXPECT_TRUE(std::filesystem::is_directory(dir / "1-2"));
     EXPECT_FALSE(std::filesystem::exists(dir / "unit-rx.storage"));
     EXPECT_FALSE(std::filesystem::exists(dir / "unit-tx.storage"));
