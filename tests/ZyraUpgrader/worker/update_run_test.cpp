@@ -184,6 +184,11 @@ INSTANTIATE_TEST_SUITE_P(
     TwoUnits, UpdateRunOnTheChosenUnit,
     testing::Values(ChosenUnitCase{"HdmiRx", 2, "1-2.1", {"detected " + apiVersion, "succeeded"}},
                     ChosenUnitCase{"TwoKRx", 5, "1-2.1", {"detected " + apiVersion, "succeeded"}},
+                    // By the module's port, or by the radio's while the module waits.
+                    ChosenUnitCase{"HdmiTx", 0, "1-2.2", {"detected v1.3", "succeeded"}},
+                    ChosenUnitCase{"SdiTx", 1, "1-2.1", {"detected v1.3", "succeeded"}},
+                    ChosenUnitCase{"SdiRx", 3, "1-2.2", {"detected v1.3", "succeeded"}},
+                    ChosenUnitCase{"TwoKTx", 4, "1-2.1", {"detected v1.3", "succeeded"}},
                     ChosenUnitCase{"NoneChosen", 2, "", {severalUnits, severalUnits}},
                     ChosenUnitCase{"NoneChosenTwoModules", 1, "", {severalUnits, severalUnits}},
                     ChosenUnitCase{"NothingAtThePort", 2, "1-3.1", {chosenAway, chosenAway}},
