@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,6 +36,7 @@ QString Bench::path(const QString &relative) const
 void Bench::write(const QString &relative, const QByteArray &content) const
 {
     QFile file(path(relative));
+    QDir().mkpath(QFileInfo(file).path());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
 }
