@@ -269,8 +269,11 @@ uint8_t Bus::State::addressAt(const std::string &path, const void *device, uint6
     if (last.address == 0 || last.device != device || last.generation != generation) {
         // Linux hands out addresses in turn; 1 is the root hub's, and 32 on
         // are left to the video modules (bench_modules.h), whose addresses
-        // every process must agree on.
-        lastAddress = static_cast<uint8_t>(lastAddress >= 31 ? 2 : lastAddress + 1);
+        // every process must agree on. A device back at its port never
+        // gets the address it had, even when the turn came round to it.
+        do
+            lastAddress = static_cast<uint8_t>(lastAddress >= 31 ? 2 : lastAddress + 1);
+        while (lastAddress == last.address);
         last = {device, generation, lastAddress};
     }
     return last.address;

@@ -251,5 +251,32 @@ TEST_F(VideoModuleGate, EachUnitHasAVideoModuleOfItsOwn)
     EXPECT_FALSE(std::filesystem::exists(dir / "unit.hub")) << "the default hub needs no note";
 }
 
+class BusAddresses : public SimTest
+{
+};
+
+// Addresses are handed out in turn and wrap; a unit back at its port when
+// the turn has come round to its old address still gets a new one.
+TEST_F(BusAddresses, AUnitBackAtItsPortNeverKeepsItsAddress)
+{
+    auto other = std::make_shared<VirtualUnit>(2);
+    bus().attachAnother(other, "1-2");
+    std::vector<int> addresses;
+    listedPorts(&addresses);
+    ASSERT_EQ(addresses.size(), 2u);
+    const int unitAddress = addresses[0];
+    const int turnBefore = unitAddress == 2 ? 31 : unitAddress - 1;
+    for (int turn = 0; turn < 40 && addresses[1] != turnBefore; ++turn) {
+        other->dropOffBus(0);
+        addresses.clear();
+        listedPorts(&addresses);
+    }
+    ASSERT_EQ(addresses[1], turnBefore) << "the turn came round";
+    unit->dropOffBus(0);
+    addresses.clear();
+    listedPorts(&addresses);
+    EXPECT_NE(addresses[0], unitAddress);
+}
+
 }  // namespace
 }  // namespace zyra_sim::test
