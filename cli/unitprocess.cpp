@@ -6,6 +6,8 @@
 #include <csignal>
 #include <unistd.h>
 
+#include "attachedunits.h"
+
 void UnitProcess::Child::setupChildProcess()
 {
     // A group of its own: the terminal's Ctrl-C reaches the batch alone,
@@ -71,8 +73,9 @@ void UnitProcess::take(QJsonObject event)
     const QString name = event.value("event").toString();
     // The child names its unit once it has read it; the serial read then
     // replaces the listing's.
-    if (!event.value("serial").toString().isEmpty())
-        state_.serial = event.value("serial").toString();
+    const QString serial = event.value("serial").toString();
+    if (!serial.isEmpty() && serial != attachedunits::unknown)
+        state_.serial = serial;
     event.insert("port", state_.port);
     event.insert("serial", state_.serial);
     if (name == "step") {
