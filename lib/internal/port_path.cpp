@@ -3,7 +3,6 @@
 #include <libusb.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,7 +80,12 @@ bool port_before(const char *a, const char *b)
     return *a == '\0' && *b != '\0';
 }
 
-using PortPath = std::array<char, VX_ZYRA_PORT_PATH_SIZE>;
+// A type of this file's own, not std::array: sorting std::array<char, N>
+// instantiates std::swap_ranges<char *, char *>, which a build without
+// inlining would export from the library.
+struct PortPath {
+    char text[VX_ZYRA_PORT_PATH_SIZE];
+};
 
 // The port paths of the devices with these ids, in the order of their port
 // paths (libusb lists devices as it found them): the first capacity of them
@@ -96,13 +100,13 @@ int list_ports(uint16_t vendor, uint16_t product, char (*paths)[VX_ZYRA_PORT_PAT
     std::unique_ptr<PortPath[]> found(new PortPath[devices.size()]);
     size_t listed = 0;
     for (size_t i = 0; i < devices.size(); ++i) {
-        if (has_ids(devices[i], vendor, product) && zyra::port_path(devices[i], found[listed].data(), sizeof(PortPath)))
+        if (has_ids(devices[i], vendor, product) && zyra::port_path(devices[i], found[listed].text, sizeof(PortPath)))
             ++listed;
     }
     std::sort(found.get(), found.get() + listed,
-              [](const PortPath &a, const PortPath &b) { return port_before(a.data(), b.data()); });
+              [](const PortPath &a, const PortPath &b) { return port_before(a.text, b.text); });
     for (size_t i = 0; i < listed && i < static_cast<size_t>(capacity); ++i)
-        std::memcpy(paths[i], found[i].data(), sizeof(PortPath));
+        std::memcpy(paths[i], found[i].text, sizeof(PortPath));
     return static_cast<int>(listed);
 }
 
