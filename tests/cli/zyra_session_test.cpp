@@ -391,6 +391,11 @@ struct SettingInterruption {
     QString got;  // the setting read back afterwards
 };
 
+void PrintTo(const SettingInterruption &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class ZyraSettingCtrlC : public testing::TestWithParam<SettingInterruption>
 {
 };
@@ -425,6 +430,11 @@ struct PairInterruption {
     int promptsAnswered;
     QString atEvent;
 };
+
+void PrintTo(const PairInterruption &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class ZyraPairCtrlC : public testing::TestWithParam<PairInterruption>
 {

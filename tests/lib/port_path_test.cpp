@@ -136,6 +136,11 @@ struct RunRow {
     int restarts;   // of the chosen unit
 };
 
+void PrintTo(const RunRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class RunOnTheChosenUnit : public TwoUnits, public ::testing::WithParamInterface<RunRow>
 {
 };

@@ -93,6 +93,11 @@ struct VersionRow {
     std::string text;
 };
 
+void PrintTo(const VersionRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class XmegaVersion : public TempDir, public ::testing::WithParamInterface<VersionRow>
 {
 };

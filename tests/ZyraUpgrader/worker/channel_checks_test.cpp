@@ -13,6 +13,11 @@ struct CheckRow {
     channelplan::Refusal expected;
 };
 
+void PrintTo(const CheckRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class ChannelChecks : public testing::TestWithParam<CheckRow>
 {
 };

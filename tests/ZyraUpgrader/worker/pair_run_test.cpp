@@ -23,6 +23,11 @@ struct PairCase {
     const char *port = nullptr;
 };
 
+void PrintTo(const PairCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class PairRunReports : public WorkerFixture, public testing::WithParamInterface<PairCase>
 {
 };

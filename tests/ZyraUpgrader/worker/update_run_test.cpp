@@ -16,6 +16,12 @@ struct RunCase {
     QStringList reports;
 };
 
+// A row's name: its type and whether it stops, not the struct's bytes.
+void PrintTo(const RunCase &row, std::ostream *out)
+{
+    *out << "type " << row.type << (row.stopAfterFirstStep ? ", stopped" : "");
+}
+
 class UpdateRunReports : public WorkerFixture, public testing::WithParamInterface<RunCase>
 {
 };
@@ -115,6 +121,11 @@ struct ChosenUnitCase {
     QStringList reports;
     bool unpluggedMidRun = false;  // the chosen unit never comes back from a restart
 };
+
+void PrintTo(const ChosenUnitCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class UpdateRunOnTheChosenUnit : public WorkerFixture, public testing::WithParamInterface<ChosenUnitCase>
 {
