@@ -117,10 +117,13 @@ void UnitCommand::interrupt(int count)
     if (count == 1 && run_->inProgress()) {
         // A step runs to its end, which for a radio image takes minutes: say
         // which one, and what leaving at once would cost.
-        QString note = QString("Stopping once the step \"%1\" has ended; this may take a few minutes.")
-                           .arg(run_->currentStep().trimmed());
-        if (!run_->detecting())
-            note += " Ctrl-C again leaves at once, which may leave the unit unusable until it is updated again.";
+        // A detection has no step text of its own, and nothing to lose.
+        const QString note =
+            run_->detecting() ? QString("Stopping once the unit's detection has ended; Ctrl-C again leaves at once.")
+                              : QString("Stopping once the step \"%1\" has ended; this may take a few minutes. Ctrl-C "
+                                        "again leaves at once, which may leave the unit unusable until it is updated "
+                                        "again.")
+                                    .arg(run_->currentStep().trimmed());
         reporter_.note(note);
         if (pendingFanControl_ >= 0) {
             // Still detecting: the update never starts.

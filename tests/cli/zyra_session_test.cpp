@@ -379,6 +379,21 @@ INSTANTIATE_TEST_SUITE_P(Interruptions, ZyraCtrlC,
                                          Interruption{"twice", "step: Updating Radio 1 of 2", true}),
                          RowName());
 
+// A Ctrl-C while the unit is still being detected: the update never starts.
+TEST(ZyraDetectionCtrlC, EndsBeforeTheUpdateStarts)
+{
+    const Bench bench(true);
+    const QByteArray oldFlash = contents(bench, "state/xmega.flash");
+    Session update;
+    Session::startInterrupted(&update, bench, {"update", "sdi-tx", "--json"}, "tx");
+    QStringList events;
+    EXPECT_EQ(update.finish(&events), 130) << update.stderrText();
+    EXPECT_TRUE(events.contains("note: Stopping once the unit's detection has ended; Ctrl-C again leaves at once."))
+        << events.join(" | ").toStdString();
+    EXPECT_EQ(events.filter("step:").size(), 0) << events.join(" | ").toStdString();
+    EXPECT_EQ(contents(bench, "state/xmega.flash"), oldFlash);
+}
+
 // The first Ctrl-C's note of the settings and pairing commands.
 const QString stepStopNote = "note: Stopping after the current step; Ctrl-C again leaves at once.";
 
