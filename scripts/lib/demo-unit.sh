@@ -79,7 +79,9 @@ run_against_demo_unit() {
   local drop_in units=()
   drop_in=$(realpath "$build_dir/sim/libzyra_sim.so")
   [ -n "${DEMO_UNITS:-}" ] && units=(ZYRA_SIM_UNITS="$(demo_bench "$type" "$DEMO_UNITS")")
-  (cd "$folder" && exec env PATH="$folder/no-tools" LD_PRELOAD="$drop_in" \
+  # zyra's history of a virtual unit stays in the working folder, out of
+  # the user's own.
+  (cd "$folder" && exec env PATH="$folder/no-tools" LD_PRELOAD="$drop_in" XDG_STATE_HOME="$folder/state-home" \
     ZYRA_SIM_SIDE="$(demo_unit_side "$type")" ZYRA_SIM_STATE_DIR="$folder/state" ZYRA_SIM_REALTIME="$realtime" \
     "${units[@]}" "$@")
 }
