@@ -68,11 +68,6 @@ QString misfitOf(const ListedUnit &unit, int deviceType)
     return {};
 }
 
-QString hubOf(const QString &port)
-{
-    return port.section('.', 0, -2).isEmpty() ? port : port.section('.', 0, -2);
-}
-
 BatchUpdate::BatchUpdate(int deviceType, const QStringList &childArguments, const QStringList &chosen, BatchView &view,
                          QObject *parent)
     : QObject(parent), deviceType_(deviceType), childArguments_(childArguments), chosen_(chosen), view_(view)
@@ -98,8 +93,8 @@ void BatchUpdate::start()
     for (const ListedUnit &unit : listed) {
         const bool named = chosen_.contains(unit.port) || (!unit.serial.isEmpty() && chosen_.contains(unit.serial));
         // A unit's radio and its module are one unit.
-        if ((chosen_.isEmpty() || named) && !hubs.contains(hubOf(unit.port))) {
-            hubs << hubOf(unit.port);
+        if ((chosen_.isEmpty() || named) && !hubs.contains(UnitBench::hubOf(unit.port))) {
+            hubs << UnitBench::hubOf(unit.port);
             candidates << unit;
         }
     }

@@ -23,8 +23,6 @@ struct ListedUnit {
 QList<ListedUnit> listAttachedUnits();
 // Why a listed unit cannot take an update of the type; empty when it can.
 QString misfitOf(const ListedUnit &unit, int deviceType);
-// The hub a unit's radio and video module sit behind: its identity on the bench.
-QString hubOf(const QString &port);
 
 class BatchUpdate : public QObject
 {

@@ -1,21 +1,17 @@
 #include "stationupdate.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 #include "attachedunits.h"
 #include "batchupdate.h"
 #include "batchview.h"
 #include "interrupts.h"
+#include "unitbench.h"
 #include "unitprocess.h"
 #include "unitversions.h"
 #include "vx_zyra.h"
 
 namespace {
-
-// A bus holds at most 127 devices.
-constexpr int maxListed = 127;
 
 // How often the bus is looked at: a unit is taken within a second of its
 // arrival. The library's listing opens no device, so a unit being updated
@@ -61,15 +57,13 @@ void StationUpdate::start()
 
 QMap<QString, StationUpdate::Attached> StationUpdate::attached() const
 {
-    char paths[maxListed][VX_ZYRA_PORT_PATH_SIZE] = {};
+    const UnitBench bench = UnitBench::attached();
     QMap<QString, Attached> hubs;
-    const int modules = vx_zyra_list_video_modules(paths, maxListed);
-    for (int index = 0; index < std::min(modules, maxListed); ++index)
-        hubs.insert(hubOf(QString::fromLatin1(paths[index])), {QString::fromLatin1(paths[index]), true});
+    for (const QString &module : bench.modules())
+        hubs.insert(UnitBench::hubOf(module), {module, true});
     // A unit's radio names it where both are listed.
-    const int units = vx_zyra_list_units(paths, maxListed);
-    for (int index = 0; index < std::min(units, maxListed); ++index)
-        hubs.insert(hubOf(QString::fromLatin1(paths[index])), {QString::fromLatin1(paths[index]), false});
+    for (const QString &radio : bench.radios())
+        hubs.insert(UnitBench::hubOf(radio), {radio, false});
     return hubs;
 }
 
